@@ -1,7 +1,32 @@
-// Entry point of the game.
-#include <cstdio>
+// Entry point: the window, then the whole start-up inside the application
+// object, then the message loop.
+#include "game/MainWindow.h"
+#include "game/YourView.h"
+#include "platform/MessageBox.h"
+
+#include <OgreException.h>
+#include <OgreLogManager.h>
+
+#include <exception>
 
 int main() {
-  std::puts("Yvek");
-  return 0;
+  if (!CreateMainWindow()) {
+    platform::ShowMessageBox("不能启动应用程序", "Error");
+    return 1;
+  }
+  // A failed start-up is reported (standard error and the engine log) and
+  // ends the program with a failure code.
+  platform::SetMessageBoxSink([](const std::string& line) {
+    if (Ogre::LogManager* logs = Ogre::LogManager::getSingletonPtr()) logs->logMessage(line, Ogre::LML_CRITICAL);
+  });
+  try {
+    new CYourView();
+  } catch (const Ogre::Exception& e) {
+    platform::ShowMessageBox(e.getFullDescription(), "Error");
+    return 1;
+  } catch (const std::exception& e) {
+    platform::ShowMessageBox(e.what(), "Error");
+    return 1;
+  }
+  return RunMessageLoop();
 }

@@ -1,0 +1,82 @@
+#pragma once
+// The application object: the engine, the GUI renderer and the input, set up
+// once in a fixed order by the constructor together with every manager of
+// the game, and the frame that the window's timer drives.
+#include "game/FrameSteps.h"
+
+#include <cstdint>
+#include <string>
+
+namespace CEGUI {
+class OgreRenderer;
+}
+namespace Ogre {
+class Camera;
+class RenderWindow;
+class Root;
+class SceneManager;
+class Timer;
+class Viewport;
+}  // namespace Ogre
+class CGAInput;
+
+// Loading progress: written during start-up and map loads, shown nowhere.
+extern int LoadingPercent;
+extern std::string LoadingText;
+void SetLoadingProgress(int percent, const std::string& caption);
+
+class CYourView : private CGAFrameSteps {
+ public:
+  CYourView();
+  static CYourView* GetSingletonPtr();
+
+  CGAInput* GetInput() const { return mInput; }
+  Ogre::Root* GetRoot() const { return mRoot; }
+  Ogre::SceneManager* GetSceneManager() const { return mSceneManager; }
+  Ogre::Camera* GetCamera() const { return mCamera; }
+  Ogre::RenderWindow* GetRenderWindow() const { return mRenderWindow; }
+  CEGUI::OgreRenderer* GetGuiRenderer() const { return mGuiRenderer; }
+
+  void OnSize();
+  void OnPaint();
+  void UpdateFrame();
+
+  void StepState();
+  void SetState(int state) { mState = state; }
+  int GetState() const { return mState; }
+
+  // Window modes, for the in-game settings panel.
+  void SetFullScreen(bool on);
+  void SetWindowedSize(int width, int height);
+
+  // The player record of a player name (see game/PlayerRecord.h).
+  void SavePlayerRecord(const std::string& name);
+  void LoadPlayerRecord(const std::string& name);
+
+ private:
+  void SetupOgre();
+  void InitGame();
+
+  // The frame's steps.
+  void RedrawGui() override;
+  uint32_t ReadFrameTimer() override;
+  void UpdateInput() override;
+  void UpdateSound() override;
+  void UpdateUnits() override;
+  void UpdateEffects() override;
+  void UpdateTerrain() override;
+  void UpdateCamera() override;
+  void UpdateGui() override;
+  void UpdateLabels() override;
+  void Render() override;
+
+  Ogre::Root* mRoot = nullptr;
+  Ogre::SceneManager* mSceneManager = nullptr;
+  Ogre::Camera* mCamera = nullptr;
+  Ogre::RenderWindow* mRenderWindow = nullptr;
+  Ogre::Viewport* mViewport = nullptr;
+  Ogre::Timer* mFrameTimer = nullptr;
+  CEGUI::OgreRenderer* mGuiRenderer = nullptr;
+  CGAInput* mInput = nullptr;
+  int mState = 0;
+};

@@ -1,0 +1,61 @@
+# Shared steps of the rendered tests: a private working folder with the
+# build's configuration, the game started there, its window found, screenshots.
+[ -n "${DISPLAY:-}" ] || { echo "no display: skipped"; exit 77; }
+BUILD=$(cd "$1" && pwd)
+WORK=$(mktemp -d)
+GAME_PID=
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+cp "$BUILD/plugins.cfg" "$BUILD/resources.cfg" "$BUILD/cursor.cur" "$BUILD/Update.cfg" "$WORK/"
+printf '[system]\nvol=50\n' > "$WORK/game.cfg"
+
+fail() {
+  echo "FAILED: $*"
+  echo "--- game output"; cat "$WORK/game.out" 2>/dev/null | tail -30
+  exit 1
+}
+
+# Starts the game in the working folder and sets WID to its window.
+start_game() {
+  (cd "$WORK" && exec "$BUILD/yvek" > game.out 2>&1) &
+  GAME_PID=$!
+  WID=
+  for _ in $(seq 1 240); do
+    WID=$(xdotool search --pid "$GAME_PID" 2>/dev/null | head -1) || true
+    [ -n "$WID" ] && return 0
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at start-up"
+    sleep 0.25
+  done
+  fail "no game window"
+}
+
+# The standard deviation of the window's picture (0 for a uniform picture).
+window_variation() {
+  import -window "$WID" "$WORK/shot.png" 2>/dev/null || { echo 0; return; }
+  convert "$WORK/shot.png" -format '%[fx:standard_deviation]' info:
+}
+
+# Waits until the window's picture is no longer uniform (the GUI is drawn).
+wait_for_picture() {
+  for _ in $(seq 1 240); do
+    v=$(window_variation)
+    awk "BEGIN{exit !($v > 0.002)}" && return 0
+    sleep 0.25
+  done
+  fail "the window stayed blank"
+}
+
+# Closes the window and checks the game ends with exit code 0.
+close_game() {
+  xdotool windowclose "$WID"
+  for _ in $(seq 1 120); do
+    kill -0 "$GAME_PID" 2>/dev/null || break
+    sleep 0.25
+  done
+  kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after its window closed"
+  wait "$GAME_PID" || fail "exit code $?"
+  GAME_PID=
+}
