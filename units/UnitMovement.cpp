@@ -98,7 +98,10 @@ void CGAUnit::SetMoveTarget(float x, float z) {
 Mover* CGAUnit::FlyTo(float, float, float) { return nullptr; }
 
 bool CGAUnit::UpdateMovement() {
+  // Both wrap: a wanted heading left past 360 would keep the unit turning
+  // back and forth across 0 for ever.
   mHeading = WrapOnce(mHeading);
+  mWantedHeading = WrapOnce(mWantedHeading);
 
   // Turn the shorter way toward the wanted heading, 90 degrees a second at
   // speed 1; crossing 0/360 is wrapped on the next frame.

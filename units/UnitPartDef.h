@@ -3,6 +3,7 @@
 // texture, optional effect textures blended over it by the shader, an
 // attached effect, and where it hangs. Shared by every unit that shows it.
 #include <OgrePrerequisites.h>
+#include <OgreSharedPtr.h>
 #include <OgreQuaternion.h>
 #include <OgreVector.h>
 
