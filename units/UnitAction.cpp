@@ -8,6 +8,18 @@
 
 #include <algorithm>
 
+void UnitAction::AddEvent(const UnitActionEvent& event) {
+  mEvents.push_back(event);
+  UnitActionEvent& added = mEvents.back();
+  const auto text = [&added](size_t i) { return i < added.parameters.size() ? added.parameters[i] : std::string(); };
+  if (added.type == kEventAnim) {
+    added.speed = ParseReal(text(1));
+    added.loop = ParseInt(text(2)) != 0;
+  } else if (added.type == kEventSpace) {
+    added.amount = ParseInt(text(1));
+  }
+}
+
 void UnitAction::RemoveEvent(unsigned index) {
   if (index < mEvents.size()) mEvents.erase(mEvents.begin() + index);
 }
@@ -52,9 +64,9 @@ void StartEffect(CGAUnit& unit, const UnitActionEvent& event) {
 void ChangeValue(CGAUnit& unit, const UnitActionEvent& event) {
   const std::string& what = Parameter(event, 0);
   if (what == "self_exp")
-    unit.SetInt(kSlotHp, unit.GetInt(kSlotHp) + ParseInt(Parameter(event, 1)));
+    unit.SetInt(kSlotHp, TruncateToInt(static_cast<double>(unit.GetInt(kSlotHp)) + event.amount));
   else if (what == "hiding")
-    unit.SetInt(kSlotHiddenTimer, ParseInt(Parameter(event, 1)));
+    unit.SetInt(kSlotHiddenTimer, event.amount);
 }
 
 }  // namespace
@@ -68,8 +80,7 @@ void UnitAction::Run(CGAUnit* unit, float& clock, int& eventIndex) const {
     switch (event.type) {
       case kEventAnim:
         if (!event.parameters.empty())
-          unit->GetModel()->PlayAnimationByName(Parameter(event, 0), ParseReal(Parameter(event, 1)),
-                                                ParseInt(Parameter(event, 2)) != 0);
+          unit->GetModel()->PlayAnimationByName(Parameter(event, 0), event.speed, event.loop);
         break;
       case kEventEffect:
         if (!event.parameters.empty()) StartEffect(*unit, event);

@@ -16,6 +16,11 @@ struct UnitActionEvent {
   // Anim: Name, Speed, Loop, Pose. Effect: Name, Bone[, Target]. Sound: Name.
   // Action: Name, Target. Space: Value0, Value1, Value2.
   std::vector<std::string> parameters;
+  // Numbers of the parameters, read once when the event joins its action
+  // so a running timeline parses no text: Anim speed and loop, Space amount.
+  float speed = 0.0f;
+  bool loop = false;
+  int amount = 0;
 };
 
 class UnitAction {
@@ -28,7 +33,7 @@ class UnitAction {
   void SetProbability(float probability) { mProbability = TruncateToInt(probability); }
   float GetProbability() const { return static_cast<float>(mProbability); }
 
-  void AddEvent(const UnitActionEvent& event) { mEvents.push_back(event); }
+  void AddEvent(const UnitActionEvent& event);
   void RemoveEvent(unsigned index);
   // Puts the events in time order (a stable sort): the timeline fires events
   // one after the other and would repeat or skip ones out of order.

@@ -24,6 +24,10 @@ CGAUnitManager::~CGAUnitManager() { ClearUnits(); }
 
 bool CGAUnitManager::ReadDataFile(const std::string& file, const std::string& group, bool searchOtherGroups,
                                   std::string& text) {
+  if (!Ogre::ResourceGroupManager::getSingletonPtr()) {
+    GameLog(file + ": cannot be opened (no resource system)");
+    return false;
+  }
   try {
     Ogre::DataStreamPtr stream =
         Ogre::ResourceGroupManager::getSingleton().openResource(file, group, nullptr, searchOtherGroups);

@@ -49,6 +49,8 @@ TEST(DemoUnitData, LoadsCleanlyWithEveryActionTheGameAsksFor) {
     }
   }
   for (int type : {kUnitFighter, kUnitIncome, kUnitHealer, kUnitPickUp}) EXPECT_TRUE(types.count(type)) << type;
+  // Texts are GBK, the same bytes as the game's own literals.
+  EXPECT_EQ(manager.GetUnitTemplate("swordsman")->name, "剑士");
   for (const char* name : {"gold", "goldA"}) {
     ASSERT_NE(manager.GetUnitTemplate(name), nullptr) << name;
     EXPECT_EQ(manager.GetUnitTemplate(name)->type, kUnitPickUp);
@@ -67,10 +69,15 @@ TEST(DemoUnitData, LoadsCleanlyWithEveryActionTheGameAsksFor) {
     CGAUnit* unit = manager.CreateNamedUnit(entry.first, "demo_" + entry.first);
     ASSERT_NE(unit, nullptr);
     SetFrame(0.05f);
-    for (const char* action : {"attack", "injured", "run", "die"}) {
+    // Attacks and hit reactions chain back to "ready" by themselves.
+    for (const char* action : {"attack", "injured"}) {
       unit->SetAction(action);
       for (int i = 0; i < 60; ++i) unit->RunAction();
+      EXPECT_EQ(unit->GetCurrentAction()->GetName(), "ready") << entry.first << " " << action;
     }
+    unit->SetAction("die");
+    unit->SetAction("ready");
+    EXPECT_EQ(unit->GetCurrentAction()->GetName(), "die") << entry.first;
   }
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
 }
