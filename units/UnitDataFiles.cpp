@@ -5,6 +5,7 @@
 #include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "units/Attribute.h"
+#include "units/DataXml.h"
 #include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
 
@@ -14,22 +15,12 @@
 #include <OgreResourceGroupManager.h>
 #include <OgreSkeletonManager.h>
 #include <OgreTextureManager.h>
-#include <tinyxml.h>
 
 #include <set>
 
 static_assert(kUnlockIndexNone == kUnlockSlots, "unit types get one unlock flag each");
 
 namespace {
-
-std::string Attr(const TiXmlElement* e, const char* name) {
-  const char* value = e->Attribute(name);
-  return value ? value : "";
-}
-
-std::string Where(const std::string& file, const TiXmlNode* node) {
-  return file + ":" + std::to_string(node->Row()) + ": ";
-}
 
 // Parses a whole document; logs and returns false when it is not XML.
 bool ParseDocument(TiXmlDocument& document, const std::string& text, const std::string& file) {
@@ -67,37 +58,37 @@ void CGAUnitManager::ReadUnitXml(const std::string& text, const std::string& fil
   if (!root) return;
   int counter = 0;
   for (const TiXmlElement* e = root->FirstChildElement("unit"); e; e = e->NextSiblingElement("unit")) {
-    UnitTemplate* t = GetUnitTemplate(Attr(e, "id"));
+    UnitTemplate* t = GetUnitTemplate(XmlAttr(e, "id"));
     if (!t) continue;
     for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement()) {
       if (child->ValueStr() == "text") {
         if (child->GetText() && *child->GetText()) t->text = child->GetText();
       } else if (child->ValueStr() == "att") {
         // A slot number outside the 18 slots would write past them.
-        const int slot = ParseInt(Attr(child, "type"), -1);
+        const int slot = ParseInt(XmlAttr(child, "type"), -1);
         if (!CGAAttribute::IsSlot(slot)) {
-          GameLog(Where(file, child) + "unit " + t->Name + ": att type \"" + Attr(child, "type") +
+          GameLog(XmlWhere(file, child) + "unit " + t->Name + ": att type \"" + XmlAttr(child, "type") +
                   "\" is not a slot (0 to 17); ignored");
           continue;
         }
-        t->attributes.emplace_back(slot, ParseInt(Attr(child, "value")));
+        t->attributes.emplace_back(slot, ParseInt(XmlAttr(child, "value")));
       }
     }
     if (const char* lock = e->Attribute("lock_0")) t->lock_0 = lock;
-    t->name = Attr(e, "name");
-    t->icon = Attr(e, "icon");
-    t->type = ParseInt(Attr(e, "type"));
-    t->hp = ParseInt(Attr(e, "hp"));
-    t->price = ParseInt(Attr(e, "price"));
-    t->need = Attr(e, "need");
-    t->release_dis = ParseInt(Attr(e, "release_dis"));
-    t->attack_time = ParseInt(Attr(e, "attack_time"));
-    t->attack_value = ParseInt(Attr(e, "attack_value"));
+    t->name = XmlAttr(e, "name");
+    t->icon = XmlAttr(e, "icon");
+    t->type = ParseInt(XmlAttr(e, "type"));
+    t->hp = ParseInt(XmlAttr(e, "hp"));
+    t->price = ParseInt(XmlAttr(e, "price"));
+    t->need = XmlAttr(e, "need");
+    t->release_dis = ParseInt(XmlAttr(e, "release_dis"));
+    t->attack_time = ParseInt(XmlAttr(e, "attack_time"));
+    t->attack_value = ParseInt(XmlAttr(e, "attack_value"));
     t->cooldownLeft = 0;
-    t->ready = ParseInt(Attr(e, "ready"));
-    t->radius = ParseReal(Attr(e, "radius"));
-    t->speed = ParseReal(Attr(e, "speed"));
-    t->gold = TruncateToInt(ParseReal(Attr(e, "gold")));
+    t->ready = ParseInt(XmlAttr(e, "ready"));
+    t->radius = ParseReal(XmlAttr(e, "radius"));
+    t->speed = ParseReal(XmlAttr(e, "speed"));
+    t->gold = TruncateToInt(ParseReal(XmlAttr(e, "gold")));
     // Only the first 50 known types have an unlock flag; later ones share
     // index 50 and keep the unlocked state they had.
     t->index = counter;
@@ -120,10 +111,10 @@ void CGAUnitManager::ReadDisplayNames(const std::string& text, const std::string
   }
   for (const TiXmlElement* e = root->FirstChildElement(itemName); e; e = e->NextSiblingElement(itemName)) {
     if (!e->Attribute("id") || !e->Attribute("display")) {
-      GameLog(Where(file, e) + "a " + itemName + " without id or display is skipped");
+      GameLog(XmlWhere(file, e) + "a " + itemName + " without id or display is skipped");
       continue;
     }
-    table[Attr(e, "id")] = Attr(e, "display");
+    table[XmlAttr(e, "id")] = XmlAttr(e, "display");
   }
 }
 

@@ -4,6 +4,7 @@
 #include "game/Parse.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
+#include "units/DataXml.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitModelBase.h"
@@ -11,7 +12,6 @@
 
 #include <OgreException.h>
 #include <OgreResourceGroupManager.h>
-#include <tinyxml.h>
 
 #include <cstdio>
 
@@ -115,38 +115,31 @@ CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const 
   return unit;
 }
 
-namespace {
-std::string Attr(const TiXmlElement* e, const char* name) {
-  const char* value = e->Attribute(name);
-  return value ? value : "";
-}
-}  // namespace
-
 // What unit creation reads from the template's Unit element.
 void CGAUnitManager::BuildFromElement(CGAUnit& unit, UnitTemplate& unitType) {
   const TiXmlElement* element = unitType.unitElement;
   if (element) {
     if (const TiXmlElement* e = element->FirstChildElement("SetTerrain"))
-      unit.SetTerrainFollow(ParseBool(Attr(e, "Terrain")));
+      unit.SetTerrainFollow(ParseBool(XmlAttr(e, "Terrain")));
     if (const TiXmlElement* e = element->FirstChildElement("SetPosition"))
-      unit.SetPositionOffset(ParseVector3(Attr(e, "Position")));
+      unit.SetPositionOffset(ParseVector3(XmlAttr(e, "Position")));
     if (const TiXmlElement* e = element->FirstChildElement("CollideBox"))
-      unit.SetCollideBox(ParseVector3(Attr(e, "Scale")));
+      unit.SetCollideBox(ParseVector3(XmlAttr(e, "Scale")));
     // A template without a Scale keeps the natural size.
-    const float scale = ParseReal(Attr(element, "Scale"), 1.0f);
+    const float scale = ParseReal(XmlAttr(element, "Scale"), 1.0f);
     unit.SetScale(scale, scale, scale);
   }
   unit.SetTemplate(&unitType);
   if (!element) return;
   UnitModelBase* model = unit.GetModel();
   for (const TiXmlElement* e = element->FirstChildElement("Part"); e; e = e->NextSiblingElement("Part"))
-    AttachPart(&unit, Attr(e, "Name"));
+    AttachPart(&unit, XmlAttr(e, "Name"));
   for (const TiXmlElement* e = element->FirstChildElement("Anim"); e; e = e->NextSiblingElement("Anim"))
-    model->AddAnimGroup(Attr(e, "Name"), Attr(e, "AnimName"), Attr(e, "Skeleton"), Attr(e, "Sound"),
-                        Attr(e, "Effect"));
+    model->AddAnimGroup(XmlAttr(e, "Name"), XmlAttr(e, "AnimName"), XmlAttr(e, "Skeleton"), XmlAttr(e, "Sound"),
+                        XmlAttr(e, "Effect"));
   model->SetBoneAlias("target", "Bip01 Spine");
   for (const TiXmlElement* e = element->FirstChildElement("Bone"); e; e = e->NextSiblingElement("Bone"))
-    model->SetBoneAlias(Attr(e, "Name"), Attr(e, "BoneName"));
+    model->SetBoneAlias(XmlAttr(e, "Name"), XmlAttr(e, "BoneName"));
 }
 
 void CGAUnitManager::AttachPart(CGAUnit* unit, const std::string& partName) {

@@ -3,23 +3,14 @@
 
 #include "game/GameLog.h"
 #include "game/Parse.h"
+#include "units/DataXml.h"
 #include "units/UnitAction.h"
 #include "units/UnitPartDef.h"
 
 #include <OgreMatrix3.h>
 #include <OgreResourceGroupManager.h>
-#include <tinyxml.h>
 
 namespace {
-
-std::string Attr(const TiXmlElement* e, const char* name) {
-  const char* value = e->Attribute(name);
-  return value ? value : "";
-}
-
-std::string Where(const std::string& file, const TiXmlNode* node) {
-  return file + ":" + std::to_string(node->Row()) + ": ";
-}
 
 // The parameters of each event type, in the order the timeline reads them.
 struct EventKind {
@@ -44,10 +35,10 @@ Ogre::Quaternion OrientationFromAngles(const Ogre::Vector3& degrees) {
 
 UnitEffectTexture ReadEffectTexture(const TiXmlElement* e) {
   UnitEffectTexture t;
-  t.texture = Attr(e, "textue");  // spelled so in the files
-  t.mask = Attr(e, "mask");
-  const Ogre::Vector2 uv = ParseVector2(Attr(e, "uv"));
-  t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(ParseInt(Attr(e, "flash"))), 1.0f);
+  t.texture = XmlAttr(e, "textue");  // spelled so in the files
+  t.mask = XmlAttr(e, "mask");
+  const Ogre::Vector2 uv = ParseVector2(XmlAttr(e, "uv"));
+  t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(ParseInt(XmlAttr(e, "flash"))), 1.0f);
   return t;
 }
 
@@ -81,9 +72,9 @@ void CGAUnitManager::ReadUnitTemplates(const std::string& text, const std::strin
 
 void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::string& file) {
   UnitTemplate t;
-  t.Name = Attr(unit, "Name");
+  t.Name = XmlAttr(unit, "Name");
   if (t.Name.empty()) {
-    GameLog(Where(file, unit) + "a Unit without a Name is skipped");
+    GameLog(XmlWhere(file, unit) + "a Unit without a Name is skipped");
     return;
   }
   if (const char* namePosition = unit->Attribute("NamePosition")) t.NamePosition = ParseVector3(namePosition);
@@ -103,14 +94,14 @@ void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::stri
 
   if (const TiXmlElement* parts = unit->FirstChildElement("ChoiceParts"))
     for (const TiXmlElement* p = parts->FirstChildElement("Part"); p; p = p->NextSiblingElement("Part"))
-      t.choiceParts[Attr(p, "PartName")].push_back(ParsePart(p));
+      t.choiceParts[XmlAttr(p, "PartName")].push_back(ParsePart(p));
 
   if (const TiXmlElement* skeletons = unit->FirstChildElement("SkeletonFiles")) {
     for (const TiXmlElement* f = skeletons->FirstChildElement("File"); f; f = f->NextSiblingElement("File")) {
       if (f->GetText())
         t.skeletonFiles.push_back(f->GetText());
       else
-        GameLog(Where(file, f) + "a skeleton File without a name is skipped");
+        GameLog(XmlWhere(file, f) + "a skeleton File without a name is skipped");
     }
   }
   // An existing entry keeps its address: screens hold pointers to templates.
@@ -120,25 +111,25 @@ void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::stri
 UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::string& file) {
   mActionStore.push_back(std::make_unique<UnitAction>());
   UnitAction* action = mActionStore.back().get();
-  action->SetName(Attr(element, "Name"));
-  action->SetLevel(ParseInt(Attr(element, "Level"), 0));
-  action->SetProbability(ParseReal(Attr(element, "Probability"), 1.0f));
+  action->SetName(XmlAttr(element, "Name"));
+  action->SetLevel(ParseInt(XmlAttr(element, "Level"), 0));
+  action->SetProbability(ParseReal(XmlAttr(element, "Probability"), 1.0f));
   for (const TiXmlElement* child = element->FirstChildElement("ActionChild"); child;
        child = child->NextSiblingElement("ActionChild")) {
-    const std::string type = Attr(child, "Type");
+    const std::string type = XmlAttr(child, "Type");
     const EventKind* kind = nullptr;
     for (const EventKind& k : kEventKinds)
       if (type == k.name) kind = &k;
     if (!kind) {
-      GameLog(Where(file, child) + "action \"" + action->GetName() + "\" has an event of unknown Type \"" + type +
+      GameLog(XmlWhere(file, child) + "action \"" + action->GetName() + "\" has an event of unknown Type \"" + type +
               "\"; it is skipped");
       continue;
     }
     UnitActionEvent event;
     event.type = kind->type;
-    event.Time = ParseReal(Attr(child, "Time"));
-    for (const char* parameter : kind->parameters) event.parameters.push_back(Attr(child, parameter));
-    if (kind->type == kEventEffect && child->Attribute("Target")) event.parameters.push_back(Attr(child, "Target"));
+    event.Time = ParseReal(XmlAttr(child, "Time"));
+    for (const char* parameter : kind->parameters) event.parameters.push_back(XmlAttr(child, parameter));
+    if (kind->type == kEventEffect && child->Attribute("Target")) event.parameters.push_back(XmlAttr(child, "Target"));
     action->AddEvent(event);
   }
   action->SortEvents();
@@ -148,13 +139,13 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
 UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element) {
   mPartStore.push_back(std::make_unique<UnitPartDef>());
   UnitPartDef* part = mPartStore.back().get();
-  part->SetPartType(Attr(element, "PartType"));
-  part->SetResName(Attr(element, "ResName"));
-  part->SetTexture(Attr(element, "Texture"));
-  part->SetBone(Attr(element, "Bone"));
-  part->SetEffect(Attr(element, "Effect"));
-  part->SetAttackType(Attr(element, "AttackType"));
-  part->SetPosition(ParseVector3(Attr(element, "Position")));
+  part->SetPartType(XmlAttr(element, "PartType"));
+  part->SetResName(XmlAttr(element, "ResName"));
+  part->SetTexture(XmlAttr(element, "Texture"));
+  part->SetBone(XmlAttr(element, "Bone"));
+  part->SetEffect(XmlAttr(element, "Effect"));
+  part->SetAttackType(XmlAttr(element, "AttackType"));
+  part->SetPosition(ParseVector3(XmlAttr(element, "Position")));
   if (const char* angle = element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(ParseVector3(angle)));
   const TiXmlElement* first = element->FirstChildElement("EffectTexture");
   if (first) {

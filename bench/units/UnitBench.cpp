@@ -1,11 +1,10 @@
 // Reading 500 unit templates, and one frame of the action timelines of 5,000
 // units (target: under 0.5 ms).
 #include "game/FrameClock.h"
+#include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitManager.h"
-#include "units/UnitModelBase.h"
-#include "units/UnitWorld.h"
 
 #include <OgreLogManager.h>
 #include <benchmark/benchmark.h>
@@ -13,43 +12,6 @@
 #include <memory>
 
 namespace {
-
-struct IdleModel : UnitModelBase {
-  int animations = 0;
-  void SetVisible(bool) override {}
-  void SetNodePosition(const Ogre::Vector3&) override {}
-  void SetNodeOrientation(const Ogre::Quaternion&) override {}
-  void SetNodeScale(const Ogre::Vector3&) override {}
-  void PlayAnimationByName(const std::string&, float, bool) override { ++animations; }
-  void SetSpeed(float) override {}
-  void RemovePart(const std::string&) override {}
-  void AttachPartEffect(const std::string&, const std::string&) override {}
-  void SetBoneAlias(const std::string&, const std::string&) override {}
-  void AddAnimGroup(const std::string&, const std::string&, const std::string&, const std::string&,
-                    const std::string&) override {}
-  void AddSkeletonFile(const std::string&) override {}
-};
-
-struct IdleWorld : UnitWorld {
-  char effect = 0;
-  int effects = 0;
-  UnitModelBase* CreateModel(CGAUnit&) override { return new IdleModel; }
-  bool GetGroundHeight(Ogre::Vector3&) override { return true; }
-  int GetLogic(int, int) override { return 1; }
-  std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2&, const Ogre::Vector2&, int) override { return {}; }
-  CGAEffectNode* CreateEffect(const std::string&) override {
-    ++effects;
-    return reinterpret_cast<CGAEffectNode*>(&effect);
-  }
-  void SetEffectPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
-  void SetEffectLinkBone(CGAEffectNode*, const std::string&) override {}
-  void AttachEffectToOwner(CGAEffectNode*, CGAUnit*) override {}
-  void AddEffectTarget(CGAEffectNode*, CGAUnit*) override {}
-  void SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
-  bool IsEffectEndless(CGAEffectNode*) override { return false; }
-  void SetEffectLifeTime(CGAEffectNode*, float) override {}
-  void PlaySound(const std::string&, CGAUnit*) override {}
-};
 
 void QuietLog() {
   static Ogre::LogManager* logs = [] {
@@ -100,7 +62,7 @@ BENCHMARK(BM_Read500Templates)->Unit(benchmark::kMillisecond);
 // timeline.
 void BM_Timelines5000Units(benchmark::State& state) {
   QuietLog();
-  IdleWorld world;
+  NullUnitWorld world;
   CGAUnitManager manager(nullptr);
   manager.SetUnitWorld(&world);
   std::string text = "<Units>";
@@ -121,7 +83,7 @@ void BM_Timelines5000Units(benchmark::State& state) {
       if (unit->IsInAction("ready")) unit->SetAction("attack");
     }
   }
-  state.counters["effects"] = world.effects;
+  state.counters["effects"] = world.effectsCreated;
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 5000);
 }
 BENCHMARK(BM_Timelines5000Units)->Unit(benchmark::kMicrosecond);
