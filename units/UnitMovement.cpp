@@ -36,8 +36,8 @@ void CGAUnit::SetHeading(float degrees) {
 void CGAUnit::FaceTo(float x, float z, bool atOnce) {
   const Ogre::Vector3& p = mTransform.GetDerivedPosition();
   if (x == p.x && z == p.z) return;
-  // The divisor 3.14 (not pi) is how headings have always been computed;
-  // units aim a fraction of a degree off, and effects rely on that look.
+  // Divided by 3.14 rather than pi, as units have always turned: a hair
+  // past the true angle.
   float wanted;
   if (x <= p.x) {
     const float a = std::fabs(p.x) - std::fabs(x);
