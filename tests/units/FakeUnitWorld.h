@@ -1,0 +1,107 @@
+#pragma once
+// A unit world without a scene: models, effects and sounds are records the
+// tests read back; the ground is flat at a settable height.
+#include "units/UnitModelBase.h"
+#include "units/UnitWorld.h"
+
+#include <OgreLogManager.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+struct FakeModel : UnitModelBase {
+  bool visible = false;
+  Ogre::Vector3 nodePosition = Ogre::Vector3::ZERO;
+  Ogre::Quaternion nodeOrientation = Ogre::Quaternion::IDENTITY;
+  Ogre::Vector3 nodeScale = Ogre::Vector3::UNIT_SCALE;
+  std::vector<std::string> animations;  // "name speed loop"
+  std::vector<std::string> calls;       // everything else, in order
+  float speed = 1.0f;
+
+  void SetVisible(bool v) override { visible = v; }
+  void SetNodePosition(const Ogre::Vector3& p) override { nodePosition = p; }
+  void SetNodeOrientation(const Ogre::Quaternion& q) override { nodeOrientation = q; }
+  void SetNodeScale(const Ogre::Vector3& s) override { nodeScale = s; }
+  void PlayAnimationByName(const std::string& name, float s, bool loop) override;
+  void SetSpeed(float s) override { speed = s; }
+  void RemovePart(const std::string& slot) override { calls.push_back("remove " + slot); }
+  void AttachPartEffect(const std::string& slot, const std::string& effect) override {
+    calls.push_back("effect " + slot + " " + effect);
+  }
+  void SetBoneAlias(const std::string& alias, const std::string& bone) override {
+    calls.push_back("bone " + alias + " " + bone);
+  }
+  void AddAnimGroup(const std::string& group, const std::string& anim, const std::string&, const std::string&,
+                    const std::string&) override {
+    calls.push_back("anim group " + group + " " + anim);
+  }
+  void AddSkeletonFile(const std::string& file) override { calls.push_back("skeleton " + file); }
+};
+
+struct FakeEffect {
+  std::string name;
+  Ogre::Vector3 position = Ogre::Vector3::ZERO;
+  std::string bone;
+  CGAUnit* owner = nullptr;
+  std::vector<CGAUnit*> targets;
+  Ogre::Vector3 targetPosition = Ogre::Vector3::ZERO;
+  bool endless = false;
+  float lifeTime = 5.0f;
+};
+
+class FakeUnitWorld : public UnitWorld {
+ public:
+  float groundHeight = 0.0f;
+  std::deque<FakeEffect> effects;
+  std::vector<std::string> endlessEffects;  // names of effects without an end
+  std::vector<std::string> sounds;
+  std::map<const CGAUnit*, FakeModel*> models;
+
+  FakeModel& ModelOf(const CGAUnit& unit) { return *models.at(&unit); }
+  static FakeEffect& Of(CGAEffectNode* e) { return *reinterpret_cast<FakeEffect*>(e); }
+
+  UnitModelBase* CreateModel(CGAUnit& unit) override {
+    auto* model = new FakeModel;
+    models[&unit] = model;
+    return model;
+  }
+  bool GetGroundHeight(Ogre::Vector3& probe) override {
+    probe.y = groundHeight;
+    return true;
+  }
+  int GetLogic(int, int) override { return 1; }
+  std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2& start, const Ogre::Vector2& goal, int) override {
+    return {start, goal};
+  }
+  CGAEffectNode* CreateEffect(const std::string& name) override {
+    if (name == "missing") return nullptr;
+    effects.emplace_back();
+    effects.back().name = name;
+    for (const std::string& e : endlessEffects) effects.back().endless |= e == name;
+    return reinterpret_cast<CGAEffectNode*>(&effects.back());
+  }
+  void SetEffectPosition(CGAEffectNode* e, const Ogre::Vector3& p) override { Of(e).position = p; }
+  void SetEffectLinkBone(CGAEffectNode* e, const std::string& bone) override { Of(e).bone = bone; }
+  void AttachEffectToOwner(CGAEffectNode* e, CGAUnit* owner) override { Of(e).owner = owner; }
+  void AddEffectTarget(CGAEffectNode* e, CGAUnit* target) override { Of(e).targets.push_back(target); }
+  void SetEffectTargetPosition(CGAEffectNode* e, const Ogre::Vector3& p) override { Of(e).targetPosition = p; }
+  bool IsEffectEndless(CGAEffectNode* e) override { return Of(e).endless; }
+  void SetEffectLifeTime(CGAEffectNode* e, float seconds) override { Of(e).lifeTime = seconds; }
+  void PlaySound(const std::string& name, CGAUnit*) override { sounds.push_back(name); }
+};
+
+// Collects the game's log lines (and message boxes) while it lives.
+class LogCapture : public Ogre::LogListener {
+ public:
+  LogCapture();
+  ~LogCapture() override;
+  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel level, bool, const Ogre::String&,
+                     bool&) override;
+  bool Contains(const std::string& part) const;
+  std::vector<std::string> lines;
+};
+
+// Sets the frame clock for one frame of the given length.
+void SetFrame(float seconds);

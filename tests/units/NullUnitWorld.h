@@ -1,0 +1,47 @@
+#pragma once
+// A unit world that shows nothing: models do nothing, the ground is flat at
+// 0, every cell is placeable, and effects are handles to one dummy. For
+// benchmarks and fuzzing, where only the unit logic matters.
+#include "units/UnitModelBase.h"
+#include "units/UnitWorld.h"
+
+struct NullUnitModel : UnitModelBase {
+  void SetVisible(bool) override {}
+  void SetNodePosition(const Ogre::Vector3&) override {}
+  void SetNodeOrientation(const Ogre::Quaternion&) override {}
+  void SetNodeScale(const Ogre::Vector3&) override {}
+  void PlayAnimationByName(const std::string&, float, bool) override {}
+  void SetSpeed(float) override {}
+  void RemovePart(const std::string&) override {}
+  void AttachPartEffect(const std::string&, const std::string&) override {}
+  void SetBoneAlias(const std::string&, const std::string&) override {}
+  void AddAnimGroup(const std::string&, const std::string&, const std::string&, const std::string&,
+                    const std::string&) override {}
+  void AddSkeletonFile(const std::string&) override {}
+};
+
+struct NullUnitWorld : UnitWorld {
+  bool endlessEffects = false;
+  int effectsCreated = 0;
+  char effect = 0;
+
+  UnitModelBase* CreateModel(CGAUnit&) override { return new NullUnitModel; }
+  bool GetGroundHeight(Ogre::Vector3& probe) override {
+    probe.y = 0.0f;
+    return true;
+  }
+  int GetLogic(int, int) override { return 1; }
+  std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2&, const Ogre::Vector2&, int) override { return {}; }
+  CGAEffectNode* CreateEffect(const std::string&) override {
+    ++effectsCreated;
+    return reinterpret_cast<CGAEffectNode*>(&effect);
+  }
+  void SetEffectPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
+  void SetEffectLinkBone(CGAEffectNode*, const std::string&) override {}
+  void AttachEffectToOwner(CGAEffectNode*, CGAUnit*) override {}
+  void AddEffectTarget(CGAEffectNode*, CGAUnit*) override {}
+  void SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
+  bool IsEffectEndless(CGAEffectNode*) override { return endlessEffects; }
+  void SetEffectLifeTime(CGAEffectNode*, float) override {}
+  void PlaySound(const std::string&, CGAUnit*) override {}
+};

@@ -1,0 +1,162 @@
+#include "units/UnitManager.h"
+
+#include "game/GameLog.h"
+#include "game/Parse.h"
+#include "platform/MessageBox.h"
+#include "platform/Random.h"
+#include "units/DataXml.h"
+#include "units/Unit.h"
+#include "units/UnitAction.h"
+#include "units/UnitModelBase.h"
+#include "units/UnitPartDef.h"
+
+#include <OgreException.h>
+#include <OgreResourceGroupManager.h>
+
+#include <cstdio>
+
+template <>
+CGAUnitManager* Ogre::Singleton<CGAUnitManager>::msSingleton = nullptr;
+
+CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager) : mSceneManager(sceneManager) {}
+
+CGAUnitManager::~CGAUnitManager() { ClearUnits(); }
+
+bool CGAUnitManager::ReadDataFile(const std::string& file, const std::string& group, bool searchOtherGroups,
+                                  std::string& text) {
+  if (!Ogre::ResourceGroupManager::getSingletonPtr()) {
+    GameLog(file + ": cannot be opened (no resource system)");
+    return false;
+  }
+  try {
+    Ogre::DataStreamPtr stream =
+        Ogre::ResourceGroupManager::getSingleton().openResource(file, group, nullptr, searchOtherGroups);
+    if (!stream) {
+      GameLog(file + ": cannot be opened");
+      return false;
+    }
+    text = stream->getAsString();
+    return true;
+  } catch (const Ogre::Exception& e) {
+    GameLog(file + ": cannot be opened (" + e.getDescription() + ")");
+    return false;
+  }
+}
+
+UnitTemplate* CGAUnitManager::GetUnitTemplate(const std::string& name) {
+  auto found = mTemplates.find(name);
+  return found == mTemplates.end() ? nullptr : &found->second;
+}
+
+CGAUnit* CGAUnitManager::CreateUnit(const std::string& templateName) {
+  ++mUnitCounter;
+  return CreateUnitWithId(templateName, static_cast<uint64_t>(static_cast<int64_t>(mUnitCounter)));
+}
+
+CGAUnit* CGAUnitManager::CreateUnitWithId(const std::string& templateName, uint64_t id) {
+  CGAUnit* unit = CreateNamedUnit(templateName, "Unit_" + std::to_string(id));
+  if (unit) {
+    unit->OnCreated();
+    unit->SetId(id);
+    return unit;
+  }
+  char idText[16];
+  std::snprintf(idText, sizeof idText, "%x", static_cast<unsigned>(id & 0xffffffffu));
+  platform::ShowMessageBox(templateName + " 配置中没有此怪物 请检查资源O(∩_∩)O！！ID:" + idText + " \n", "错误");
+  return nullptr;
+}
+
+CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const std::string& instanceName) {
+  if (CGAUnit* existing = FindUnit(instanceName)) {
+    // The same name again brings the unit back as it is.
+    std::fputs("重建对象 \n", stdout);
+    existing->SetAlpha(1.0f);
+    existing->SetFadeOut(false, 1000);
+    return existing;
+  }
+  auto found = mTemplates.find(templateName);
+  if (found == mTemplates.end()) {
+    if (mTemplates.empty()) return nullptr;
+    found = mTemplates.begin();
+  }
+  if (!mWorld) {
+    GameLog("unit " + instanceName + " cannot be created: the unit manager has no world");
+    return nullptr;
+  }
+  UnitTemplate& unitType = found->second;
+  CGAUnit* unit = new CGAUnit(*mWorld);
+  unit->SetTagOffset(unitType.NamePosition);
+  unit->SetName(instanceName);
+  unit->SetTemplateName(found->first);
+  unit->SetType(unitType.type);
+  if (unitType.type != kUnitFighter) unit->GetModel()->AttachPartEffect("shadow", "shadow");
+  unit->SetInt(kSlotMaxHp, unitType.hp);
+  unit->SetInt(kSlotHp, unitType.hp);
+  unit->SetInt(kSlotRange, unitType.release_dis);
+  unit->SetInt(kSlotPeriod, unitType.attack_time);
+  unit->SetInt(kSlotCountdown, 0);
+  unit->SetInt(kSlotValue, unitType.attack_value);
+  unit->SetInt(kSlotGold, unitType.gold);
+  unit->SetInt(kSlotPrice, unitType.price);
+  unit->SetRadius(unitType.radius);
+  unit->SetSpeed(unitType.speed);
+  unit->SetHeading(static_cast<float>(platform::Rand() % 360));
+  for (const auto& slot : unitType.attributes) unit->SetInt(static_cast<unsigned>(slot.first), slot.second);
+  BuildFromElement(*unit, unitType);
+  for (UnitAction* action : unitType.actions) unit->AddAction(action);
+  if (unitType.unitElement)
+    if (const TiXmlElement* custom = unitType.unitElement->FirstChildElement("Custom"))
+      for (const TiXmlElement* e = custom->FirstChildElement(); e; e = e->NextSiblingElement())
+        unit->SetString(e->ValueStr(), e->GetText() ? e->GetText() : "");
+  // Spawn effects come only from the events of "ready".
+  unit->SetAction("ready");
+  for (const std::string& file : unitType.skeletonFiles) unit->GetModel()->AddSkeletonFile(file);
+  mUnits.push_back(unit);
+  return unit;
+}
+
+// What unit creation reads from the template's Unit element.
+void CGAUnitManager::BuildFromElement(CGAUnit& unit, UnitTemplate& unitType) {
+  const TiXmlElement* element = unitType.unitElement;
+  if (element) {
+    if (const TiXmlElement* e = element->FirstChildElement("SetTerrain"))
+      unit.SetTerrainFollow(ParseBool(XmlAttr(e, "Terrain")));
+    if (const TiXmlElement* e = element->FirstChildElement("SetPosition"))
+      unit.SetPositionOffset(ParseVector3(XmlAttr(e, "Position")));
+    if (const TiXmlElement* e = element->FirstChildElement("CollideBox"))
+      unit.SetCollideBox(ParseVector3(XmlAttr(e, "Scale")));
+    // A template without a Scale keeps the natural size.
+    const float scale = ParseReal(XmlAttr(element, "Scale"), 1.0f);
+    unit.SetScale(scale, scale, scale);
+  }
+  unit.SetTemplate(&unitType);
+  if (!element) return;
+  UnitModelBase* model = unit.GetModel();
+  for (const TiXmlElement* e = element->FirstChildElement("Part"); e; e = e->NextSiblingElement("Part"))
+    AttachPart(&unit, XmlAttr(e, "Name"));
+  for (const TiXmlElement* e = element->FirstChildElement("Anim"); e; e = e->NextSiblingElement("Anim"))
+    model->AddAnimGroup(XmlAttr(e, "Name"), XmlAttr(e, "AnimName"), XmlAttr(e, "Skeleton"), XmlAttr(e, "Sound"),
+                        XmlAttr(e, "Effect"));
+  model->SetBoneAlias("target", "Bip01 Spine");
+  for (const TiXmlElement* e = element->FirstChildElement("Bone"); e; e = e->NextSiblingElement("Bone"))
+    model->SetBoneAlias(XmlAttr(e, "Name"), XmlAttr(e, "BoneName"));
+}
+
+void CGAUnitManager::AttachPart(CGAUnit* unit, const std::string& partName) {
+  auto found = mPartDefs.find(partName);
+  if (found != mPartDefs.end())
+    unit->AddPart(found->second);
+  else
+    unit->AddPartGroup(partName);
+}
+
+CGAUnit* CGAUnitManager::FindUnit(const std::string& instanceName) {
+  for (CGAUnit* unit : mUnits)
+    if (unit->GetName() == instanceName) return unit;
+  return nullptr;
+}
+
+void CGAUnitManager::ClearUnits() {
+  for (CGAUnit* unit : mUnits) delete unit;
+  mUnits.clear();
+}

@@ -1,0 +1,157 @@
+// Reading the unit template files ("*.unt").
+#include "units/UnitManager.h"
+
+#include "game/GameLog.h"
+#include "game/Parse.h"
+#include "units/DataXml.h"
+#include "units/UnitAction.h"
+#include "units/UnitPartDef.h"
+
+#include <OgreMatrix3.h>
+#include <OgreResourceGroupManager.h>
+
+namespace {
+
+// The parameters of each event type, in the order the timeline reads them.
+struct EventKind {
+  const char* name;
+  UnitEventType type;
+  std::vector<const char*> parameters;
+};
+
+const EventKind kEventKinds[] = {
+    {"Anim", kEventAnim, {"Name", "Speed", "Loop", "Pose"}},
+    {"Effect", kEventEffect, {"Name", "Bone"}},  // Target follows only when given
+    {"Sound", kEventSound, {"Name"}},
+    {"Action", kEventAction, {"Name", "Target"}},
+    {"Space", kEventSpace, {"Value0", "Value1", "Value2"}},
+};
+
+Ogre::Quaternion OrientationFromAngles(const Ogre::Vector3& degrees) {
+  Ogre::Matrix3 rotation;
+  rotation.FromEulerAnglesXYZ(Ogre::Degree(degrees.x), Ogre::Degree(degrees.y), Ogre::Degree(degrees.z));
+  return Ogre::Quaternion(rotation);
+}
+
+UnitEffectTexture ReadEffectTexture(const TiXmlElement* e) {
+  UnitEffectTexture t;
+  t.texture = XmlAttr(e, "textue");  // spelled so in the files
+  t.mask = XmlAttr(e, "mask");
+  const Ogre::Vector2 uv = ParseVector2(XmlAttr(e, "uv"));
+  t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(ParseInt(XmlAttr(e, "flash"))), 1.0f);
+  return t;
+}
+
+}  // namespace
+
+void CGAUnitManager::LoadUnitTemplates(const std::string& group) {
+  Ogre::StringVectorPtr files = Ogre::ResourceGroupManager::getSingleton().findResourceNames(group, "*.unt", false);
+  for (const std::string& file : *files) LoadUnitTemplateFile(file, group);
+}
+
+void CGAUnitManager::LoadUnitTemplateFile(const std::string& file, const std::string& group) {
+  std::string text;
+  if (ReadDataFile(file, group, false, text)) ReadUnitTemplates(text, file);
+}
+
+void CGAUnitManager::ReadUnitTemplates(const std::string& text, const std::string& file) {
+  auto document = std::make_unique<TiXmlDocument>();
+  document->Parse(text.c_str());
+  if (document->Error()) {
+    GameLog(file + ":" + std::to_string(document->ErrorRow()) + ": not a valid unit template file (" +
+            document->ErrorDesc() + "); its units are not loaded");
+    return;
+  }
+  const TiXmlElement* root = document->RootElement();
+  if (!root) return;
+  for (const TiXmlElement* unit = root->FirstChildElement("Unit"); unit; unit = unit->NextSiblingElement("Unit"))
+    ParseUnitTemplate(unit, file);
+  // Templates keep pointing into the document.
+  mDocuments.push_back(std::move(document));
+}
+
+void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::string& file) {
+  UnitTemplate t;
+  t.Name = XmlAttr(unit, "Name");
+  if (t.Name.empty()) {
+    GameLog(XmlWhere(file, unit) + "a Unit without a Name is skipped");
+    return;
+  }
+  if (const char* namePosition = unit->Attribute("NamePosition")) t.NamePosition = ParseVector3(namePosition);
+
+  // A second definition amends the first: its actions replace the old ones
+  // (which stay in storage while anything may point at them), its parts and
+  // skeleton files are added, and everything else is kept.
+  if (const UnitTemplate* existing = GetUnitTemplate(t.Name)) {
+    t = *existing;
+    t.actions.clear();
+  }
+  t.unitElement = unit;
+
+  if (const TiXmlElement* actions = unit->FirstChildElement("Actions"))
+    for (const TiXmlElement* a = actions->FirstChildElement("Action"); a; a = a->NextSiblingElement("Action"))
+      t.actions.push_back(ParseAction(a, file));
+
+  if (const TiXmlElement* parts = unit->FirstChildElement("ChoiceParts"))
+    for (const TiXmlElement* p = parts->FirstChildElement("Part"); p; p = p->NextSiblingElement("Part"))
+      t.choiceParts[XmlAttr(p, "PartName")].push_back(ParsePart(p));
+
+  if (const TiXmlElement* skeletons = unit->FirstChildElement("SkeletonFiles")) {
+    for (const TiXmlElement* f = skeletons->FirstChildElement("File"); f; f = f->NextSiblingElement("File")) {
+      if (f->GetText())
+        t.skeletonFiles.push_back(f->GetText());
+      else
+        GameLog(XmlWhere(file, f) + "a skeleton File without a name is skipped");
+    }
+  }
+  // An existing entry keeps its address: screens hold pointers to templates.
+  mTemplates[t.Name] = t;
+}
+
+UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::string& file) {
+  mActionStore.push_back(std::make_unique<UnitAction>());
+  UnitAction* action = mActionStore.back().get();
+  action->SetName(XmlAttr(element, "Name"));
+  action->SetLevel(ParseInt(XmlAttr(element, "Level"), 0));
+  action->SetProbability(ParseReal(XmlAttr(element, "Probability"), 1.0f));
+  for (const TiXmlElement* child = element->FirstChildElement("ActionChild"); child;
+       child = child->NextSiblingElement("ActionChild")) {
+    const std::string type = XmlAttr(child, "Type");
+    const EventKind* kind = nullptr;
+    for (const EventKind& k : kEventKinds)
+      if (type == k.name) kind = &k;
+    if (!kind) {
+      GameLog(XmlWhere(file, child) + "action \"" + action->GetName() + "\" has an event of unknown Type \"" + type +
+              "\"; it is skipped");
+      continue;
+    }
+    UnitActionEvent event;
+    event.type = kind->type;
+    event.Time = ParseReal(XmlAttr(child, "Time"));
+    for (const char* parameter : kind->parameters) event.parameters.push_back(XmlAttr(child, parameter));
+    if (kind->type == kEventEffect && child->Attribute("Target")) event.parameters.push_back(XmlAttr(child, "Target"));
+    action->AddEvent(event);
+  }
+  action->SortEvents();
+  return action;
+}
+
+UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element) {
+  mPartStore.push_back(std::make_unique<UnitPartDef>());
+  UnitPartDef* part = mPartStore.back().get();
+  part->SetPartType(XmlAttr(element, "PartType"));
+  part->SetResName(XmlAttr(element, "ResName"));
+  part->SetTexture(XmlAttr(element, "Texture"));
+  part->SetBone(XmlAttr(element, "Bone"));
+  part->SetEffect(XmlAttr(element, "Effect"));
+  part->SetAttackType(XmlAttr(element, "AttackType"));
+  part->SetPosition(ParseVector3(XmlAttr(element, "Position")));
+  if (const char* angle = element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(ParseVector3(angle)));
+  const TiXmlElement* first = element->FirstChildElement("EffectTexture");
+  if (first) {
+    part->SetEffectTexture(0, ReadEffectTexture(first));
+    if (const TiXmlElement* second = first->NextSiblingElement("EffectTexture"))
+      part->SetEffectTexture(1, ReadEffectTexture(second));
+  }
+  return part;
+}

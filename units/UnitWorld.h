@@ -1,0 +1,47 @@
+#pragma once
+// What the unit logic asks of the world around a unit: a model for each new
+// unit, ground heights, logic cells and paths of the map, effects and sounds.
+// The game implements it over the terrain, effect and sound managers; tests
+// use a recording stand-in. Effects are handles the unit never looks into.
+#include <OgreVector.h>
+
+#include <string>
+#include <vector>
+
+class CGAEffectNode;
+class CGAUnit;
+class UnitModelBase;
+
+class UnitWorld {
+ public:
+  virtual ~UnitWorld() = default;
+
+  // The model of a new unit; the unit owns it.
+  virtual UnitModelBase* CreateModel(CGAUnit& unit) = 0;
+
+  // Terrain. GetGroundHeight moves probe.y onto the ground (statics
+  // included) below the probe; false when there is no ground there.
+  virtual bool GetGroundHeight(Ogre::Vector3& probe) = 0;
+  // The logic cell at truncated world (x, z): 1 placeable, 3 defeat, 0 none.
+  virtual int GetLogic(int x, int z) = 0;
+  // A path on the (x, z) plane from start to goal, start first; empty when
+  // there is none within the search limit.
+  virtual std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2& start, const Ogre::Vector2& goal,
+                                              int searchLimit) = 0;
+
+  // Effects, created managed and without parent; null when there is no
+  // effect of that name.
+  virtual CGAEffectNode* CreateEffect(const std::string& name) = 0;
+  virtual void SetEffectPosition(CGAEffectNode* effect, const Ogre::Vector3& position) = 0;
+  virtual void SetEffectLinkBone(CGAEffectNode* effect, const std::string& bone) = 0;
+  // Ties the effect to its owner unit (null: no owner).
+  virtual void AttachEffectToOwner(CGAEffectNode* effect, CGAUnit* owner) = 0;
+  virtual void AddEffectTarget(CGAEffectNode* effect, CGAUnit* target) = 0;
+  virtual void SetEffectTargetPosition(CGAEffectNode* effect, const Ogre::Vector3& position) = 0;
+  // True for an effect without an end of its own.
+  virtual bool IsEffectEndless(CGAEffectNode* effect) = 0;
+  virtual void SetEffectLifeTime(CGAEffectNode* effect, float seconds) = 0;
+
+  // A 3-D effect sound at the unit's scene node.
+  virtual void PlaySound(const std::string& name, CGAUnit* at) = 0;
+};
