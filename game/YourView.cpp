@@ -16,6 +16,7 @@
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
 #include "screens/StartScene.h"
+#include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
@@ -168,6 +169,7 @@ void CYourView::InitGame() {
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
   new CGALogManager("Ostrel.txt", false);
+  new CGAUnitManager(mSceneManager);
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
@@ -192,6 +194,9 @@ void CYourView::InitGame() {
   uint32_t start = platform::GetTickCount();
   CGAEffectManager::getSingleton().LoadEffectFiles("Main");
   platform::ConsolePrint("读取特效脚本 %d \n", static_cast<int>(platform::GetTickCount() - start));
+  start = platform::GetTickCount();
+  CGAUnitManager::getSingleton().LoadUnitTemplates("Main");
+  platform::ConsolePrint("读取单位脚本 %d \n", static_cast<int>(platform::GetTickCount() - start));
 
   SetLoadingProgress(100, "初始化完毕");
   platform::ConsolePrint("/***装载完毕*** \n");
@@ -275,4 +280,8 @@ void CYourView::Render() { mRoot->renderOneFrame(); }
 
 void CYourView::SavePlayerRecord(const std::string& name) { WritePlayerRecord(name, PlayerRecord); }
 
-void CYourView::LoadPlayerRecord(const std::string& name) { ReadPlayerRecord(name, PlayerRecord); }
+void CYourView::LoadPlayerRecord(const std::string& name) {
+  ReadPlayerRecord(name, PlayerRecord);
+  // The unlock flags decide which unit types the player may recruit.
+  CGAUnitManager::getSingleton().LoadUnitXml("unit.xml");
+}
