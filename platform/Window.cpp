@@ -18,6 +18,7 @@
 #include <deque>
 #include <poll.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -226,20 +227,26 @@ void Translate(XEvent& event) {
   }
 }
 
-bool HasWindowManager() {
+// Up to `count` 32-bit values of a property of the root window (the
+// desktop's facts a window manager publishes there); empty when absent.
+std::vector<long> RootProperty(const char* name, Atom type, long count) {
   State& s = S();
-  Atom supported = XInternAtom(s.display, "_NET_SUPPORTING_WM_CHECK", True);
-  if (supported == None) return false;
-  Atom type;
+  std::vector<long> values;
+  Atom property = XInternAtom(s.display, name, True);
+  if (property == None) return values;
+  Atom actualType;
   int format;
-  unsigned long count, after;
+  unsigned long got, after;
   unsigned char* data = nullptr;
-  bool found = XGetWindowProperty(s.display, DefaultRootWindow(s.display), supported, 0, 1, False, XA_WINDOW,
-                                  &type, &format, &count, &after, &data) == Success &&
-               count == 1;
+  if (XGetWindowProperty(s.display, DefaultRootWindow(s.display), property, 0, count, False, type, &actualType,
+                         &format, &got, &after, &data) == Success &&
+      format == 32)
+    values.assign(reinterpret_cast<const long*>(data), reinterpret_cast<const long*>(data) + got);
   if (data) XFree(data);
-  return found;
+  return values;
 }
+
+bool HasWindowManager() { return RootProperty("_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1).size() == 1; }
 
 void SetMaximizedState(bool on) {
   State& s = S();
@@ -393,25 +400,15 @@ Rect GetScreenRect() {
 }
 
 Rect GetWorkArea() {
-  State& s = S();
   Rect r = GetScreenRect();
-  if (!s.display) return r;
-  Atom workArea = XInternAtom(s.display, "_NET_WORKAREA", True);
-  if (workArea == None) return r;
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(s.display, DefaultRootWindow(s.display), workArea, 0, 4, False, XA_CARDINAL, &type,
-                         &format, &count, &after, &data) == Success &&
-      count >= 4 && format == 32) {
-    const long* v = reinterpret_cast<const long*>(data);
-    r.left = static_cast<int>(v[0]);
-    r.top = static_cast<int>(v[1]);
-    r.right = r.left + static_cast<int>(v[2]);
-    r.bottom = r.top + static_cast<int>(v[3]);
+  if (!S().display) return r;
+  const std::vector<long> area = RootProperty("_NET_WORKAREA", XA_CARDINAL, 4);
+  if (area.size() == 4) {
+    r.left = static_cast<int>(area[0]);
+    r.top = static_cast<int>(area[1]);
+    r.right = r.left + static_cast<int>(area[2]);
+    r.bottom = r.top + static_cast<int>(area[3]);
   }
-  if (data) XFree(data);
   return r;
 }
 
