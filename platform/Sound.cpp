@@ -236,15 +236,18 @@ class OpenALSoundDevice : public SoundDevice {
     return channel && Find(channel->sound)->options.is3D ? channel : nullptr;
   }
 
-  // A free channel, or else the one that started longest ago.
+  // A free channel (as of the last update or stop), else the one that
+  // started longest ago, sparing looping sounds such as the music.
   int PickChannel() {
-    int oldest = 0;
+    int oldest = -1, oldestLooping = -1;
     for (int i = 0; i < ChannelCount(); ++i) {
-      Channel& channel = mChannels[static_cast<size_t>(i)];
-      if (!Refresh(channel)) return i;
-      if (channel.started < mChannels[static_cast<size_t>(oldest)].started) oldest = i;
+      const Channel& channel = mChannels[static_cast<size_t>(i)];
+      if (!channel.sound) return i;
+      const bool looping = Find(channel.sound)->options.loop;
+      int& best = looping ? oldestLooping : oldest;
+      if (best < 0 || channel.started < mChannels[static_cast<size_t>(best)].started) best = i;
     }
-    return oldest;
+    return oldest >= 0 ? oldest : oldestLooping;
   }
 
   // Whether the channel still plays; frees it once its sound has ended. A

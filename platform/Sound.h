@@ -49,8 +49,9 @@ class SoundDevice {
   virtual void ReleaseSound(SoundId sound) = 0;
   virtual uint32_t SoundLengthMs(SoundId sound) = 0;
 
-  // Starts a sound on a free channel (the longest-running one when all are
-  // busy) and returns the channel, or -1. Playing a stream again moves it.
+  // Starts a sound on a free channel and returns the channel, or -1. When all
+  // are busy the longest-running one is taken over, looping ones (music)
+  // last. Playing a stream again moves it.
   virtual int Play(SoundId sound, bool paused) = 0;
   virtual bool IsPlaying(int channel) = 0;
   virtual void Stop(int channel) = 0;

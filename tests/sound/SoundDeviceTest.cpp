@@ -100,12 +100,20 @@ TEST_F(SoundOutput, AStreamPlaysOnOneChannelAtATime) {
   EXPECT_EQ(playing, 1);
 }
 
-TEST_F(SoundOutput, WhenAllChannelsAreBusyTheOldestIsTakenOver) {
-  const platform::SoundId tone = Make(0.5, true, true, false);
+TEST_F(SoundOutput, WhenAllChannelsAreBusyTheOldestIsTakenOverButNotTheMusic) {
+  const int music = device->Play(Make(1.0, false, true, true), true);
+  const platform::SoundId tone = Make(0.5, true, false, false);
   const int oldest = device->Play(tone, true);
-  for (int i = 1; i < device->ChannelCount(); ++i) device->Play(tone, true);
+  for (int i = 2; i < device->ChannelCount(); ++i) device->Play(tone, true);
   EXPECT_EQ(device->Play(tone, true), oldest);
-  EXPECT_EQ(device->Play(tone, true), oldest == 0 ? 1 : 0);
+  EXPECT_TRUE(device->IsPlaying(music));
+
+  // With only looping sounds left, the oldest of them goes.
+  const platform::SoundId loop = Make(0.5, true, true, false);
+  for (int i = 0; i < device->ChannelCount(); ++i)
+    if (i != music) device->Stop(i);
+  for (int i = 1; i < device->ChannelCount(); ++i) device->Play(loop, true);
+  EXPECT_EQ(device->Play(loop, true), music);
 }
 
 TEST_F(SoundOutput, ShortSoundsEndAndLoopingOnesGoOn) {
