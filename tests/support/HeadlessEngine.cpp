@@ -9,6 +9,8 @@ Ogre::Root& HeadlessEngine() {
     logs->createLog("headless.log", true, false, false);
     auto* r = new Ogre::Root("", "", "");
     new Ogre::DefaultHardwareBufferManager();
+    // Cameras and entities need the default materials.
+    Ogre::MaterialManager::getSingleton().initialise();
     return r;
   }();
   return *root;

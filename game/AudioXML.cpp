@@ -1,0 +1,35 @@
+#include "game/AudioXML.h"
+
+#include "game/AudioManager.h"
+#include "game/Parse.h"
+
+#include <CEGUI/XMLAttributes.h>
+
+namespace {
+
+std::string Attribute(const CEGUI::XMLAttributes& attributes, const char* name, const char* fallback) {
+  return attributes.exists(name) ? attributes.getValue(name).c_str() : fallback;
+}
+
+}  // namespace
+
+void CTPAudioXML::elementStart(const CEGUI::String& element, const CEGUI::XMLAttributes& attributes) {
+  if (element != "Res") return;
+  const bool is3D = ParseBool(Attribute(attributes, "s3d", "true"));
+  const bool loop = ParseBool(Attribute(attributes, "loop", "false"));
+  const int mode = is3D ? (loop ? CTPAudioManager::kMode3DLoop : CTPAudioManager::kMode3D)
+                        : (loop ? CTPAudioManager::kModeStreamLoop : CTPAudioManager::kModeStream);
+  mManager->CreateSound(Attribute(attributes, "name", ""), Attribute(attributes, "file", ""),
+                        ParseReal(Attribute(attributes, "vol", "1.0"), 1.0f),
+                        ParseInt(Attribute(attributes, "mindis", "50000"), 50000),
+                        ParseInt(Attribute(attributes, "maxdis", "100000"), 100000), mode);
+}
+
+void CTPAudioXML::elementEnd(const CEGUI::String&) {}
+
+void CTPAudioXML::text(const CEGUI::String& text) { mText += text.c_str(); }
+
+const CEGUI::String& CTPAudioXML::getDefaultResourceGroup() const {
+  static const CEGUI::String group;
+  return group;
+}
