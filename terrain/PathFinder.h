@@ -23,7 +23,9 @@ struct PathCell {
 
 class CGAPathFinder {
  public:
-  // Sizes itself to the terrain's current cell grid: each map gets its own.
+  // Takes the terrain's current cell grid and its blocked cells: each map
+  // gets its own finder, and the terrain reports later obstacle changes
+  // through SetBlocked.
   CGAPathFinder(CGATerrainManager* terrain, Ogre::SceneManager* sceneManager);
 
   // Waypoints (cell coordinates as floats) from the start's cell to the
@@ -37,12 +39,15 @@ class CGAPathFinder {
   const std::vector<PathCell>& GetWaypoints() const { return mWaypoints; }
 
   // True when no blocked cell lies on the line from a to b or on the cells
-  // beside it (a walk one cell wide on each side but at the ends).
+  // beside it, but for the rows (or columns) of the two ends. Cells off the
+  // grid read as the nearest edge cell.
   bool LineOfSight(PathCell a, PathCell b) const;
+
+  void SetBlocked(unsigned x, unsigned z, bool blocked);
 
   // Of the last search: nodes whose neighbours were opened, and nodes made.
   unsigned GetExpandedCount() const { return mExpanded; }
-  size_t GetNodeCount() const { return mNodes.size(); }
+  size_t GetNodeCount() const { return mNodeCount; }
 
   // Step costs; the heuristic's diagonal (1400) stays below the diagonal
   // step so it never overestimates.
@@ -55,38 +60,59 @@ class CGAPathFinder {
     int Dx, Dz, Cost;
   };
   static const PathStep kSteps[8];
+
   struct PathNode {
     int Direction;  // step that reached the node, -1 for the start
-    int F, H, G;
+    int F, G;
+    int Cell;  // index in the cell words
     int X, Z;
-    int Parent;  // pool index
-    int Index;
+    int Parent;    // pool index (a node's own index is its place in the pool)
+    int NextOpen;  // the next node of its open-list bucket, -1 at the end
   };
-  // Open-list entry: lower f first, then lower h (nearer the goal).
-  struct OpenEntry {
-    uint64_t Key;
-    int Index;
-  };
+
+  // One word per cell: the number of the last search that reached it, and
+  // the top bit for a blocked cell, so one read answers both questions. A
+  // new search number makes every older mark stale: no search clears the
+  // grid (only a wrap of the number does). A border of blocked words round
+  // the grid spares the neighbour tests a bounds test.
+  static constexpr uint32_t kBlockedBit = 0x80000000u;
+  static constexpr uint32_t kLastSearchNumber = 0x7fffffffu;
+
+  // The open list is a ring of buckets by f. The heuristic is consistent
+  // with the step costs, so no open node's f lies more than a step and its
+  // heuristic (1402 + 1400) above the lowest: the ring spans more than that.
+  // Each bucket is a stack linked through the nodes: within a bucket the
+  // newest node comes first (usually the deeper one).
+  static constexpr int kBuckets = 4096;
 
   int Heuristic(int x, int z) const;
-  bool Blocked(const uint8_t* obstacles, int x, int z) const;
-  void PushOpen(const PathNode& node);
+  bool Inside(int x, int z) const { return unsigned(x) < mSizeX && unsigned(z) < mSizeZ; }
+  size_t CellAt(int x, int z) const { return size_t(z + 1) * mStride + size_t(x + 1); }
+  bool Blocked(int x, int z) const;
+  // Opens the neighbours of the node taken, keeping track of the node
+  // nearest the goal.
+  void OpenNeighbours(int current, const PathNode& node, int& best, int& bestH);
+  void PushOpen(int index, int f);
   int PopOpen();
-  void Straighten(const uint8_t* obstacles);
-  bool LineOfSight(const uint8_t* obstacles, PathCell a, PathCell b) const;
-  const uint8_t* CurrentObstacles() const;
+  void ClearOpen();
+  void Straighten();
 
-  CGATerrainManager* mTerrain;
   Ogre::SceneManager* mSceneManager;
   unsigned mSizeX;
   unsigned mSizeZ;
-  std::vector<uint32_t> mVisitMarks;
+  size_t mStride;  // words a row, border included
+  std::vector<uint32_t> mCells;
+  ptrdiff_t mStepOffset[8];  // cell-word offset of each step
+  uint32_t mSearchNumber = 0;
   PathCell mStart, mGoal;
-  std::vector<OpenEntry> mOpen;
-  std::vector<PathNode> mNodes;
+  int mNodeLimit = 3000;
+  std::vector<PathNode> mNodes;  // grown ahead; the first mNodeCount are in use
+  size_t mNodeCount = 0;
+  int mBucketHead[kBuckets];
+  uint64_t mBucketBits[kBuckets / 64] = {};
+  size_t mOpenCount = 0;
+  int mOpenLowF = 0;  // f of the last node taken: no open node is lower
   std::vector<PathCell> mTurns;
   std::vector<PathCell> mWaypoints;
-  uint32_t mSearchNumber = 0;
-  int mNodeLimit = 3000;
   unsigned mExpanded = 0;
 };

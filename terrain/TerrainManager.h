@@ -13,7 +13,6 @@
 #include "terrain/MapData.h"
 #include "terrain/MapReader.h"
 
-#include <OgreCompositorInstance.h>
 #include <OgreRay.h>
 #include <OgreSingleton.h>
 
@@ -26,7 +25,7 @@ class SceneManager;
 }
 class CGAPathFinder;
 
-class CGATerrainManager : public Ogre::CompositorInstance::Listener, public Ogre::Singleton<CGATerrainManager> {
+class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
  public:
   static constexpr uint8_t kBlockedCell = 50;
   static constexpr float kHeightDivisor = 250.0f;

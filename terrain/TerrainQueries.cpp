@@ -2,6 +2,8 @@
 // tiles and ground picking. Everything here reads the current map's data.
 #include "terrain/TerrainManager.h"
 
+#include "terrain/PathFinder.h"
+
 #include <OgreAxisAlignedBox.h>
 #include <OgreMath.h>
 
@@ -56,7 +58,12 @@ uint8_t CGATerrainManager::GetObstacle(unsigned x, unsigned z) const {
 }
 
 void CGATerrainManager::SetObstacle(unsigned x, unsigned z, uint8_t value) {
-  if (!mMap.Obstacles.empty()) mMap.Obstacles[CellIndex(x, z)] = value;
+  if (mMap.Obstacles.empty()) return;
+  const size_t cell = CellIndex(x, z);
+  mMap.Obstacles[cell] = value;
+  // The path finder keeps the blocked cells beside its visit marks.
+  if (mPathFinder)
+    mPathFinder->SetBlocked(unsigned(cell % mMap.WorldSizeX()), unsigned(cell / mMap.WorldSizeX()), value == kBlockedCell);
 }
 
 uint32_t CGATerrainManager::RawHeightAt(int vx, int vz) const {

@@ -2,6 +2,7 @@
 #include "terrain/PathFinder.h"
 
 #include <OgreImage.h>
+#include <OgreResourceGroupManager.h>
 
 #include <cstdio>
 #include <fstream>

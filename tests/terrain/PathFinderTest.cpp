@@ -151,6 +151,18 @@ TEST_F(PathFinding, LineOfSightIsThickAndReadsNoFarEdge) {
   EXPECT_EQ(terrain.GetObstacle(unsigned(-1), 0), 255);
 }
 
+TEST_F(PathFinding, ObstaclesSetLaterAreSeen) {
+  Open(20, 20);
+  CGAPathFinder* finder = terrain.GetPathFinder();
+  EXPECT_TRUE(finder->LineOfSight({0, 5}, {19, 5}));
+  terrain.SetObstacle(10, 5, kWall);
+  EXPECT_FALSE(finder->LineOfSight({0, 5}, {19, 5}));
+  EXPECT_NE(Find({0, 5}, {19, 5}).size(), 2u);
+  terrain.SetObstacle(10, 5, 0);
+  EXPECT_TRUE(finder->LineOfSight({0, 5}, {19, 5}));
+  EXPECT_EQ(Find({0, 5}, {19, 5}), (std::vector<PathCell>{{0, 5}, {19, 5}}));
+}
+
 TEST_F(PathFinding, RepeatedSearchesDoNotSeeOldMarks) {
   Open(64, 64);
   const std::vector<PathCell> first = Find({1, 1}, {60, 50});
