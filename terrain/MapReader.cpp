@@ -106,6 +106,7 @@ bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAM
   if (map.HasTerrain) {
     if (const TiXmlElement* terrain = RequiredChild(scene, "Terrain")) {
       ReadTerrain(scene, terrain, map);
+      ReadExtras(scene, map);
     } else {
       map.HasTerrain = false;
     }
@@ -139,10 +140,7 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
     for (const TiXmlElement* e = parent->FirstChildElement(item); e; e = e->NextSiblingElement(item)) {
       MapObjectRecord r;
       r.Name = Required(e, "Name");
-      r.Position = ParseVector3(Required(e, "Position"));
-      if (HasAttr(e, "Scale")) r.Scale = ParseVector3(Attr(e, "Scale"));
-      else Required(e, "Scale");
-      r.Orientation = ParseQuaternion(Required(e, "Quaternion"));
+      ReadPlacement(e, r.Position, r.Scale, r.Orientation);
       out.push_back(r);
     }
   };
@@ -151,10 +149,7 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
     for (const TiXmlElement* e = parent->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object")) {
       BuildObjectRecord r;
       r.Mesh = Required(e, "Mesh");
-      r.Position = ParseVector3(Required(e, "Position"));
-      if (HasAttr(e, "Scale")) r.Scale = ParseVector3(Attr(e, "Scale"));
-      else Required(e, "Scale");
-      r.Orientation = ParseQuaternion(Required(e, "Quaternion"));
+      ReadPlacement(e, r.Position, r.Scale, r.Orientation);
       r.Render = ParseInt(Required(e, "Render"));
       map.BuildObjects.push_back(r);
     }
@@ -173,6 +168,16 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
     }
   }
   readObjects("SceneEffect", "Effect", map.SceneEffects);
+}
+
+void CGAMapReader::ReadPlacement(const TiXmlElement* e, Ogre::Vector3& position, Ogre::Vector3& scale,
+                                 Ogre::Quaternion& orientation) {
+  position = ParseVector3(Required(e, "Position"));
+  // A missing scale is reported but leaves the thing at its own size.
+  const bool hasScale = HasAttr(e, "Scale");
+  const std::string scaleText = Required(e, "Scale");
+  if (hasScale) scale = ParseVector3(scaleText);
+  orientation = ParseQuaternion(Required(e, "Quaternion"));
 }
 
 void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* terrain, CGAMapData& map) {
@@ -213,21 +218,6 @@ void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* te
   map.HasWater = ParseBool(Required(terrain, "Water"));
   map.HasWaterHeight = HasAttr(terrain, "WaterHeight");
   if (map.HasWaterHeight) map.WaterHeight = ParseReal(Attr(terrain, "WaterHeight"));
-
-  if (const TiXmlElement* grass = scene->FirstChildElement("Grass")) ReadGrass(grass, map);
-  if (const TiXmlElement* info = scene->FirstChildElement("MapInfo")) {
-    map.HasMapInfo = true;
-    map.InfoName = Required(info, "name");
-    map.InfoPosition = Required(info, "position");
-    map.InfoIntro = Required(info, "intro");
-  }
-  if (const TiXmlElement* c = scene->FirstChildElement("FantasyCompositor")) {
-    map.HasCompositor = true;
-    map.Lum = ParseReal(Required(c, "lum"));
-    map.Contrast = ParseReal(Required(c, "contrast"));
-    map.Soft = ParseReal(Required(c, "soft"));
-    map.Black = ParseReal(Required(c, "black"));
-  }
 }
 
 void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what,
@@ -302,6 +292,23 @@ void CGAMapReader::ReadHeights(const std::string& fileName, CGAMapData& map) {
   for (size_t i = 0; (i + 1) * 4 <= read; ++i) {
     const uint8_t* b = &bytes[i * 4];
     map.Heights[i] = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  }
+}
+
+void CGAMapReader::ReadExtras(const TiXmlElement* scene, CGAMapData& map) {
+  if (const TiXmlElement* grass = scene->FirstChildElement("Grass")) ReadGrass(grass, map);
+  if (const TiXmlElement* info = scene->FirstChildElement("MapInfo")) {
+    map.HasMapInfo = true;
+    map.InfoName = Required(info, "name");
+    map.InfoPosition = Required(info, "position");
+    map.InfoIntro = Required(info, "intro");
+  }
+  if (const TiXmlElement* c = scene->FirstChildElement("FantasyCompositor")) {
+    map.HasCompositor = true;
+    map.Lum = ParseReal(Required(c, "lum"));
+    map.Contrast = ParseReal(Required(c, "contrast"));
+    map.Soft = ParseReal(Required(c, "soft"));
+    map.Black = ParseReal(Required(c, "black"));
   }
 }
 

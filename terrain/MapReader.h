@@ -46,7 +46,11 @@ class CGAMapReader {
 
  private:
   void ReadScene(const TiXmlElement* scene, CGAMapData& map);
+  void ReadPlacement(const TiXmlElement* element, Ogre::Vector3& position, Ogre::Vector3& scale,
+                     Ogre::Quaternion& orientation);
   void ReadTerrain(const TiXmlElement* scene, const TiXmlElement* terrain, CGAMapData& map);
+  // Grass, map information and compositor values: only maps with terrain.
+  void ReadExtras(const TiXmlElement* scene, CGAMapData& map);
   void ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what, unsigned width,
                     unsigned height);
   void ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material, const CGAMapData& map);
