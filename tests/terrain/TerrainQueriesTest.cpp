@@ -1,4 +1,5 @@
 #include "TerrainTestSupport.h"
+#include "terrain/CollisionCells.h"
 #include "platform/Random.h"
 
 #include <OgreMath.h>
@@ -136,6 +137,18 @@ TEST_F(Heights, TileLookupTestsEachAxis) {
   EXPECT_EQ(terrain.GetTileIndex(64, 0), 4u);  // the unchecked index
   EXPECT_FALSE(terrain.FindTileIndex(0, 32, index));
   EXPECT_FALSE(terrain.FindTileIndex(unsigned(-1), 0, index));
+}
+
+TEST(CollisionCells, EachAxisIsTested) {
+  EXPECT_EQ(CollisionCells::IndexAt(0, 0), 0);
+  EXPECT_EQ(CollisionCells::IndexAt(7.9f, 4.0f), 1 + 128);
+  EXPECT_EQ(CollisionCells::IndexAt(511.9f, 511.9f), 128 * 128 - 1);
+  // Right of the grid is off it, not in the next row.
+  EXPECT_EQ(CollisionCells::IndexAt(515, 0), -1);
+  EXPECT_EQ(CollisionCells::IndexAt(512, 10), -1);
+  EXPECT_EQ(CollisionCells::IndexAt(-0.5f, 10), -1);
+  EXPECT_EQ(CollisionCells::IndexAt(10, 512), -1);
+  EXPECT_EQ(CollisionCells::IndexAt(std::nanf(""), 10), -1);
 }
 
 // The nearest hit of a ray on the terrain's triangles by testing every cell.
