@@ -19,7 +19,7 @@ namespace {
 // World positions far off any map are pulled in so cell arithmetic and
 // costs stay within int.
 int ToCell(float v) {
-  constexpr float kFar = 500000.0f;
+  constexpr float kFar = 100000.0f;
   if (!(v > -kFar)) return -int(kFar);
   if (v > kFar) return int(kFar);
   return int(v);
@@ -86,8 +86,8 @@ bool CGAPathFinder::Blocked(int x, int z) const {
   return (mCells[CellAt(x, z)] & kBlockedBit) != 0;
 }
 
-void CGAPathFinder::PushOpen(int index, int f) {
-  const int bucket = f & (kBuckets - 1);
+void CGAPathFinder::PushOpen(int index, int64_t f) {
+  const int bucket = int(f & (kBuckets - 1));
   mNodes[index].NextOpen = mBucketHead[bucket];
   mBucketHead[bucket] = index;
   mBucketBits[bucket / 64] |= uint64_t(1) << (bucket % 64);
@@ -96,7 +96,7 @@ void CGAPathFinder::PushOpen(int index, int f) {
 
 int CGAPathFinder::PopOpen() {
   // The first filled bucket at or after the lowest f, round the ring.
-  const int base = mOpenLowF & (kBuckets - 1);
+  const int base = int(mOpenLowF & (kBuckets - 1));
   int word = base / 64;
   uint64_t bits = mBucketBits[word] & (~uint64_t(0) << (base % 64));
   for (int turns = 0; !bits && turns <= kBuckets / 64; ++turns) {
@@ -151,7 +151,7 @@ void CGAPathFinder::OpenNeighbours(int current, const PathNode& node, int& best,
     const int nx = node.X + kSteps[i].Dx, nz = node.Z + kSteps[i].Dz;
     const int cell = int(CellAt(nx, nz));
     cells[cell] = search;
-    const int g = node.G + kSteps[i].Cost + (i != node.Direction ? kTurnCost : 0);
+    const int64_t g = node.G + kSteps[i].Cost + (i != node.Direction ? kTurnCost : 0);
     const int h = Heuristic(nx, nz);
     const int index = int(mNodeCount++);
     PathNode& next = mNodes[index];
@@ -181,7 +181,7 @@ void CGAPathFinder::Search() {
 
   const int startH = Heuristic(mStart.X, mStart.Z);
   const int startCell = Inside(mStart.X, mStart.Z) ? int(CellAt(mStart.X, mStart.Z)) : 0;
-  mNodes[0] = {-1, startH, 0, startCell, mStart.X, mStart.Z, 0, -1};
+  mNodes[0] = {startH, 0, -1, startCell, mStart.X, mStart.Z, 0, -1};
   mNodeCount = 1;
   mOpenLowF = startH;
   int current = 0, best = 0, bestH = startH;

@@ -61,9 +61,11 @@ class CGAPathFinder {
   };
   static const PathStep kSteps[8];
 
+  // Costs are 64-bit: an unlimited search over the largest grid can walk
+  // more steps than 32 bits of cost hold.
   struct PathNode {
+    int64_t F, G;
     int Direction;  // step that reached the node, -1 for the start
-    int F, G;
     int Cell;  // index in the cell words
     int X, Z;
     int Parent;    // pool index (a node's own index is its place in the pool)
@@ -92,7 +94,7 @@ class CGAPathFinder {
   // Opens the neighbours of the node taken, keeping track of the node
   // nearest the goal.
   void OpenNeighbours(int current, const PathNode& node, int& best, int& bestH);
-  void PushOpen(int index, int f);
+  void PushOpen(int index, int64_t f);
   int PopOpen();
   void ClearOpen();
   void Straighten();
@@ -111,7 +113,7 @@ class CGAPathFinder {
   int mBucketHead[kBuckets];
   uint64_t mBucketBits[kBuckets / 64] = {};
   size_t mOpenCount = 0;
-  int mOpenLowF = 0;  // f of the last node taken: no open node is lower
+  int64_t mOpenLowF = 0;  // f of the last node taken: no open node is lower
   std::vector<PathCell> mTurns;
   std::vector<PathCell> mWaypoints;
   unsigned mExpanded = 0;

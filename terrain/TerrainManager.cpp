@@ -16,7 +16,7 @@ bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTi
   CGAMapReader reader(mOpener);
   if (!reader.Read(fileName, cellsPerTile, map)) return false;
   if (!InstallMap(std::move(map))) return false;
-  LoadStaticList(mMap.StaticList);
+  if (!mMap.StaticList.empty()) LoadStaticList(mMap.StaticList);
   return true;
 }
 
