@@ -9,6 +9,8 @@ Ogre::Root& HeadlessEngine() {
     logs->createLog("headless.log", true, false, false);
     auto* r = new Ogre::Root("", "", "");
     new Ogre::DefaultHardwareBufferManager();
+    // The game's image codecs, so map images decode as they do in the game.
+    r->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/Codec_STBI");
     // Cameras and entities need the default materials.
     Ogre::MaterialManager::getSingleton().initialise();
     return r;

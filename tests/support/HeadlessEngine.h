@@ -1,6 +1,7 @@
 #pragma once
 // The engine without a render system: resource groups, archives, scene
-// managers, meshes and materials, no textures and no window. One per process.
+// managers, meshes and materials, images (the game's codec plugin), no
+// textures and no window. One per process.
 namespace Ogre {
 class Root;
 }

@@ -1,0 +1,68 @@
+#pragma once
+// A byte image kept in memory: the light and colour maps of the terrain's
+// vertices, the blend map of the terrain layers and the water's depth alpha.
+// The program reads and edits it per pixel; the scene mirrors the current
+// layer into an engine texture of the same name.
+#include <OgrePixelFormat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Ogre {
+class Image;
+}
+
+class CGACoverageMap {
+ public:
+  // channelCode: 1 to 4 bytes per pixel in red, green, blue, alpha order;
+  // -1 to -4 the same counts in blue, green, red, alpha order. Any other code
+  // gives a map without pixels. Layer 0 starts all zero and is current.
+  CGACoverageMap(const std::string& name, const std::string& group, unsigned width, unsigned height,
+                 int channelCode);
+
+  const std::string& GetName() const { return mName; }
+  const std::string& GetGroup() const { return mGroup; }
+  unsigned GetWidth() const { return mWidth; }
+  unsigned GetHeight() const { return mHeight; }
+  int GetChannelCode() const { return mChannelCode; }
+  // Bytes of one layer: width x height x bytes per pixel.
+  size_t GetSize() const { return mSize; }
+  Ogre::PixelFormat GetPixelFormat() const { return FormatOfCode(mChannelCode); }
+
+  // Byte c of pixel (x, y) of the current layer, at (y x width + x) x bytes
+  // per pixel + c. Only that byte index is tested: beyond the layer reads 0
+  // and a write does nothing.
+  uint8_t GetValue(unsigned x, unsigned y, unsigned c) const;
+  void SetValue(unsigned x, unsigned y, unsigned c, uint8_t value);
+
+  // Appends a layer of the fill byte; the current layer stays.
+  void AddLayer(uint8_t fill);
+  // Makes a layer current; an index beyond the layers changes nothing.
+  void SelectLayer(size_t index);
+  size_t GetLayerCount() const { return mLayers.size(); }
+
+  uint8_t* GetData() { return mLayers[mCurrent].data(); }
+  const uint8_t* GetData() const { return mLayers[mCurrent].data(); }
+
+  // Copies an image of exactly the map's size into the current layer,
+  // converting its pixel format to the map's; false (nothing changes) for
+  // another size or a format that cannot be converted.
+  bool LoadFromImage(const Ogre::Image& image);
+  // Points the image at the current layer without copying it: the caller
+  // saves it before the layer changes.
+  bool SaveToImage(Ogre::Image& image);
+
+  static Ogre::PixelFormat FormatOfCode(int channelCode);
+  static int CodeOfFormat(Ogre::PixelFormat format);
+
+ private:
+  std::string mName;
+  std::string mGroup;
+  unsigned mWidth;
+  unsigned mHeight;
+  int mChannelCode;
+  size_t mSize;
+  size_t mCurrent = 0;
+  std::vector<std::vector<uint8_t>> mLayers;
+};

@@ -1,0 +1,414 @@
+#include "terrain/MapReader.h"
+
+#include "game/GameLog.h"
+#include "game/Parse.h"
+
+#include <OgreException.h>
+#include <OgreImage.h>
+#include <OgreResourceGroupManager.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace {
+
+const char* const kGeneralGroup = "General";
+
+std::string Attr(const TiXmlElement* element, const char* name) {
+  const char* value = element->Attribute(name);
+  return value ? value : "";
+}
+
+bool HasAttr(const TiXmlElement* element, const char* name) { return element->Attribute(name) != nullptr; }
+
+std::string LowerExtension(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos) return "";
+  std::string ext = fileName.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace
+
+bool CGAMapReader::SetLayout(CGAMapData& map, int width, int height, unsigned cellsPerTile, int step,
+                             int scale, std::string& error) {
+  const std::string steps = std::to_string(width) + " x " + std::to_string(height);
+  if (cellsPerTile == 0) {
+    error = "0 cells per tile";
+    return false;
+  }
+  if (width < int(cellsPerTile) || height < int(cellsPerTile)) {
+    error = "Width x Height " + steps + " holds no whole tile of " + std::to_string(cellsPerTile) + " grid steps";
+    return false;
+  }
+  if (width > kMaxGridSteps || height > kMaxGridSteps) {
+    error = "Width x Height " + steps + " is larger than " + std::to_string(kMaxGridSteps) + " grid steps";
+    return false;
+  }
+  if (step < 1 || step > kMaxStep) {
+    error = "Step " + std::to_string(step) + " is not 1 to " + std::to_string(kMaxStep);
+    return false;
+  }
+  const unsigned gridX = unsigned(width) / cellsPerTile * cellsPerTile;
+  const unsigned gridZ = unsigned(height) / cellsPerTile * cellsPerTile;
+  if (scale < 1 || uint64_t(gridX) * unsigned(scale) > kMaxCells || uint64_t(gridZ) * unsigned(scale) > kMaxCells) {
+    error = "Scale " + std::to_string(scale) + " is below 1 or makes the cell grid larger than " +
+            std::to_string(kMaxCells) + " cells a side";
+    return false;
+  }
+  map.Width = width;
+  map.Height = height;
+  map.Step = step;
+  map.Scale = scale;
+  map.CellsPerTile = cellsPerTile;
+  map.TileCountX = unsigned(width) / cellsPerTile;
+  map.TileCountZ = unsigned(height) / cellsPerTile;
+  const size_t cells = size_t(map.WorldSizeX()) * map.WorldSizeZ();
+  map.Obstacles.assign(cells, 255);
+  map.Logic.assign(cells, 0);
+  map.Heights.clear();
+  return true;
+}
+
+bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAMapData& map) {
+  mFile = fileName;
+  Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
+  if (!stream) {
+    Report("not found");
+    return false;
+  }
+  auto document = std::make_unique<TiXmlDocument>();
+  document->Parse(stream->getAsString().c_str(), nullptr, TIXML_ENCODING_UTF8);
+  stream->close();
+  if (document->Error()) {
+    Report("refused: not XML (" + std::string(document->ErrorDesc()) + " at line " +
+           std::to_string(document->ErrorRow()) + ")");
+    return false;
+  }
+  const TiXmlElement* scene = document->FirstChildElement("Scene");
+  if (!scene) {
+    Report("refused: no \"Scene\" element");
+    return false;
+  }
+  std::string error;
+  if (!SetLayout(map, ParseInt(Required(scene, "Width")), ParseInt(Required(scene, "Height")), cellsPerTile,
+                 ParseInt(Required(scene, "Step")), ParseInt(Required(scene, "Scale")), error)) {
+    Report("refused: " + error, scene);
+    return false;
+  }
+  map.FileName = fileName;
+  map.Name = Required(scene, "Name");
+  map.StaticList = Required(scene, "StaticList");
+  ReadScene(scene, map);
+  map.HasTerrain = ParseBool(Required(scene, "Terrain"));
+  if (map.HasTerrain) {
+    if (const TiXmlElement* terrain = RequiredChild(scene, "Terrain")) {
+      ReadTerrain(scene, terrain, map);
+      ReadExtras(scene, map);
+    } else {
+      map.HasTerrain = false;
+    }
+  }
+  map.Document = std::move(document);
+  return true;
+}
+
+void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
+  if (const std::string obstacles = Required(scene, "ObstacleData"); !obstacles.empty())
+    ReadSideFile(obstacles, "obstacle file", map.Obstacles.data(), map.Obstacles.size());
+  if (const std::string logic = Attr(scene, "LogicData"); !logic.empty())
+    ReadSideFile(logic, "logic file", map.Logic.data(), map.Logic.size());
+
+  if (const TiXmlElement* e = RequiredChild(scene, "Ambient")) map.Ambient = ParseColourValue(Required(e, "Color"));
+  if (const TiXmlElement* e = RequiredChild(scene, "DirectionLight")) {
+    map.LightDirection = ParseVector3(Required(e, "Direction"));
+    map.LightColour = ParseColourValue(Required(e, "Color"));
+  }
+  if (const TiXmlElement* e = RequiredChild(scene, "Fog")) {
+    map.Fog.Mode = ParseInt(Required(e, "Mode"));
+    map.Fog.Colour = ParseColourValue(Required(e, "Color"));
+    map.Fog.Start = ParseReal(Required(e, "Start"));
+    map.Fog.End = ParseReal(Required(e, "End"));
+    map.Fog.Density = ParseReal(Required(e, "Density"));
+  }
+  // Statics and scene effects share their attributes but for the name.
+  auto readObjects = [this, scene](const char* list, const char* item, std::vector<MapObjectRecord>& out) {
+    const TiXmlElement* parent = RequiredChild(scene, list);
+    if (!parent) return;
+    for (const TiXmlElement* e = parent->FirstChildElement(item); e; e = e->NextSiblingElement(item)) {
+      MapObjectRecord r;
+      r.Name = Required(e, "Name");
+      ReadPlacement(e, r.Position, r.Scale, r.Orientation);
+      out.push_back(r);
+    }
+  };
+  readObjects("StaticObjects", "Object", map.Statics);
+  if (const TiXmlElement* parent = RequiredChild(scene, "BuildObjects")) {
+    for (const TiXmlElement* e = parent->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object")) {
+      BuildObjectRecord r;
+      r.Mesh = Required(e, "Mesh");
+      ReadPlacement(e, r.Position, r.Scale, r.Orientation);
+      r.Render = ParseInt(Required(e, "Render"));
+      map.BuildObjects.push_back(r);
+    }
+  }
+  if (const TiXmlElement* parent = RequiredChild(scene, "Lights")) {
+    for (const TiXmlElement* e = parent->FirstChildElement("Light"); e; e = e->NextSiblingElement("Light")) {
+      MapLightRecord r;
+      r.Name = Required(e, "Name");
+      r.Position = ParseVector3(Required(e, "Position"));
+      r.Colour = ParseColourValue(Required(e, "Colour"));
+      r.Range = ParseReal(Required(e, "Range"));
+      r.Constant = ParseReal(Required(e, "Constant"));
+      r.Linear = ParseReal(Required(e, "Linear"));
+      r.Quadratic = ParseReal(Required(e, "Quadratic"));
+      map.Lights.push_back(r);
+    }
+  }
+  readObjects("SceneEffect", "Effect", map.SceneEffects);
+}
+
+void CGAMapReader::ReadPlacement(const TiXmlElement* e, Ogre::Vector3& position, Ogre::Vector3& scale,
+                                 Ogre::Quaternion& orientation) {
+  position = ParseVector3(Required(e, "Position"));
+  // A missing scale is reported but leaves the thing at its own size.
+  const bool hasScale = HasAttr(e, "Scale");
+  const std::string scaleText = Required(e, "Scale");
+  if (hasScale) scale = ParseVector3(scaleText);
+  orientation = ParseQuaternion(Required(e, "Quaternion"));
+}
+
+void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* terrain, CGAMapData& map) {
+  const unsigned gridX = map.GridSizeX(), gridZ = map.GridSizeZ();
+
+  map.LightMap = std::make_unique<CGACoverageMap>("ETLightmap", "ET", gridX, gridZ, 3);
+  if (const std::string light = Attr(terrain, "LightMap"); !light.empty())
+    ReadImageMap(light, *map.LightMap, "light image", gridX, gridZ);
+
+  // Without a colour image every vertex shows its texture unchanged.
+  map.ColourMap = std::make_unique<CGACoverageMap>("ETColourmap", "ET", gridX, gridZ, 3);
+  std::fill_n(map.ColourMap->GetData(), map.ColourMap->GetSize(), uint8_t(255));
+  if (const std::string colour = Attr(terrain, "ColourMap"); !colour.empty())
+    ReadImageMap(colour, *map.ColourMap, "colour image", gridX, gridZ);
+
+  map.Material = std::make_unique<CGATerrainMaterial>(unsigned(map.Width - 1), unsigned(map.Height - 1));
+  CGATerrainMaterial& material = *map.Material;
+  if (const std::string blend = Required(terrain, "BlendMap"); !blend.empty())
+    ReadBlendImage(blend, material, map);
+
+  if (const TiXmlElement* list = RequiredChild(scene, "TerrainTextures"))
+    for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
+      material.AddTexture(Required(e, "Name"), ParseInt(Required(e, "Height")), ParseInt(Required(e, "Width")));
+  if (const TiXmlElement* list = RequiredChild(scene, "TexturesBlend"))
+    for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
+      material.AddBlendTexture(Required(e, "Name"), ParseInt(Required(e, "Layer")));
+  if (const TiXmlElement* list = RequiredChild(scene, "TileTextures"))
+    for (const TiXmlElement* e = list->FirstChildElement("Tile"); e; e = e->NextSiblingElement("Tile"))
+      material.SetTileLayers(ParseUInt(Required(e, "ID")), ParseInt(Required(e, "Layer_0")),
+                             ParseInt(Required(e, "Layer_1")), ParseInt(Required(e, "Layer_2")),
+                             ParseInt(Required(e, "Layer_3")));
+
+  ReadPaint(Required(terrain, "PaintData"), map);
+
+  map.Heights.assign(size_t(gridX) * gridZ, uint32_t(ParseInt(Required(terrain, "DefaultHeight"))));
+  if (const std::string heights = Required(terrain, "HeightData"); !heights.empty()) ReadHeights(heights, map);
+
+  map.HasWater = ParseBool(Required(terrain, "Water"));
+  map.HasWaterHeight = HasAttr(terrain, "WaterHeight");
+  if (map.HasWaterHeight) map.WaterHeight = ParseReal(Attr(terrain, "WaterHeight"));
+}
+
+void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what,
+                                unsigned width, unsigned height) {
+  Ogre::Image image;
+  if (!LoadImage(fileName, what, image)) return;
+  try {
+    image.resize(Ogre::ushort(width), Ogre::ushort(height), Ogre::Image::FILTER_BILINEAR);
+  } catch (const Ogre::Exception& e) {
+    Report(std::string(what) + " \"" + fileName + "\" cannot be resized: " + e.getDescription());
+    return;
+  }
+  if (!target.LoadFromImage(image)) Report(std::string(what) + " \"" + fileName + "\" has an unusable pixel format");
+}
+
+void CGAMapReader::ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material,
+                                  const CGAMapData& map) {
+  Ogre::Image image;
+  if (!LoadImage(fileName, "blend image", image)) return;
+  CGACoverageMap& blend = *material.GetBlendMap();
+  if (image.getWidth() != blend.GetWidth() || image.getHeight() != blend.GetHeight()) {
+    Report("blend image \"" + fileName + "\" is " + std::to_string(image.getWidth()) + " x " +
+           std::to_string(image.getHeight()) + " pixels, not 4 x Width by 4 x Height (" +
+           std::to_string(4 * map.Width) + " x " + std::to_string(4 * map.Height) + "); ignored");
+    return;
+  }
+  if (!blend.LoadFromImage(image)) Report("blend image \"" + fileName + "\" has an unusable pixel format");
+}
+
+void CGAMapReader::ReadPaint(const std::string& fileName, CGAMapData& map) {
+  CGATerrainMaterial& material = *map.Material;
+  const int gridX = int(map.GridSizeX()), gridZ = int(map.GridSizeZ());
+  if (fileName.empty()) {
+    for (int vz = 0; vz < gridZ; ++vz)
+      for (int vx = 0; vx < gridX; ++vx) material.SetVertexLayer(vx, vz, 0);
+    return;
+  }
+  // The file is a copy of the painter's buffer: each vertex takes the entry
+  // it is stored at. Entries the file does not reach keep the preset.
+  std::vector<uint8_t> paint(material.GetPaintBufferSize());
+  const size_t read = ReadSideFile(fileName, "paint file", paint.data(), paint.size());
+  const size_t layers = material.GetTextureCount();
+  size_t unknownLayers = 0, outside = 0;
+  for (int vz = 0; vz < gridZ; ++vz) {
+    for (int vx = 0; vx < gridX; ++vx) {
+      if (!material.HasPaintEntry(vx, vz)) {
+        ++outside;
+        continue;
+      }
+      const size_t at = 2 * (size_t(vz) * material.GetPaintHeight() + size_t(vx));
+      if (at + 1 >= read) continue;
+      uint8_t layer = paint[at];
+      if (layer >= layers) {
+        ++unknownLayers;
+        layer = 0;
+      }
+      material.SetVertexVariant(vx, vz, paint[at + 1]);
+      material.SetVertexLayer(vx, vz, layer);
+    }
+  }
+  if (unknownLayers)
+    Report("paint file \"" + fileName + "\" names a texture the map does not list at " +
+           std::to_string(unknownLayers) + " vertices; they are left unpainted");
+  if (outside)
+    Report("paint layout (" + std::to_string(map.Width) + " x " + std::to_string(map.Height) + ") has no entry for " +
+           std::to_string(outside) + " vertices of the deeper rows; they keep the preset");
+}
+
+void CGAMapReader::ReadHeights(const std::string& fileName, CGAMapData& map) {
+  std::vector<uint8_t> bytes(map.Heights.size() * 4);
+  const size_t read = ReadSideFile(fileName, "height file", bytes.data(), bytes.size());
+  for (size_t i = 0; (i + 1) * 4 <= read; ++i) {
+    const uint8_t* b = &bytes[i * 4];
+    map.Heights[i] = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  }
+}
+
+void CGAMapReader::ReadExtras(const TiXmlElement* scene, CGAMapData& map) {
+  if (const TiXmlElement* grass = scene->FirstChildElement("Grass")) ReadGrass(grass, map);
+  if (const TiXmlElement* info = scene->FirstChildElement("MapInfo")) {
+    map.HasMapInfo = true;
+    map.InfoName = Required(info, "name");
+    map.InfoPosition = Required(info, "position");
+    map.InfoIntro = Required(info, "intro");
+  }
+  if (const TiXmlElement* c = scene->FirstChildElement("FantasyCompositor")) {
+    map.HasCompositor = true;
+    map.Lum = ParseReal(Required(c, "lum"));
+    map.Contrast = ParseReal(Required(c, "contrast"));
+    map.Soft = ParseReal(Required(c, "soft"));
+    map.Black = ParseReal(Required(c, "black"));
+  }
+}
+
+void CGAMapReader::ReadGrass(const TiXmlElement* grass, CGAMapData& map) {
+  map.HasGrass = true;
+  for (const TiXmlElement* e = grass->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object"))
+    map.GrassKinds.push_back({Required(e, "Name"), Required(e, "Image")});
+  const TiXmlElement* records = RequiredChild(grass, "Records");
+  if (!records) return;
+  size_t unknown = 0;
+  for (const TiXmlElement* e = records->FirstChildElement("Record"); e; e = e->NextSiblingElement("Record")) {
+    GrassRecord r;
+    r.Id = ParseInt(Required(e, "id"));
+    r.Position = ParseVector3(Required(e, "position"));
+    r.Yaw = ParseReal(Required(e, "yaw"));
+    r.Scale = ParseReal(Required(e, "scale"));
+    if (r.Id < 0 || size_t(r.Id) >= map.GrassKinds.size()) ++unknown;
+    else map.GrassRecords.push_back(r);
+  }
+  if (unknown) Report(std::to_string(unknown) + " grass records name no grass kind; ignored", records);
+}
+
+size_t CGAMapReader::ReadSideFile(const std::string& fileName, const char* what, uint8_t* buffer, size_t size) {
+  Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
+  if (!stream) {
+    Report(std::string(what) + " \"" + fileName + "\" not found; its grid keeps the preset values");
+    return 0;
+  }
+  size_t read = 0;
+  while (read < size) {
+    const size_t got = stream->read(buffer + read, size - read);
+    if (got == 0) break;
+    read += got;
+  }
+  uint8_t extra;
+  const bool longer = read == size && stream->read(&extra, 1) == 1;
+  stream->close();
+  const std::string expected = std::to_string(size) + " bytes";
+  if (read < size)
+    Report(std::string(what) + " \"" + fileName + "\" holds " + std::to_string(read) + " of " + expected +
+           "; the rest keeps the preset values");
+  else if (longer)
+    Report(std::string(what) + " \"" + fileName + "\" is longer than " + expected + "; the rest is ignored");
+  return read;
+}
+
+bool CGAMapReader::LoadImage(const std::string& fileName, const char* what, Ogre::Image& image) {
+  Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
+  if (!stream) {
+    Report(std::string(what) + " \"" + fileName + "\" not found; its map keeps the preset");
+    return false;
+  }
+  try {
+    image.load(stream, LowerExtension(fileName));
+  } catch (const Ogre::Exception& e) {
+    Report(std::string(what) + " \"" + fileName + "\" cannot be read: " + e.getDescription());
+    return false;
+  }
+  return true;
+}
+
+std::string CGAMapReader::Required(const TiXmlElement* element, const char* name) {
+  const char* value = element->Attribute(name);
+  if (value) return value;
+  Report("\"" + std::string(element->Value()) + "\" has no attribute \"" + name + "\"", element);
+  return "";
+}
+
+const TiXmlElement* CGAMapReader::RequiredChild(const TiXmlElement* parent, const char* name) {
+  const TiXmlElement* child = parent->FirstChildElement(name);
+  if (!child) Report("\"" + std::string(parent->Value()) + "\" has no \"" + name + "\" element", parent);
+  return child;
+}
+
+void CGAMapReader::Report(const std::string& text, const TiXmlElement* at) const {
+  std::string where = "Map " + mFile;
+  if (at) where += " line " + std::to_string(at->Row());
+  GameLog(where + ": " + text);
+}
+
+Ogre::DataStreamPtr CGAMapReader::OpenFromResources(const std::string& name) {
+  auto* groups = Ogre::ResourceGroupManager::getSingletonPtr();
+  if (!groups || name.empty()) return Ogre::DataStreamPtr();
+  try {
+    if (groups->resourceExists(kGeneralGroup, name)) return groups->openResource(name, kGeneralGroup);
+    if (groups->resourceExistsInAnyGroup(name))
+      return groups->openResource(name, groups->findGroupContainingResource(name));
+  } catch (const Ogre::Exception&) {
+  }
+  return Ogre::DataStreamPtr();
+}
+
+CGAMapReader::FileOpener CGAMapReader::OpenFromFolder(const std::string& folder) {
+  return [folder](const std::string& name) -> Ogre::DataStreamPtr {
+    if (name.empty()) return Ogre::DataStreamPtr();
+    auto* file = OGRE_NEW_T(std::ifstream, Ogre::MEMCATEGORY_GENERAL)(folder + "/" + name, std::ios::binary);
+    if (!file->is_open()) {
+      OGRE_DELETE_T(file, basic_ifstream, Ogre::MEMCATEGORY_GENERAL);
+      return Ogre::DataStreamPtr();
+    }
+    return Ogre::DataStreamPtr(new Ogre::FileStreamDataStream(name, file, true));
+  };
+}

@@ -1,0 +1,127 @@
+#include "terrain/TerrainManager.h"
+
+#include "game/GameLog.h"
+#include "game/Parse.h"
+#include "terrain/PathFinder.h"
+
+template <> CGATerrainManager* Ogre::Singleton<CGATerrainManager>::msSingleton = nullptr;
+
+CGATerrainManager::CGATerrainManager(Ogre::SceneManager* sceneManager, bool editorMode)
+    : mSceneManager(sceneManager), mEditorMode(editorMode), mOpener(&CGAMapReader::OpenFromResources) {}
+
+CGATerrainManager::~CGATerrainManager() { ClearMap(); }
+
+bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTile) {
+  CGAMapData map;
+  CGAMapReader reader(mOpener);
+  if (!reader.Read(fileName, cellsPerTile, map)) return false;
+  if (!InstallMap(std::move(map))) return false;
+  if (!mMap.StaticList.empty()) LoadStaticList(mMap.StaticList);
+  return true;
+}
+
+bool CGATerrainManager::InstallMap(CGAMapData&& map) {
+  const size_t cells = size_t(map.WorldSizeX()) * map.WorldSizeZ();
+  const size_t vertices = size_t(map.GridSizeX()) * map.GridSizeZ();
+  const bool fits = cells > 0 && map.Obstacles.size() == cells && map.Logic.size() == cells &&
+                    (map.Heights.empty() || map.Heights.size() == vertices);
+  if (!fits) {
+    GameLog("Map " + map.FileName + " refused: its grids do not match its extents");
+    return false;
+  }
+  mPathFinder.reset();
+  mMap = std::move(map);
+  if (mMap.HasMapInfo) SetMapInfo(mMap.InfoName, mMap.InfoPosition, mMap.InfoIntro);
+  if (mMap.HasCompositor) SetFantasyCompositor(mMap.Lum, mMap.Contrast, mMap.Soft, mMap.Black);
+  mPathFinder = std::make_unique<CGAPathFinder>(this, mSceneManager);
+  return true;
+}
+
+void CGATerrainManager::ClearMap() {
+  // The layout and the parsed document stay: the grid-size queries still
+  // answer for the last map, and the map writer works from the document.
+  mPathFinder.reset();
+  CGAMapData kept;
+  kept.FileName = mMap.FileName;
+  kept.Name = mMap.Name;
+  kept.Width = mMap.Width;
+  kept.Height = mMap.Height;
+  kept.Step = mMap.Step;
+  kept.Scale = mMap.Scale;
+  kept.CellsPerTile = mMap.CellsPerTile;
+  kept.TileCountX = mMap.TileCountX;
+  kept.TileCountZ = mMap.TileCountZ;
+  kept.StaticList = mMap.StaticList;
+  kept.Document = std::move(mMap.Document);
+  mMap = std::move(kept);
+}
+
+void CGATerrainManager::LoadStaticList(const std::string& fileName) {
+  const std::string where = "Static list " + fileName;
+  Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
+  if (!stream) {
+    GameLog(where + ": not found; no static types added");
+    return;
+  }
+  TiXmlDocument document;
+  document.Parse(stream->getAsString().c_str(), nullptr, TIXML_ENCODING_UTF8);
+  stream->close();
+  if (document.Error()) {
+    GameLog(where + ": not XML (" + document.ErrorDesc() + " at line " + std::to_string(document.ErrorRow()) + ")");
+    return;
+  }
+  const TiXmlElement* list = document.FirstChildElement("Static");
+  if (!list) {
+    GameLog(where + ": no \"Static\" element");
+    return;
+  }
+  for (const TiXmlElement* e = list->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object")) {
+    const char* name = e->Attribute("Name");
+    const char* mesh = e->Attribute("Mesh");
+    if (!name || !mesh) {
+      GameLog(where + " line " + std::to_string(e->Row()) + ": \"Object\" without \"Name\" or \"Mesh\"; skipped");
+      continue;
+    }
+    if (mStaticTypes.count(name)) continue;
+    StaticType type;
+    type.Mesh = mesh;
+    if (const char* scale = e->Attribute("Scale")) type.Scale = ParseVector3(scale);
+    if (const char* flash = e->Attribute("Flash")) type.Flash = flash;
+    mStaticTypes.emplace(name, type);
+  }
+}
+
+bool CGATerrainManager::FindStaticType(const std::string& name, StaticType& type) const {
+  auto it = mStaticTypes.find(name);
+  if (it == mStaticTypes.end()) return false;
+  type = it->second;
+  return true;
+}
+
+void CGATerrainManager::SetMapInfo(const std::string& name, const std::string& position, const std::string& intro) {
+  mInfoName = name;
+  mInfoPosition = position;
+  mInfoIntro = intro;
+}
+
+void CGATerrainManager::GetMapInfo(std::string& name, std::string& position, std::string& intro) const {
+  name = mInfoName;
+  position = mInfoPosition;
+  intro = mInfoIntro;
+}
+
+void CGATerrainManager::SetFantasyCompositor(float lum, float contrast, float soft, float black) {
+  mLum = lum;
+  mContrast = contrast;
+  mSoft = soft;
+  mBlack = black;
+}
+
+void CGATerrainManager::GetFantasyCompositor(float& lum, float& contrast, float& soft, float& black,
+                                             bool& enabled) const {
+  lum = mLum;
+  contrast = mContrast;
+  soft = mSoft;
+  black = mBlack;
+  enabled = mCompositorEnabled;
+}

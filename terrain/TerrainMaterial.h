@@ -1,0 +1,99 @@
+#pragma once
+// The texture painter of the loaded map, data side: the terrain and blend
+// texture lists, the four blend textures of each tile, the per-vertex paint
+// (the "_paint" side file is a copy of its buffer) with the layer list of
+// every cell, and the four-channel blend map. The scene side (materials per
+// cell group) builds on these.
+#include "terrain/CoverageMap.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TerrainTextureRecord {
+  std::string Name;
+  int LayerSlot = 0;    // blend textures: 0..3
+  int HeightRepeat = 0;
+  int WidthRepeat = 0;  // terrain textures: 0 the 8 x 4 atlas, -1 the 4 x 4 atlas, else repeats
+};
+
+// One layer of one cell; entries compare by layer id only.
+struct TerrainLayerEntry {
+  int LayerId = 0;
+  int AtlasIndex = -1;  // -1: not worked out yet
+  int HeightRepeat = 0;
+  int WidthRepeat = 0;
+};
+
+class CGATerrainMaterial {
+ public:
+  // Byte value of a paint byte that was never painted.
+  static constexpr uint8_t kUnpainted = 0x80;
+  static constexpr size_t kMaxCellLayers = 4;
+
+  // w and h are the paint grid's extents, the map's Width - 1 and Height - 1.
+  CGATerrainMaterial(unsigned w, unsigned h);
+
+  void AddTexture(const std::string& name, int heightRepeat, int widthRepeat);
+  void AddBlendTexture(const std::string& name, int layer);
+  size_t GetTextureCount() const { return mTextures.size(); }
+  std::string GetTextureName(size_t index) const;
+  const TerrainTextureRecord* GetTexture(size_t index) const;
+  size_t GetBlendTextureCount() const { return mBlendTextures.size(); }
+  bool GetBlendTexture(size_t index, std::string& name, int& layerSlot) const;
+  // Empties the terrain textures but for the eraser texture 0.
+  void ResetTextures();
+
+  // The first value given for a tile stays.
+  void SetTileLayers(unsigned tile, int l0, int l1, int l2, int l3);
+  bool GetTileLayers(unsigned tile, int& l0, int& l1, int& l2, int& l3) const;
+
+  // Paint entry of vertex (x, z): z x h + x. The row stride is h, not h + 1,
+  // so the last vertex of a row shares its entry with the first of the next;
+  // stored paint files rely on this layout. This index (for the cell layer
+  // lists) clamps x to [0, h] and z to [0, w].
+  size_t GetVertexIndex(int x, int z) const;
+
+  // Paints a vertex with a layer and adds the layer to the lists of the four
+  // cells around it (at most four layers a cell, the lowest id dropped).
+  void SetVertexLayer(int x, int z, int layer);
+  void SetVertexVariant(int x, int z, uint8_t variant);
+  // Byte k (0 layer, 1 variant) of the paint entry of (x, z); an entry
+  // outside the buffer reads as unpainted and is never written, whatever the
+  // map's sizes.
+  uint8_t GetPaintByte(int x, int z, int k) const;
+  // Whether the entry of (x, z) lies inside the paint buffer.
+  bool HasPaintEntry(int x, int z) const { return PaintOffset(x, z) >= 0; }
+
+  const std::vector<TerrainLayerEntry>& GetCellLayerList(int x, int z) const {
+    return mCellLayers[GetVertexIndex(x, z)];
+  }
+
+  void SetUseStoredVariants(bool use) { mUseStoredVariants = use; }
+  bool GetUseStoredVariants() const { return mUseStoredVariants; }
+
+  uint8_t* GetPaintBuffer() { return mPaint.data(); }
+  const uint8_t* GetPaintBuffer() const { return mPaint.data(); }
+  size_t GetPaintBufferSize() const { return mPaint.size(); }
+  CGACoverageMap* GetBlendMap() { return &mBlendMap; }
+  const CGACoverageMap* GetBlendMap() const { return &mBlendMap; }
+  unsigned GetPaintWidth() const { return mW; }
+  unsigned GetPaintHeight() const { return mH; }
+
+ private:
+  // Byte offset of the entry of (x, z) in the paint buffer, -1 outside it.
+  long long PaintOffset(int x, int z) const;
+
+  std::vector<TerrainTextureRecord> mTextures;
+  std::vector<TerrainTextureRecord> mBlendTextures;
+  std::vector<std::vector<TerrainLayerEntry>> mCellLayers;
+  std::map<unsigned, std::array<int, 4>> mTileLayers;
+  std::vector<uint8_t> mPaint;
+  CGACoverageMap mBlendMap;
+  unsigned mW;
+  unsigned mH;
+  bool mUseStoredVariants = false;
+};
