@@ -16,6 +16,7 @@
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
 #include "screens/StartScene.h"
+#include "terrain/TerrainManager.h"
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
@@ -169,6 +170,7 @@ void CYourView::InitGame() {
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
   new CGALogManager("Ostrel.txt", false);
+  new CGATerrainManager(mSceneManager, false);
   new CGAUnitManager(mSceneManager);
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
