@@ -1,21 +1,9 @@
+#include "MemoryLevelFiles.h"
 #include "screens/LevelFile.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
-
-// Level files held in memory.
-class MemoryLevelFiles : public LevelFileSource {
- public:
-  std::map<std::string, std::string> files;
-  bool Exists(const std::string& name) override { return files.count(name) > 0; }
-  bool Read(const std::string& name, std::string& text) override {
-    text = files.at(name);
-    return true;
-  }
-};
 
 // The flags every wave of these tests has, unless a test gives its own.
 const std::string kQuiet = " recruit=\"0\" stop=\"0\"";

@@ -119,6 +119,22 @@ TEST_F(PlayerListFile, TheFileIsReplacedNotRewrittenInPlace) {
   EXPECT_NE(ReadFileOrEmpty("record.xml").find("<abc"), std::string::npos);
 }
 
+TEST_F(PlayerListFile, OlderListsLoadAsTheyStand) {
+  // Written before names were checked: names the game no longer accepts, a
+  // declaration, a comment, and a current player missing from the list.
+  dir.write("record.xml",
+            "<?xml version=\"1.0\" ?>\n<!-- players -->\n<root player=\"gone\"><x:y/><a.b/><Bob></Bob></root>");
+  PlayerList list;
+  list.Load();
+  EXPECT_EQ(list.Current(), "gone");
+  EXPECT_EQ(list.Names(), (std::vector<std::string>{"x:y", "a.b", "Bob"}));
+  list.SetCurrent("x:y");
+  PlayerList again;
+  again.Load();
+  EXPECT_EQ(again.Current(), "x:y");
+  EXPECT_EQ(again.Names().size(), 3u);
+}
+
 TEST(PlayerName, OnlyNamesThatKeepTheFileReadable) {
   struct Case {
     std::string name;

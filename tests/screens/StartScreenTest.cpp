@@ -1,4 +1,5 @@
 #include "GuiTestSystem.h"
+#include "MemoryLevelFiles.h"
 #include "game/FrameClock.h"
 #include "game/PlayerRecord.h"
 #include "screens/GUIManager.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
 namespace fs = std::filesystem;
 
@@ -31,16 +31,6 @@ class FakeHost : public CGAGameHost {
   }
   void OpenWebPage(const std::string&) override { calls.push_back("web"); }
   void ExitGame() override { calls.push_back("exit"); }
-};
-
-class MemoryLevelFiles : public LevelFileSource {
- public:
-  std::map<std::string, std::string> files;
-  bool Exists(const std::string& name) override { return files.count(name) > 0; }
-  bool Read(const std::string& name, std::string& text) override {
-    text = files.at(name);
-    return true;
-  }
 };
 
 std::string LevelXml(const std::string& name, int goldRat) {
