@@ -22,17 +22,19 @@ CEGUI::Texture* ImageFileTexture(const CEGUI::String& image) {
   return &CEGUI::System::getSingleton().getRenderer()->getTexture(image);
 }
 
-const CEGUI::Image* DefineFrame(const CEGUI::String& name, CEGUI::Texture* texture,
-                                const GUIAnimFramePos& at, const CEGUI::Sizef& size) {
+const CEGUI::Image* DefineFrame(const CEGUI::String& name, CEGUI::Texture* texture, const GUIAnimFramePos& at,
+                                const CEGUI::Sizef& size) {
   CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
-  // A repeated ID on the same file: its frames are defined anew.
-  if (images.isDefined(name)) images.destroy(name);
-  auto& frame = static_cast<CEGUI::BasicImage&>(images.create("BasicImage", name));
-  frame.setTexture(texture);
-  frame.setArea(CEGUI::Rectf(CEGUI::Vector2f(at.x, at.y), size));
-  frame.setOffset(CEGUI::Vector2f(0, 0));
-  frame.setAutoScaled(CEGUI::ASM_Disabled);
-  return &frame;
+  // A frame name seen before (a repeated ID on the same file) is defined
+  // anew in place: pointers to it held elsewhere stay valid.
+  CEGUI::Image& image = images.isDefined(name) ? images.get(name) : images.create("BasicImage", name);
+  if (auto* frame = dynamic_cast<CEGUI::BasicImage*>(&image)) {
+    frame->setTexture(texture);
+    frame->setArea(CEGUI::Rectf(CEGUI::Vector2f(at.x, at.y), size));
+    frame->setOffset(CEGUI::Vector2f(0, 0));
+    frame->setAutoScaled(CEGUI::ASM_Disabled);
+  }
+  return &image;
 }
 
 }  // namespace
@@ -72,15 +74,15 @@ void GUIAnimManager::Load(const std::string& fileName) {
     GameLog(fileName + ": not found; no GUI animations");
     return;
   }
-  for (const GUIAnimSpec& spec : ParseGUIAnimFile(text, fileName)) {
+  for (const GUIAnimEntry& entry : ParseGUIAnimFile(text, fileName)) {
     std::vector<GUIAnimFramePos> positions;
-    if (!CutGUIAnimFrames(spec, fileName, positions)) continue;
+    if (!CutGUIAnimFrames(entry, fileName, positions)) continue;
     // Attribute texts become GUI strings one character per byte.
-    const CEGUI::String id(spec.id);
-    const CEGUI::String image(spec.image);
+    const CEGUI::String id(entry.id);
+    const CEGUI::String image(entry.image);
     GUIAnim anim;
-    anim.frameSize = CEGUI::Sizef(spec.width, spec.height);
-    anim.lastTime = spec.lastTime;
+    anim.frameSize = CEGUI::Sizef(entry.width, entry.height);
+    anim.lastTime = entry.lastTime;
     try {
       CEGUI::Texture* texture = ImageFileTexture(image);
       for (size_t n = 0; n < positions.size(); ++n) {
@@ -88,8 +90,8 @@ void GUIAnimManager::Load(const std::string& fileName) {
         anim.frames.push_back(DefineFrame(name, texture, positions[n], anim.frameSize));
       }
     } catch (const CEGUI::Exception& e) {
-      GameLog(fileName + ":" + std::to_string(spec.row) + ": animation \"" + spec.id + "\" left out: image \"" +
-              spec.image + "\": " + e.getMessage().c_str());
+      GameLog(fileName + ":" + std::to_string(entry.row) + ": animation \"" + entry.id + "\" left out: image \"" +
+              entry.image + "\": " + e.getMessage().c_str());
       continue;
     }
     mAnims[id] = anim;

@@ -25,7 +25,7 @@ int ReadGuiInt(const char* text) {
   return value;
 }
 
-bool AllFinite(const GUIAnimSpec& s) {
+bool AllFinite(const GUIAnimEntry& s) {
   for (float v : {s.width, s.height, s.startX, s.startY, s.endX, s.endY})
     if (!std::isfinite(v)) return false;
   return true;
@@ -33,14 +33,14 @@ bool AllFinite(const GUIAnimSpec& s) {
 
 }  // namespace
 
-std::vector<GUIAnimSpec> ParseGUIAnimFile(const std::string& text, const std::string& fileName) {
-  std::vector<GUIAnimSpec> specs;
+std::vector<GUIAnimEntry> ParseGUIAnimFile(const std::string& text, const std::string& fileName) {
+  std::vector<GUIAnimEntry> entries;
   TiXmlDocument doc;
-  if (!ParseDataXml(doc, text, fileName)) return specs;
+  if (!ParseDataXml(doc, text, fileName)) return entries;
   const TiXmlElement* root = doc.FirstChildElement();
   if (!root || root->ValueStr() != "GUIAnims") {
     GameLog(fileName + ": no root element \"GUIAnims\"; no animations read");
-    return specs;
+    return entries;
   }
   for (const TiXmlElement* e = root->FirstChildElement("Anim"); e; e = e->NextSiblingElement("Anim")) {
     const char* id = e->Attribute("ID");
@@ -53,29 +53,29 @@ std::vector<GUIAnimSpec> ParseGUIAnimFile(const std::string& text, const std::st
       GameLog(XmlWhere(fileName, e) + "<Anim> needs ID, Image, Size, Start, End and LastTime; left out");
       continue;
     }
-    GUIAnimSpec spec;
-    spec.id = id;
-    spec.image = image;
-    ReadPair(size, " w:%g h:%g", spec.width, spec.height);
-    ReadPair(start, " x:%g y:%g", spec.startX, spec.startY);
-    ReadPair(end, " x:%g y:%g", spec.endX, spec.endY);
-    spec.lastTime = ReadGuiInt(lastTime);
-    spec.row = e->Row();
-    specs.push_back(spec);
+    GUIAnimEntry entry;
+    entry.id = id;
+    entry.image = image;
+    ReadPair(size, " w:%g h:%g", entry.width, entry.height);
+    ReadPair(start, " x:%g y:%g", entry.startX, entry.startY);
+    ReadPair(end, " x:%g y:%g", entry.endX, entry.endY);
+    entry.lastTime = ReadGuiInt(lastTime);
+    entry.row = e->Row();
+    entries.push_back(entry);
   }
-  return specs;
+  return entries;
 }
 
-bool CutGUIAnimFrames(const GUIAnimSpec& spec, const std::string& fileName, std::vector<GUIAnimFramePos>& frames) {
+bool CutGUIAnimFrames(const GUIAnimEntry& entry, const std::string& fileName, std::vector<GUIAnimFramePos>& frames) {
   frames.clear();
-  const std::string where = fileName + ":" + std::to_string(spec.row) + ": animation \"" + spec.id + "\" ";
-  if (!AllFinite(spec) || spec.width <= 0 || spec.height <= 0) {
+  const std::string where = fileName + ":" + std::to_string(entry.row) + ": animation \"" + entry.id + "\" ";
+  if (!AllFinite(entry) || entry.width <= 0 || entry.height <= 0) {
     GameLog(where + "refused: its frame size must be above 0 and its corners finite");
     return false;
   }
-  if (spec.endX < spec.startX) return true;  // no column: no frames (and every row below has one)
-  for (float y = spec.startY; y <= spec.endY; y += spec.height) {
-    for (float x = spec.startX; x <= spec.endX; x += spec.width) {
+  if (entry.endX < entry.startX) return true;  // no column: no frames (and every row below has one)
+  for (float y = entry.startY; y <= entry.endY; y += entry.height) {
+    for (float x = entry.startX; x <= entry.endX; x += entry.width) {
       // Also ends a step too small to move a large coordinate.
       if (frames.size() == kMaxGUIAnimFrames) {
         GameLog(where + "refused: more than " + std::to_string(kMaxGUIAnimFrames) + " frames");

@@ -168,9 +168,9 @@ void CGAGUIStart::OpenLevelList() {
   mLevelList->resetList();
   for (size_t i = 0; i < LevelList.size(); ++i) {
     const LevelRecord& level = LevelList[i];
-    auto* item = new CEGUI::ListboxTextItem(ToCEGUIString(level.name) + ToCEGUIString(" 出金率％") +
-                                            CEGUI::String(std::to_string(level.gold_rat)),
-                                            static_cast<CEGUI::uint>(i));
+    auto* item = new CEGUI::ListboxTextItem(
+        ToCEGUIString(level.name) + ToCEGUIString(" 出金率％") + CEGUI::String(std::to_string(level.gold_rat)),
+        static_cast<CEGUI::uint>(i));
     const bool open = static_cast<int>(i) <= PlayerRecord.Progress;
     item->setTextColours(open ? CEGUI::Colour(1, 1, 0, 1) : CEGUI::Colour(0.3f, 0, 0, 1));
     item->setSelectionBrushImage(kSelectionBrush);

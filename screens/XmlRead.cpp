@@ -21,15 +21,15 @@ std::string XmlWhere(const std::string& fileName, const TiXmlNode* node) {
 std::string RequiredText(const TiXmlElement* element, const char* name, const std::string& fileName,
                          const std::string& fallback) {
   if (const char* value = element->Attribute(name)) return value;
-  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name +
-          "\"; using \"" + fallback + "\"");
+  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using \"" +
+          fallback + "\"");
   return fallback;
 }
 
 int RequiredInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
   if (const char* value = element->Attribute(name)) return ParseInt(value);
-  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name +
-          "\"; using " + std::to_string(fallback));
+  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using " +
+          std::to_string(fallback));
   return fallback;
 }
 

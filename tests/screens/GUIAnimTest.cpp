@@ -9,21 +9,21 @@
 
 namespace {
 
-GUIAnimSpec Grid(float startX, float startY, float endX, float endY, float w = 32, float h = 32) {
-  GUIAnimSpec spec;
-  spec.id = "a";
-  spec.width = w;
-  spec.height = h;
-  spec.startX = startX;
-  spec.startY = startY;
-  spec.endX = endX;
-  spec.endY = endY;
-  return spec;
+GUIAnimEntry Grid(float startX, float startY, float endX, float endY, float w = 32, float h = 32) {
+  GUIAnimEntry entry;
+  entry.id = "a";
+  entry.width = w;
+  entry.height = h;
+  entry.startX = startX;
+  entry.startY = startY;
+  entry.endX = endX;
+  entry.endY = endY;
+  return entry;
 }
 
-std::vector<GUIAnimFramePos> Cut(const GUIAnimSpec& spec, bool expectAccepted = true) {
+std::vector<GUIAnimFramePos> Cut(const GUIAnimEntry& entry, bool expectAccepted = true) {
   std::vector<GUIAnimFramePos> frames;
-  EXPECT_EQ(CutGUIAnimFrames(spec, "gui_animation.xml", frames), expectAccepted);
+  EXPECT_EQ(CutGUIAnimFrames(entry, "gui_animation.xml", frames), expectAccepted);
   return frames;
 }
 
@@ -36,20 +36,20 @@ TEST(GUIAnimFile, FramesGoRowByRowAndEndIsInclusive) {
     EXPECT_EQ(frames[i].y, expected[i][1]) << i;
   }
   EXPECT_EQ(Cut(Grid(16, 16, 16, 16)).size(), 1u);  // Start = End: one frame
-  EXPECT_TRUE(Cut(Grid(64, 0, 0, 0)).empty());       // End before Start: none
+  EXPECT_TRUE(Cut(Grid(64, 0, 0, 0)).empty());      // End before Start: none
   EXPECT_TRUE(Cut(Grid(0, 64, 0, 0)).empty());
 }
 
 TEST(GUIAnimFile, GridsThatNeverEndAreRefused) {
   const float inf = std::numeric_limits<float>::infinity();
-  for (const GUIAnimSpec& spec : {Grid(0, 0, 64, 64, 0, 32), Grid(0, 0, 64, 64, 32, -1), Grid(0, 0, inf, 0),
-                                  Grid(0, 0, 0, inf), Grid(0, 0, 100000, 100000, 1, 1),
-                                  Grid(1e9f, 0, 2e9f, 0, 1, 1), Grid(0, 0, 64, 64, std::nanf(""), 32)})
-    EXPECT_TRUE(Cut(spec, false).empty());
+  for (const GUIAnimEntry& entry :
+       {Grid(0, 0, 64, 64, 0, 32), Grid(0, 0, 64, 64, 32, -1), Grid(0, 0, inf, 0), Grid(0, 0, 0, inf),
+        Grid(0, 0, 100000, 100000, 1, 1), Grid(1e9f, 0, 2e9f, 0, 1, 1), Grid(0, 0, 64, 64, std::nanf(""), 32)})
+    EXPECT_TRUE(Cut(entry, false).empty());
 }
 
 TEST(GUIAnimFile, ReadsEntriesAndSkipsIncompleteOnes) {
-  const auto specs = ParseGUIAnimFile(
+  const auto entries = ParseGUIAnimFile(
       "<GUIAnims>"
       "<Anim ID=\"cool\" Image=\"icon.png\" Size=\"w:64 h:32\" Start=\"x:0 y:8\" End=\"x:192 y:40\" LastTime=\"100\"/>"
       "<Other/>"
@@ -57,16 +57,16 @@ TEST(GUIAnimFile, ReadsEntriesAndSkipsIncompleteOnes) {
       "<Anim ID=\"cool\" Image=\"b.png\" Size=\"junk\" Start=\"x:1 y:2\" End=\"x:1 y:2\" LastTime=\"x\"/>"
       "</GUIAnims>",
       "gui_animation.xml");
-  ASSERT_EQ(specs.size(), 2u);
-  EXPECT_EQ(specs[0].id, "cool");
-  EXPECT_EQ(specs[0].image, "icon.png");
-  EXPECT_EQ(specs[0].width, 64);
-  EXPECT_EQ(specs[0].height, 32);
-  EXPECT_EQ(specs[0].startY, 8);
-  EXPECT_EQ(specs[0].endX, 192);
-  EXPECT_EQ(specs[0].lastTime, 100);
-  EXPECT_EQ(specs[1].width, 0);  // unreadable size: refused when cut
-  EXPECT_EQ(specs[1].lastTime, 0);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].id, "cool");
+  EXPECT_EQ(entries[0].image, "icon.png");
+  EXPECT_EQ(entries[0].width, 64);
+  EXPECT_EQ(entries[0].height, 32);
+  EXPECT_EQ(entries[0].startY, 8);
+  EXPECT_EQ(entries[0].endX, 192);
+  EXPECT_EQ(entries[0].lastTime, 100);
+  EXPECT_EQ(entries[1].width, 0);  // unreadable size: refused when cut
+  EXPECT_EQ(entries[1].lastTime, 0);
   EXPECT_TRUE(ParseGUIAnimFile("<Anims><Anim/></Anims>", "gui_animation.xml").empty());
 }
 
@@ -89,7 +89,7 @@ TEST(GUIAnim, AdvancesOnceMoreThanLastTimeHasPassed) {
   EXPECT_EQ(Index(anim, anim.CurrentFrame(start)), 1u);  // first call: the last advance was long ago
   uint64_t t = start;
   while (Index(anim, anim.CurrentFrame(t)) == 1) t += 10;
-  EXPECT_EQ(t - start, 110u);  // the first call more than 100 ms later
+  EXPECT_EQ(t - start, 110u);                              // the first call more than 100 ms later
   EXPECT_EQ(Index(anim, anim.CurrentFrame(t + 500)), 0u);  // one frame a call, wrapping
 }
 

@@ -18,7 +18,8 @@ std::string Level(const std::string& name, const std::string& assaults) {
 
 std::string Wave(const std::string& attributes, const std::string& enemies = "<enemy id=\"goblin\" num=\"4\"/>") {
   return "<assault text=\"\" sound=\"\" x=\"60\" y=\"48\" width=\"0\" height=\"0\" "
-         "t_x=\"4\" t_y=\"48\" " + attributes + ">" + enemies + "</assault>";
+         "t_x=\"4\" t_y=\"48\" " +
+         attributes + ">" + enemies + "</assault>";
 }
 
 std::vector<LevelRecord> Parse(const std::string& text) {
@@ -28,7 +29,8 @@ std::vector<LevelRecord> Parse(const std::string& text) {
 }
 
 TEST(LevelFile, ReadsEveryField) {
-  const auto levels = Parse("<levels>" + Level("第一关", Wave("time=\"5\" faction=\"1\" goto=\"2\"" + kQuiet)) + "</levels>");
+  const auto levels =
+      Parse("<levels>" + Level("第一关", Wave("time=\"5\" faction=\"1\" goto=\"2\"" + kQuiet)) + "</levels>");
   ASSERT_EQ(levels.size(), 1u);
   const LevelRecord& l = levels[0];
   EXPECT_EQ(l.id, "demo_flat");
@@ -58,8 +60,7 @@ TEST(LevelFile, ReadsEveryField) {
 }
 
 TEST(LevelFile, WaveTimesAddUpWithinEachLevel) {
-  const std::string waves =
-      Wave("time=\"5\"" + kQuiet) + Wave("time=\"10\"" + kQuiet) + Wave("time=\"0\"" + kQuiet);
+  const std::string waves = Wave("time=\"5\"" + kQuiet) + Wave("time=\"10\"" + kQuiet) + Wave("time=\"0\"" + kQuiet);
   const auto levels = Parse("<levels>" + Level("a", waves) + Level("b", waves) + "</levels>");
   ASSERT_EQ(levels.size(), 2u);
   for (const LevelRecord& level : levels) {
@@ -71,14 +72,16 @@ TEST(LevelFile, WaveTimesAddUpWithinEachLevel) {
 }
 
 TEST(LevelFile, HugeWaveTimesStayInRange) {
-  const auto levels = Parse("<r>" + Level("a", Wave("time=\"2000000000\"" + kQuiet) + Wave("time=\"2000000000\"" + kQuiet)) + "</r>");
+  const auto levels =
+      Parse("<r>" + Level("a", Wave("time=\"2000000000\"" + kQuiet) + Wave("time=\"2000000000\"" + kQuiet)) + "</r>");
   EXPECT_EQ(levels[0].assaults[1].time, 2147483647);
 }
 
 TEST(LevelFile, EnemiesRunFromTheFirstEnemyElementToTheLast) {
   const auto levels = Parse("<levels>" +
-                            Level("a", Wave("time=\"1\"" + kQuiet, "<note id=\"x\" num=\"9\"/><enemy id=\"goblin\" num=\"2\"/>"
-                                                          "<!-- c --><boss id=\"brute\" num=\"1\"/>")) +
+                            Level("a", Wave("time=\"1\"" + kQuiet,
+                                            "<note id=\"x\" num=\"9\"/><enemy id=\"goblin\" num=\"2\"/>"
+                                            "<!-- c --><boss id=\"brute\" num=\"1\"/>")) +
                             "</levels>");
   const auto& enemies = levels[0].assaults[0].enemies;
   ASSERT_EQ(enemies.size(), 2u);
@@ -105,7 +108,7 @@ TEST(LevelFile, FlagsAndNumbersReadAsDecimal) {
   }
 }
 
-TEST(LevelFile, MissingPartsTakeDefaults) {
+TEST(LevelFile, MissingAttributesAndElementsTakeDefaults) {
   // No attributes at all, no des, no units, no assaults.
   auto levels = Parse("<levels><level/></levels>");
   ASSERT_EQ(levels.size(), 1u);
@@ -115,8 +118,9 @@ TEST(LevelFile, MissingPartsTakeDefaults) {
   EXPECT_TRUE(levels[0].assaults.empty());
 
   // A wave and an enemy without attributes; "des" without text.
-  levels = Parse("<levels><level><des/><units><unit/></units><assaults><assault><enemy/></assault></assaults>"
-                 "</level></levels>");
+  levels = Parse(
+      "<levels><level><des/><units><unit/></units><assaults><assault><enemy/></assault></assaults>"
+      "</level></levels>");
   ASSERT_EQ(levels.size(), 1u);
   EXPECT_EQ(levels[0].des, "");
   ASSERT_EQ(levels[0].assaults.size(), 1u);

@@ -157,11 +157,11 @@ TEST(PlayerName, OnlyNamesThatKeepTheFileReadable) {
       {"-a", PlayerNameProblem::BadCharacter},
       {"a:b", PlayerNameProblem::BadCharacter},
       {"a&b", PlayerNameProblem::BadCharacter},
-      {"？", PlayerNameProblem::None},  // a double-byte character with a high second byte
+      {"？", PlayerNameProblem::None},                // a double-byte character with a high second byte
       {"\x81\x5b", PlayerNameProblem::BadCharacter},  // second byte '[' would end the element name
       {"\x81\x5c", PlayerNameProblem::BadCharacter},  // second byte '\\'
-      {"\x81\x41", PlayerNameProblem::None},           // second byte 'A'
-      {"a\xd5", PlayerNameProblem::BadCharacter},      // a lead byte alone
+      {"\x81\x41", PlayerNameProblem::None},          // second byte 'A'
+      {"a\xd5", PlayerNameProblem::BadCharacter},     // a lead byte alone
   };
   for (const Case& c : cases) EXPECT_EQ(CheckPlayerName(c.name), c.problem) << c.name;
 }

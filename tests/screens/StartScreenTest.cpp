@@ -75,7 +75,8 @@ class StartScreen : public ::testing::Test {
   std::vector<std::string> ListedPlayers() {
     std::vector<std::string> names;
     CEGUI::Listbox* list = List("start_root/player/listbox");
-    for (size_t i = 0; i < list->getItemCount(); ++i) names.push_back(list->getListboxItemFromIndex(i)->getText().c_str());
+    for (size_t i = 0; i < list->getItemCount(); ++i)
+      names.push_back(list->getListboxItemFromIndex(i)->getText().c_str());
     return names;
   }
 
@@ -135,7 +136,8 @@ TEST_F(StartScreen, APlayerIsCreatedByTypingItsName) {
   ClickOn("start_root/player/newplayer/ok");
   EXPECT_EQ(PlayerName, "张三");
   EXPECT_NE(ReadFileOrEmpty("record.xml").find("<张三 />"), std::string::npos);
-  EXPECT_EQ(List("start_root/player/listbox")->getListboxItemFromIndex(1)->getText(), CGAGUICommon::ToCEGUIString("张三"));
+  EXPECT_EQ(List("start_root/player/listbox")->getListboxItemFromIndex(1)->getText(),
+            CGAGUICommon::ToCEGUIString("张三"));
 }
 
 TEST_F(StartScreen, NamesThatWouldBreakTheListAreRefusedWithAMessage) {
