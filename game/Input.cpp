@@ -69,6 +69,9 @@ CEGUI::InjectedInputReceiver& CGAInput::Gui() {
 void CGAInput::OnChar(unsigned char code) {
   char32_t character = code;
   if (platform::IsInputMethodLayout() && !mPairing.Feed(code, character)) return;
+  // Backspace, Enter, Escape and the like reach the GUI as keys; as text they
+  // would land in edit boxes (the CJK font has glyphs for them).
+  if (character < 0x20 || character == 0x7F) return;
   Gui().injectChar(static_cast<CEGUI::String::value_type>(character));
 }
 

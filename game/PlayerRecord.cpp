@@ -51,6 +51,7 @@ bool WritePlayerRecord(const std::string& name, const SPlayerRecord& record) {
 bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record) {
   std::memset(&record, 0, sizeof record);
   record.Gold = kNewPlayerGold;
+  if (name.empty()) return false;  // no current player: a new player's record
   if (!IsValidPlayerName(name)) {
     GameLog("Player record not read: invalid player name '" + name + "'");
     return false;

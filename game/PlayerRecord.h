@@ -38,7 +38,7 @@ std::string PlayerRecordPath(const std::string& name);
 bool WritePlayerRecord(const std::string& name, const SPlayerRecord& record);
 
 // Sets the defaults (500 gold, level 0, nothing unlocked), then reads the
-// player's file over them. A missing file leaves the defaults silently; a file
-// that is not exactly 216 bytes, or an invalid name, leaves them with a log
-// line. Returns whether a record was read.
+// player's file over them. A missing file or an empty name (no player) leaves
+// the defaults silently; a file that is not exactly 216 bytes, or an invalid
+// name, leaves them with a log line. Returns whether a record was read.
 bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record);

@@ -95,6 +95,7 @@ TEST(Input, CharacterPairing) {
       {{0xD6, 0x20}, {"char32"}},                                   // not a second byte: the lead is lost
       {{0x81, 0x40}, {"char" + std::to_string(0x4E02)}},            // beyond the common range
       {{0xD6, 0xD0, 'x'}, {"char" + std::to_string(0x4E2D), "char120"}},
+      {{'a', 0x08, 0x0D, 0x1B, 0x7F}, {"char97"}},                   // control keys are no text
   };
   for (const Case& c : cases) {
     FakeGui gui;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The game opens its window, draws the GUI, takes a click and a key, and ends
-# cleanly when its window closes.
+# cleanly when its window closes, saving the current player's record.
 . "$(dirname "$0")/lib.sh"
 
+printf '<record player="tester">\n  <tester />\n</record>\n' > "$WORK/record.xml"
 start_game
 # (the GUI draws its pointer once the mouse moves away from the centre)
 xdotool mousemove --window "$WID" 300 200
@@ -12,4 +13,5 @@ xdotool mousemove --window "$WID" 420 310 click 1
 xdotool key --window "$WID" a
 close_game
 grep -q "/\*\*\*装载完毕\*\*\*" "$WORK/game.out" || fail "start-up progress lines missing"
+[ "$(wc -c < "$WORK/save/tester" 2>/dev/null)" = 216 ] || fail "closing did not save the current player's record"
 echo "ok"

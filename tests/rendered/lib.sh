@@ -48,14 +48,37 @@ wait_for_picture() {
   fail "the window stayed blank"
 }
 
-# Closes the window and checks the game ends with exit code 0.
-close_game() {
-  xdotool windowclose "$WID"
+# Clicks at a point of the window. The game hands the pointer's position to
+# the GUI once a frame, so the pointer rests there a moment before the click.
+click() {
+  xdotool mousemove --window "$WID" "$1" "$2"
+  sleep 0.5
+  xdotool click --window "$WID" 1
+  sleep 0.3
+}
+
+# Waits until a file of the working folder contains a text.
+wait_for_text() {
+  for _ in $(seq 1 80); do
+    grep -q -- "$2" "$WORK/$1" 2>/dev/null && return 0
+    sleep 0.25
+  done
+  fail "$1 never held: $2"
+}
+
+# Waits until the game has ended by itself with exit code 0.
+wait_for_exit() {
   for _ in $(seq 1 120); do
     kill -0 "$GAME_PID" 2>/dev/null || break
     sleep 0.25
   done
-  kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after its window closed"
+  kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end"
   wait "$GAME_PID" || fail "exit code $?"
   GAME_PID=
+}
+
+# Closes the window and checks the game ends with exit code 0.
+close_game() {
+  xdotool windowclose "$WID"
+  wait_for_exit
 }

@@ -1,0 +1,16 @@
+#pragma once
+// What the screens ask of the application beyond the GUI: the player
+// record's file, the program's end and the web browser. The game's host goes
+// to the application object; tests put a fake in its place.
+#include <string>
+
+class CGAGameHost {
+ public:
+  virtual ~CGAGameHost() {}
+  // The current player's record (PlayerRecord) to and from the player's file.
+  virtual void SavePlayerRecord(const std::string& name) = 0;
+  virtual void LoadPlayerRecord(const std::string& name) = 0;
+  virtual void OpenWebPage(const std::string& address) = 0;
+  // Ends the program at once with exit code 0.
+  virtual void ExitGame() = 0;
+};

@@ -1,0 +1,134 @@
+#include "screens/PlayerList.h"
+
+#include "game/GameLog.h"
+#include "game/PlayerRecord.h"
+#include "platform/Paths.h"
+#include "screens/XmlRead.h"
+
+#include <tinyxml.h>
+
+#include <cstdio>
+
+const char* const kPlayerListFile = "record.xml";
+
+namespace {
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// A double-byte character whose second byte the XML reader takes as part of
+// a name (a second byte like '[' or '\\' would end the name early).
+bool IsNameDoubleByte(unsigned char lead, unsigned char trail) {
+  if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail > 0xFE || trail == 0x7F) return false;
+  return trail >= 0x80 || IsAsciiLetter(trail) || trail == '_';
+}
+
+}  // namespace
+
+PlayerNameProblem CheckPlayerName(const std::string& name) {
+  if (name.empty()) return PlayerNameProblem::Empty;
+  if (IsAsciiDigit(static_cast<unsigned char>(name[0]))) return PlayerNameProblem::StartsWithDigit;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) {
+      if (i + 1 >= name.size() || !IsNameDoubleByte(c, static_cast<unsigned char>(name[i + 1])))
+        return PlayerNameProblem::BadCharacter;
+      ++i;
+      continue;
+    }
+    const bool first = i == 0;
+    if (IsAsciiLetter(c) || c == '_') continue;
+    if (!first && (IsAsciiDigit(c) || c == '-' || c == '.')) continue;
+    return PlayerNameProblem::BadCharacter;
+  }
+  return IsValidPlayerName(name) ? PlayerNameProblem::None : PlayerNameProblem::BadCharacter;
+}
+
+PlayerList::PlayerList(const std::string& path) : mPath(path), mDoc(new TiXmlDocument()) {}
+
+PlayerList::~PlayerList() {}
+
+TiXmlElement* PlayerList::Root() { return mDoc->FirstChildElement(); }
+
+void PlayerList::StartEmpty() {
+  mDoc.reset(new TiXmlDocument());
+  TiXmlElement root("record");
+  root.SetAttribute("player", "");
+  mDoc->InsertEndChild(root);
+  mCurrent.clear();
+}
+
+void PlayerList::Load() {
+  std::string text;
+  if (!platform::ReadWholeFile(mPath, text)) {
+    GameLog(mPath + ": not found; starting an empty player list");
+    StartEmpty();
+    Save();
+    return;
+  }
+  mDoc.reset(new TiXmlDocument());
+  if (!ParseDataXml(*mDoc, text, mPath) || !Root()) {
+    // Keep the unreadable file for whoever wants to mend it; the players'
+    // record files stay where they are.
+    const std::string kept = mPath + ".bad";
+    std::rename(mPath.c_str(), kept.c_str());
+    GameLog(mPath + ": unreadable; kept as " + kept + ", starting an empty player list");
+    StartEmpty();
+    Save();
+    return;
+  }
+  const char* current = Root()->Attribute("player");
+  if (!current) GameLog(XmlWhere(mPath, Root()) + "no attribute \"player\": no current player");
+  mCurrent = current ? current : "";
+}
+
+std::vector<std::string> PlayerList::Names() const {
+  std::vector<std::string> names;
+  if (const TiXmlElement* root = mDoc->FirstChildElement())
+    for (const TiXmlElement* e = root->FirstChildElement(); e; e = e->NextSiblingElement())
+      names.push_back(e->ValueStr());
+  return names;
+}
+
+bool PlayerList::Has(const std::string& name) const {
+  const TiXmlElement* root = mDoc->FirstChildElement();
+  return root && root->FirstChildElement(name);
+}
+
+bool PlayerList::Add(const std::string& name) {
+  if (CheckPlayerName(name) != PlayerNameProblem::None || Has(name) || !Root()) return false;
+  Root()->InsertEndChild(TiXmlElement(name));
+  SetCurrent(name);
+  return true;
+}
+
+void PlayerList::SetCurrent(const std::string& name) {
+  mCurrent = name;
+  if (Root()) Root()->SetAttribute("player", name);
+  Save();
+}
+
+bool PlayerList::Remove(const std::string& name) {
+  bool removed = false;
+  if (TiXmlElement* player = Root() ? Root()->FirstChildElement(name) : nullptr) {
+    // Only a plain name may name a file to delete (the list can be edited by hand).
+    if (IsValidPlayerName(name)) std::remove(PlayerRecordPath(name).c_str());
+    Root()->RemoveChild(player);
+    removed = true;
+  }
+  if (removed && name == mCurrent) {
+    // The deleted player must not stay current: its record would be written again.
+    mCurrent.clear();
+    Root()->SetAttribute("player", "");
+  }
+  Save();
+  return removed;
+}
+
+void PlayerList::Save() {
+  TiXmlPrinter printer;
+  printer.SetIndent("  ");
+  mDoc->Accept(&printer);
+  if (!platform::WriteFileAtomically(mPath, printer.Str()))
+    GameLog(mPath + ": cannot be written: " + platform::LastErrorText() + "; the change holds until the game ends");
+}

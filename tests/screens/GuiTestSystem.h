@@ -1,0 +1,17 @@
+#pragma once
+// The GUI library on its null renderer, with the game's GUI files, and the
+// headless engine with the game's data folder: made once per process.
+#include <string>
+
+namespace CEGUI {
+class Listbox;
+class Window;
+}  // namespace CEGUI
+
+void GuiTestSystem();
+
+// Injected input into the default GUI context, as the window procedure does.
+void ClickAt(float x, float y);
+void Click(const CEGUI::Window* window);  // its middle
+void ClickItem(const CEGUI::Listbox* list, size_t index);
+void Type(const std::u32string& text);

@@ -1,0 +1,358 @@
+#include "GuiTestSystem.h"
+#include "MemoryLevelFiles.h"
+#include "game/FrameClock.h"
+#include "game/PlayerRecord.h"
+#include "screens/GUIManager.h"
+#include "screens/GUIStart.h"
+#include "screens/GameHost.h"
+#include "screens/LevelFile.h"
+#include "support/TempDir.h"
+
+#include <CEGUI/CEGUI.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The application's part: the real record files, and a note of each call.
+class FakeHost : public CGAGameHost {
+ public:
+  std::vector<std::string> calls;
+  void SavePlayerRecord(const std::string& name) override {
+    calls.push_back("save " + name);
+    WritePlayerRecord(name, PlayerRecord);
+  }
+  void LoadPlayerRecord(const std::string& name) override {
+    calls.push_back("load " + name);
+    ReadPlayerRecord(name, PlayerRecord);
+  }
+  void OpenWebPage(const std::string&) override { calls.push_back("web"); }
+  void ExitGame() override { calls.push_back("exit"); }
+};
+
+std::string LevelXml(const std::string& name, int goldRat) {
+  return "<level id=\"demo_flat\" money=\"1500\" food=\"0\" name=\"" + name + "\" music=\"m.wav\" win=\"w\" "
+         "defeat=\"d\" gold_rat=\"" + std::to_string(goldRat) + "\" silver_rat=\"50\"><des>x</des><units/>"
+         "<assaults/></level>";
+}
+
+class StartScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GuiTestSystem();
+    PlayerName.clear();
+    PlayerRecord = SPlayerRecord{};
+    levels.files[LevelFileName(1)] =
+        "<levels>" + LevelXml("第一关", 30) + LevelXml("第二关", 40) + LevelXml("第三关", 50) + "</levels>";
+  }
+
+  // The GUI comes up; the logos are clicked away unless kept.
+  void Start(bool keepLogo = false) {
+    manager.reset(new CGAGUIManager(host, levels));
+    screen = manager->GetStartScreen();
+    if (!keepLogo) Click(W("start_root/logo"));
+    host.calls.clear();
+  }
+
+  CEGUI::Window* W(const std::string& fullName) {
+    CEGUI::Window* root = screen->GetRoot();
+    return fullName == "start_root" ? root : root->getChild(fullName.substr(std::string("start_root/").size()));
+  }
+  CEGUI::Listbox* List(const std::string& fullName) { return static_cast<CEGUI::Listbox*>(W(fullName)); }
+  void ClickOn(const std::string& fullName) { Click(W(fullName)); }
+  bool Shown(const std::string& fullName) { return W(fullName)->isEffectiveVisible(); }
+
+  void TypeName(const std::u32string& name) {
+    CEGUI::Window* edit = W("start_root/player/newplayer/edit");
+    edit->setText("");
+    Click(edit);
+    Type(name);
+  }
+
+  std::vector<std::string> ListedPlayers() {
+    std::vector<std::string> names;
+    CEGUI::Listbox* list = List("start_root/player/listbox");
+    for (size_t i = 0; i < list->getItemCount(); ++i)
+      names.push_back(list->getListboxItemFromIndex(i)->getText().c_str());
+    return names;
+  }
+
+  TempDir dir;
+  ScopedWorkingDir cwd{dir.path()};
+  FakeHost host;
+  MemoryLevelFiles levels;
+  std::unique_ptr<CGAGUIManager> manager;
+  CGAGUIStart* screen = nullptr;
+};
+
+TEST_F(StartScreen, TheLayoutHasEveryWindowTheScreenFinds) {
+  Start(true);
+  EXPECT_EQ(CEGUI::System::getSingleton().getDefaultGUIContext().getRootWindow(), screen->GetRoot());
+  EXPECT_EQ(screen->GetRoot()->getName(), "start_root");
+  for (const char* name :
+       {"start_root/new_game", "start_root/exit_game", "start_root/lock", "start_root/bbs", "start_root/studio",
+        "start_root/studio/show", "start_root/studio/show/exit", "start_root/logo", "start_root/logo/Quenrix",
+        "start_root/logo/vell", "start_root/ver", "start_root/level_list/listbox", "start_root/level_list/ok",
+        "start_root/level_list/beak", "start_root/player", "start_root/player/listbox", "start_root/player/new",
+        "start_root/player/select", "start_root/player/delect", "start_root/player/newplayer",
+        "start_root/player/newplayer/edit", "start_root/player/newplayer/ok", "start_root/player/newplayer/message",
+        "start_root/select_player", "start_root/select_player/text", "start_root/select_player/select"})
+    EXPECT_EQ(W(name)->getNamePath(), name);
+  EXPECT_NE(dynamic_cast<CEGUI::Listbox*>(W("start_root/level_list/listbox")), nullptr);
+  EXPECT_NE(dynamic_cast<CEGUI::Listbox*>(W("start_root/player/listbox")), nullptr);
+  EXPECT_NE(dynamic_cast<CEGUI::Editbox*>(W("start_root/player/newplayer/edit")), nullptr);
+  EXPECT_EQ(W("start_root/level_list/listbox")->getParent(), W("start_root/level_list"));
+  // The logos are up first, in front of everything.
+  EXPECT_TRUE(Shown("start_root/logo"));
+  EXPECT_FALSE(Shown("start_root/level_list"));
+}
+
+TEST_F(StartScreen, AFirstStartAsksForANewPlayer) {
+  Start();
+  EXPECT_TRUE(Shown("start_root/player"));
+  EXPECT_TRUE(Shown("start_root/player/newplayer"));
+  EXPECT_FALSE(Shown("start_root/select_player"));
+  EXPECT_TRUE(ListedPlayers().empty());
+  EXPECT_EQ(ReadFileOrEmpty("record.xml"), "<record player=\"\" />\n");
+  EXPECT_EQ(PlayerRecord.Gold, 500);
+}
+
+TEST_F(StartScreen, APlayerIsCreatedByTypingItsName) {
+  Start();
+  TypeName(U"abc");
+  ClickOn("start_root/player/newplayer/ok");
+  EXPECT_EQ(PlayerName, "abc");
+  EXPECT_EQ(host.calls, std::vector<std::string>{"load abc"});
+  EXPECT_EQ(ReadFileOrEmpty("record.xml"), "<record player=\"abc\">\n  <abc />\n</record>\n");
+  EXPECT_FALSE(Shown("start_root/player/newplayer"));
+  EXPECT_EQ(ListedPlayers(), std::vector<std::string>{"abc"});
+
+  // A Chinese name: stored as the game's text.
+  ClickOn("start_root/player/new");
+  TypeName(U"张三");
+  ClickOn("start_root/player/newplayer/ok");
+  EXPECT_EQ(PlayerName, "张三");
+  EXPECT_NE(ReadFileOrEmpty("record.xml").find("<张三 />"), std::string::npos);
+  EXPECT_EQ(List("start_root/player/listbox")->getListboxItemFromIndex(1)->getText(),
+            CGAGUICommon::ToCEGUIString("张三"));
+}
+
+TEST_F(StartScreen, NamesThatWouldBreakTheListAreRefusedWithAMessage) {
+  Start();
+  for (const std::u32string& name : {std::u32string(U""), std::u32string(U"1abc"), std::u32string(U"a b"),
+                                     std::u32string(U"a<b"), std::u32string(U"../x")}) {
+    TypeName(name);
+    ClickOn("start_root/player/newplayer/ok");
+    EXPECT_FALSE(W("start_root/player/newplayer/message")->getText().empty());
+    EXPECT_TRUE(Shown("start_root/player/newplayer"));
+  }
+  EXPECT_EQ(PlayerName, "");
+  EXPECT_TRUE(ListedPlayers().empty());
+  EXPECT_TRUE(host.calls.empty());
+
+  TypeName(U"ok");
+  ClickOn("start_root/player/newplayer/ok");
+  EXPECT_TRUE(W("start_root/player/newplayer/message")->getText().empty());
+}
+
+TEST_F(StartScreen, LetterCaseMakesAnotherPlayerAndRepeatsDoNothing) {
+  Start();
+  for (const char32_t* name : {U"abc", U"Abc", U"abc"}) {
+    ClickOn("start_root/player/new");
+    TypeName(name);
+    ClickOn("start_root/player/newplayer/ok");
+  }
+  EXPECT_EQ(ListedPlayers(), (std::vector<std::string>{"abc", "Abc"}));
+  EXPECT_EQ(PlayerName, "Abc");
+  EXPECT_TRUE(Shown("start_root/player/newplayer"));  // the repeat left the panel open
+}
+
+TEST_F(StartScreen, CreatingSavesTheOutgoingPlayerFirst) {
+  dir.write("record.xml", "<record player=\"old\"><old/></record>");
+  PlayerRecord.Progress = 3;
+  WritePlayerRecord("old", PlayerRecord);
+  Start();
+  EXPECT_EQ(PlayerRecord.Progress, 3);
+  EXPECT_TRUE(Shown("start_root/select_player"));
+  PlayerRecord.Gold = 777;  // won since the last save
+
+  ClickOn("start_root/select_player/select");
+  ClickOn("start_root/player/new");
+  TypeName(U"new");
+  ClickOn("start_root/player/newplayer/ok");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"save old", "load new"}));
+  SPlayerRecord saved;
+  ASSERT_TRUE(ReadPlayerRecord("old", saved));
+  EXPECT_EQ(saved.Gold, 777);
+  EXPECT_EQ(PlayerRecord.Gold, 500);  // the new player's
+}
+
+TEST_F(StartScreen, ChoosingAPlayerSavesTheOldAndLoadsTheChosen) {
+  dir.write("record.xml", "<record player=\"a\"><a/><b/></record>");
+  Start();
+  EXPECT_EQ(ListedPlayers(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(Shown("start_root/player"));
+  ClickOn("start_root/select_player/select");
+  EXPECT_TRUE(Shown("start_root/player"));
+  EXPECT_FALSE(Shown("start_root/select_player"));
+
+  ClickOn("start_root/player/select");  // nothing chosen: nothing happens
+  EXPECT_TRUE(host.calls.empty());
+  ClickItem(List("start_root/player/listbox"), 1);
+  ClickOn("start_root/player/select");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"save a", "load b"}));
+  EXPECT_EQ(PlayerName, "b");
+  EXPECT_NE(ReadFileOrEmpty("record.xml").find("player=\"b\""), std::string::npos);
+  EXPECT_FALSE(Shown("start_root/player"));
+  EXPECT_TRUE(Shown("start_root/select_player"));
+  EXPECT_EQ(W("start_root/select_player/text")->getText().substr(0, 2), "b\n");
+}
+
+TEST_F(StartScreen, DeletingTheCurrentPlayerLeavesNobodyToSave) {
+  dir.write("record.xml", "<record player=\"a\"><a/><b/></record>");
+  WritePlayerRecord("a", PlayerRecord);
+  Start();
+  ClickOn("start_root/select_player/select");
+  ClickItem(List("start_root/player/listbox"), 0);
+  ClickOn("start_root/player/delect");
+  EXPECT_EQ(PlayerName, "");
+  EXPECT_EQ(ListedPlayers(), std::vector<std::string>{"b"});
+  EXPECT_FALSE(fs::exists(PlayerRecordPath("a")));
+  EXPECT_EQ(ReadFileOrEmpty("record.xml"), "<record player=\"\">\n  <b />\n</record>\n");
+  EXPECT_EQ(host.calls, std::vector<std::string>{"load "});
+
+  ClickOn("start_root/exit_game");
+  EXPECT_EQ(host.calls.back(), "exit");
+  EXPECT_FALSE(fs::exists(PlayerRecordPath("a")));  // not written again
+}
+
+TEST_F(StartScreen, PlayersStayListedWithoutACurrentOne) {
+  dir.write("record.xml", "<record player=\"\"><a/><b/></record>");
+  Start();
+  EXPECT_EQ(ListedPlayers(), (std::vector<std::string>{"a", "b"}));
+  ClickItem(List("start_root/player/listbox"), 1);
+  ClickOn("start_root/player/select");
+  EXPECT_EQ(PlayerName, "b");
+  EXPECT_EQ(host.calls, std::vector<std::string>{"load b"});  // nobody to save
+}
+
+TEST_F(StartScreen, ExitSavesTheCurrentPlayerAndEnds) {
+  dir.write("record.xml", "<record player=\"a\"><a/></record>");
+  Start();
+  ClickOn("start_root/exit_game");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"save a", "exit"}));
+}
+
+TEST_F(StartScreen, TheLevelListColoursLevelsByProgress) {
+  dir.write("record.xml", "<record player=\"a\"><a/></record>");
+  Start();
+  ClickOn("start_root/new_game");
+  EXPECT_TRUE(Shown("start_root/level_list"));
+  CEGUI::Listbox* list = List("start_root/level_list/listbox");
+  ASSERT_EQ(list->getItemCount(), 3u);
+  auto* first = static_cast<CEGUI::ListboxTextItem*>(list->getListboxItemFromIndex(0));
+  EXPECT_EQ(first->getText(), CGAGUICommon::ToCEGUIString("第一关 出金率％30"));
+  EXPECT_EQ(first->getTextColours().d_top_left, CEGUI::Colour(1, 1, 0, 1));
+  auto* second = static_cast<CEGUI::ListboxTextItem*>(list->getListboxItemFromIndex(1));
+  EXPECT_EQ(second->getTextColours().d_top_left, CEGUI::Colour(0.3f, 0, 0, 1));
+  EXPECT_EQ(second->getID(), 1u);
+
+  // A level above the progress can be chosen but not started.
+  ClickItem(list, 2);
+  EXPECT_EQ(screen->GetSelectedLevel(), 2);
+  ClickOn("start_root/level_list/ok");
+  EXPECT_EQ(manager->GetLevelIndex(), -1);
+  // Up to the progress it starts.
+  PlayerRecord.Progress = 2;
+  ClickOn("start_root/level_list/ok");
+  EXPECT_EQ(manager->GetLevelIndex(), 2);
+
+  // Back from a level: the list is closed, the choice is kept.
+  manager->ShowStart();
+  EXPECT_FALSE(Shown("start_root/level_list"));
+  ClickOn("start_root/new_game");
+  EXPECT_EQ(List("start_root/level_list/listbox")->getItemCount(), 3u);
+  EXPECT_EQ(screen->GetSelectedLevel(), 2);
+  ClickOn("start_root/level_list/beak");
+  EXPECT_FALSE(Shown("start_root/level_list"));
+}
+
+TEST_F(StartScreen, OkWithoutAChoiceStartsTheFirstLevel) {
+  Start();
+  ClickOn("start_root/new_game");
+  ClickOn("start_root/level_list/ok");
+  EXPECT_EQ(manager->GetLevelIndex(), 0);
+}
+
+TEST_F(StartScreen, NoLevelsStartNothing) {
+  levels.files.clear();
+  Start();
+  ClickOn("start_root/new_game");
+  EXPECT_EQ(List("start_root/level_list/listbox")->getItemCount(), 0u);
+  ClickOn("start_root/level_list/ok");
+  EXPECT_EQ(manager->GetLevelIndex(), -1);
+  EXPECT_FALSE(manager->StartLevel(0));
+}
+
+TEST_F(StartScreen, TheLogosFadeOneAfterTheOther) {
+  Start(true);
+  CEGUI::Window* first = W("start_root/logo/Quenrix");
+  CEGUI::Window* second = W("start_root/logo/vell");
+  FrameDeltaSeconds = 0.1f;  // 0.08 of fade clock a frame
+  manager->Update();
+  EXPECT_NEAR(first->getAlpha(), 2 * std::sin(0.08f), 1e-5);
+  int frames = 1;
+  while (first->getAlpha() < 1.0f) manager->Update(), ++frames;
+  EXPECT_EQ(frames, 7);  // 2 sin t reaches 1 at t = 0.52
+  while (frames < 51) manager->Update(), ++frames;  // t = 4.08: the first is done
+  EXPECT_EQ(first->getAlpha(), 0.0f);
+  EXPECT_EQ(second->getAlpha(), 0.0f);
+  manager->Update();
+  EXPECT_GT(second->getAlpha(), 0.0f);
+  EXPECT_TRUE(Shown("start_root/logo"));
+  for (int i = 0; i < 51; ++i) manager->Update();
+  EXPECT_FALSE(Shown("start_root/logo"));
+}
+
+TEST_F(StartScreen, AClickHidesTheLogos) {
+  Start(true);
+  ClickAt(10, 10);
+  EXPECT_FALSE(Shown("start_root/logo"));
+}
+
+TEST_F(StartScreen, TheVersionComesFromTheUpdateFile) {
+  Start();
+  EXPECT_EQ(W("start_root/ver")->getText(), "0");
+  manager.reset();
+  dir.write("Update.cfg", "[update]\nLocalVersion=42\n");
+  Start();
+  EXPECT_EQ(W("start_root/ver")->getText(), "42");
+}
+
+TEST_F(StartScreen, StudioPanelAndWebPage) {
+  Start();
+  ClickOn("start_root/studio");
+  EXPECT_TRUE(Shown("start_root/studio/show"));
+  ClickOn("start_root/studio/show/exit");
+  EXPECT_FALSE(Shown("start_root/studio/show"));
+  ClickOn("start_root/bbs");
+  EXPECT_EQ(host.calls, std::vector<std::string>{"web"});
+}
+
+TEST(GUICommon, ConvertsTheGamesTexts) {
+  EXPECT_EQ(CGAGUICommon::ToCEGUIString(""), "");
+  EXPECT_EQ(CGAGUICommon::ToCEGUIString("abc"), "abc");
+  const CEGUI::String chinese = CGAGUICommon::ToCEGUIString("出金率％");
+  ASSERT_EQ(chinese.length(), 4u);
+  EXPECT_EQ(chinese[0], 0x51FAu);
+  EXPECT_EQ(chinese[3], 0xFF05u);
+  // Each result is the caller's own.
+  const CEGUI::String a = CGAGUICommon::ToCEGUIString("a");
+  const CEGUI::String b = CGAGUICommon::ToCEGUIString("b");
+  EXPECT_EQ(a + b, "ab");
+}
+
+}  // namespace
