@@ -95,8 +95,12 @@ void PASort::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end
     p.sortKey = Dot(p.position - eye, look) * sign;
     if (clampNegative && p.sortKey < 0.0f) p.sortKey = 0.0f;
   }
-  std::sort(group.begin(), group.end(),
-            [](const PParticle& a, const PParticle& b) { return a.sortKey < b.sortKey; });
+  // Keys that are not numbers go last: a plain "<" is no ordering with them,
+  // and the sort may then run past the group's ends.
+  std::sort(group.begin(), group.end(), [](const PParticle& a, const PParticle& b) {
+    if (std::isnan(b.sortKey)) return !std::isnan(a.sortKey);
+    return a.sortKey < b.sortKey;
+  });
 }
 
 PACopyVertexB::PACopyVertexB(bool position, bool velocity)

@@ -6,6 +6,7 @@
 #include "particles/PDomain.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace psimtest {
 namespace {
@@ -77,6 +78,21 @@ TEST(Sort, OrdersByProjectionOnTheLookDirection) {
   EXPECT_EQ(s.P(0).sortKey, 0.0f);  // behind the eye: clamped, first
   EXPECT_EQ(s.P(0).position.x, -2.0f);
   EXPECT_EQ(s.P(3).position.x, 5.0f);
+}
+
+TEST(Sort, KeysThatAreNotNumbersGoLastInsteadOfBreakingTheSort) {
+  OpenSystem s;
+  for (int i = 0; i < 200; ++i) s.Add(PVec3(static_cast<float>(i % 2 ? i : -i), 0, 0));
+  for (int i = 0; i < 200; i += 3) s.P(i).position.x = NAN;
+  s.actions.Sort(PVec3(0, 0, 0), PVec3(1, 0, 0), false, false);
+  ASSERT_EQ(s.groups.GetGroupCount(), 200u);
+  const auto& ps = s.Group().particles;
+  const auto firstNan =
+      std::find_if(ps.begin(), ps.end(), [](const PParticle& p) { return std::isnan(p.sortKey); });
+  EXPECT_EQ(ps.end() - firstNan, 67);
+  EXPECT_TRUE(std::all_of(firstNan, ps.end(), [](const PParticle& p) { return std::isnan(p.sortKey); }));
+  EXPECT_TRUE(std::is_sorted(ps.begin(), firstNan,
+                             [](const PParticle& a, const PParticle& b) { return a.sortKey < b.sortKey; }));
 }
 
 void Brighten(PParticle& p, uint64_t data) { p.alpha = static_cast<float>(data); }
