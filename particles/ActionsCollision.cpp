@@ -30,8 +30,16 @@ PVec3 Steer(const PVec3& toward, float k, const PVec3& heading, float vm) {
   return s * (vm / s.Length());
 }
 
-std::string NotImplemented(const char* action, const pDomain& domain) {
-  return std::string(action) + " not implemented for domain " + typeid(domain).name();
+// Calls `onSphere` or `onDisc` by the exact class of the domain; other
+// shapes are refused at every run, before any particle is touched.
+template <class OnSphere, class OnDisc>
+void ByShape(const char* action, const pDomain& domain, OnSphere onSphere, OnDisc onDisc) {
+  if (typeid(domain) == typeid(PDSphere))
+    onSphere(static_cast<const PDSphere&>(domain));
+  else if (typeid(domain) == typeid(PDDisc))
+    onDisc(static_cast<const PDDisc&>(domain));
+  else
+    throw PErrNotImplemented(std::string(action) + " not implemented for domain " + typeid(domain).name());
 }
 
 }  // namespace
@@ -40,13 +48,9 @@ PABounce::PABounce(float friction, float r, float c, const pDomain& d)
     : PActionBase(false, false), domain(CloneOf(d)), oneMinusFriction(1.0f - friction), resilience(r), cutoff(c * c) {}
 
 void PABounce::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
-  const pDomain& d = *domain;
-  if (typeid(d) == typeid(PDSphere))
-    BounceOffSphere(static_cast<const PDSphere&>(d), begin, end);
-  else if (typeid(d) == typeid(PDDisc))
-    BounceOffDisc(static_cast<const PDDisc&>(d), begin, end);
-  else
-    throw PErrNotImplemented(NotImplemented("Bounce", d));
+  ByShape(
+      "Bounce", *domain, [&](const PDSphere& sphere) { BounceOffSphere(sphere, begin, end); },
+      [&](const PDDisc& disc) { BounceOffDisc(disc, begin, end); });
 }
 
 void PABounce::BounceOffDisc(const PDDisc& disc, ParticleIter begin, ParticleIter end) const {
@@ -100,13 +104,9 @@ PAAvoid::PAAvoid(float m, float e, float look, const pDomain& d)
     : PActionBase(false, false), domain(CloneOf(d)), lookAhead(look), magnitude(m), epsilon(e) {}
 
 void PAAvoid::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
-  const pDomain& d = *domain;
-  if (typeid(d) == typeid(PDSphere))
-    AvoidSphere(static_cast<const PDSphere&>(d), begin, end);
-  else if (typeid(d) == typeid(PDDisc))
-    AvoidDisc(static_cast<const PDDisc&>(d), begin, end);
-  else
-    throw PErrNotImplemented(NotImplemented("Avoid", d));
+  ByShape(
+      "Avoid", *domain, [&](const PDSphere& sphere) { AvoidSphere(sphere, begin, end); },
+      [&](const PDDisc& disc) { AvoidDisc(disc, begin, end); });
 }
 
 void PAAvoid::AvoidSphere(const PDSphere& sphere, ParticleIter begin, ParticleIter end) const {

@@ -46,24 +46,27 @@ void PAGravitate::Execute(PParticleGroup& group, ParticleIter begin, ParticleIte
   });
 }
 
+namespace {
+// Every pair within reach moves some of the later particle's `field` to
+// the earlier one, more the closer they are.
+void MatchField(PVec3 PParticle::*field, ParticleIter begin, ParticleIter end, float magdt, float epsilon,
+                float maxRadius) {
+  ForEachPairWithin(begin, end, maxRadius, [&](PParticle& i, PParticle& j, const PVec3&, float d2) {
+    const PVec3 acc = (j.*field) * (magdt / (d2 + epsilon));
+    i.*field += acc;
+    j.*field -= acc;
+  });
+}
+}  // namespace
+
 void PAMatchVelocity::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
   RequireWholeGroup(group, begin, end);
-  const float magdt = magnitude * dt;
-  ForEachPairWithin(begin, end, maxRadius, [&](PParticle& i, PParticle& j, const PVec3&, float d2) {
-    const PVec3 acc = j.velocity * (magdt / (d2 + epsilon));
-    i.velocity += acc;
-    j.velocity -= acc;
-  });
+  MatchField(&PParticle::velocity, begin, end, magnitude * dt, epsilon, maxRadius);
 }
 
 void PAMatchRotVelocity::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
   RequireWholeGroup(group, begin, end);
-  const float magdt = magnitude * dt;
-  ForEachPairWithin(begin, end, maxRadius, [&](PParticle& i, PParticle& j, const PVec3&, float d2) {
-    const PVec3 acc = j.rotVelocity * (magdt / (d2 + epsilon));
-    i.rotVelocity += acc;
-    j.rotVelocity -= acc;
-  });
+  MatchField(&PParticle::rotVelocity, begin, end, magnitude * dt, epsilon, maxRadius);
 }
 
 }  // namespace PSim

@@ -29,23 +29,27 @@ void BasisAcross(const PVec3& n, PVec3& u, PVec3& v) {
   v = Cross(n, u);
 }
 
+// The radii of a sphere or cylinder and what follows from them.
+template <class Shell>
+void SetRadii(Shell& shell, float radOut, float radIn) {
+  shell.radOut = radOut;
+  shell.radIn = radIn;
+  shell.radOutSqr = Sqr(radOut);
+  shell.radInSqr = Sqr(radIn);
+  shell.thinShell = radOut == radIn;
+  shell.radDif = radOut - radIn;
+}
+
 }  // namespace
 
 bool PDPoint::Contains(const PVec3& p) const { return p == point; }
 
 PDSphere::PDSphere(const PVec3& c, float radiusA, float radiusB, bool keepOrder) : center(c) {
   RefuseNegative(radiusA, radiusB);
-  if (keepOrder) {
-    radOut = radiusA;
-    radIn = radiusB;
-  } else {
-    radOut = std::max(radiusA, radiusB);
-    radIn = std::min(radiusA, radiusB);
-  }
-  radOutSqr = Sqr(radOut);
-  radInSqr = Sqr(radIn);
-  thinShell = radOut == radIn;
-  radDif = radOut - radIn;
+  if (keepOrder)
+    SetRadii(*this, radiusA, radiusB);
+  else
+    SetRadii(*this, std::max(radiusA, radiusB), std::min(radiusA, radiusB));
   if (thinShell)
     volume = kFourPi * radOutSqr;
   else
@@ -72,13 +76,7 @@ PVec3 PDSphere::Generate() const {
 PDCylinder::PDCylinder(const PVec3& end0, const PVec3& end1, float radiusA, float radiusB)
     : apex(end0), axis(end1 - end0) {
   RefuseNegative(radiusA, radiusB);
-  radOut = std::max(radiusA, radiusB);
-  radIn = std::min(radiusA, radiusB);
-  radOutSqr = Sqr(radOut);
-  radInSqr = Sqr(radIn);
-  thinShell = radOut == radIn;
-  radDif = radOut - radIn;
-
+  SetRadii(*this, std::max(radiusA, radiusB), std::min(radiusA, radiusB));
   const float len2 = axis.Length2();
   const float len = std::sqrt(len2);
   axisLenInvSqr = len2 != 0.0f ? 1.0f / len2 : 0.0f;

@@ -7,6 +7,13 @@
 #include <string>
 
 namespace PSim {
+namespace {
+void CopyOut(const PVec3& v, float* to) {
+  to[0] = v.x;
+  to[1] = v.y;
+  to[2] = v.z;
+}
+}  // namespace
 
 void PGroupApi::RefuseWhileRecording(const char* operation) const {
   if (mState->inNewList)
@@ -69,27 +76,13 @@ unsigned PGroupApi::GetParticles(unsigned index, unsigned count, float* position
   count = std::min(count, group.Size() - index);
   for (unsigned i = 0; i < count; ++i) {
     const PParticle& p = group.particles[index + i];
-    if (position) {
-      position[3 * i] = p.position.x;
-      position[3 * i + 1] = p.position.y;
-      position[3 * i + 2] = p.position.z;
-    }
+    if (position) CopyOut(p.position, position + 3 * i);
     if (color) {
-      color[4 * i] = p.color.x;
-      color[4 * i + 1] = p.color.y;
-      color[4 * i + 2] = p.color.z;
+      CopyOut(p.color, color + 4 * i);
       color[4 * i + 3] = p.alpha;
     }
-    if (velocity) {
-      velocity[3 * i] = p.velocity.x;
-      velocity[3 * i + 1] = p.velocity.y;
-      velocity[3 * i + 2] = p.velocity.z;
-    }
-    if (size) {
-      size[3 * i] = p.size.x;
-      size[3 * i + 1] = p.size.y;
-      size[3 * i + 2] = p.size.z;
-    }
+    if (velocity) CopyOut(p.velocity, velocity + 3 * i);
+    if (size) CopyOut(p.size, size + 3 * i);
     if (age) age[i] = p.age;
   }
   return count;
