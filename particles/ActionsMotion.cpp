@@ -121,25 +121,17 @@ void PAJet::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
     if (jetDomain->Contains(p->position)) p->velocity += accelDomain->Generate() * dt;
 }
 
-PARandomAccel::PARandomAccel(const pDomain& d) : PActionBase(false, false), domain(CloneOf(d)) {}
-
 void PARandomAccel::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
   for (ParticleIter p = begin; p != end; ++p) p->velocity += domain->Generate() * dt;
 }
-
-PARandomDisplace::PARandomDisplace(const pDomain& d) : PActionBase(false, false), domain(CloneOf(d)) {}
 
 void PARandomDisplace::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
   for (ParticleIter p = begin; p != end; ++p) p->position += domain->Generate() * dt;
 }
 
-PARandomVelocity::PARandomVelocity(const pDomain& d) : PActionBase(false, false), domain(CloneOf(d)) {}
-
 void PARandomVelocity::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
   for (ParticleIter p = begin; p != end; ++p) p->velocity = domain->Generate();
 }
-
-PARandomRotVelocity::PARandomRotVelocity(const pDomain& d) : PActionBase(false, false), domain(CloneOf(d)) {}
 
 void PARandomRotVelocity::Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) {
   for (ParticleIter p = begin; p != end; ++p) p->rotVelocity = domain->Generate();

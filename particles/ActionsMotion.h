@@ -91,38 +91,38 @@ class PAJet : public PActionBase {
   void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
 };
 
-// The four actions that draw a random vector per particle and apply it to
-// one field: velocity or position change by it times dt, velocity or
+// Base of the four actions that draw a random vector per particle from
+// their domain: velocity or position change by it times dt, velocity or
 // rotVelocity become it.
-class PARandomAccel : public PActionBase {
+class PRandomActionBase : public PActionBase {
  public:
   DomainPtr domain;
 
-  explicit PARandomAccel(const pDomain& domain);
+ protected:
+  explicit PRandomActionBase(const pDomain& d) : PActionBase(false, false), domain(CloneOf(d)) {}
+};
+
+class PARandomAccel : public PRandomActionBase {
+ public:
+  explicit PARandomAccel(const pDomain& d) : PRandomActionBase(d) {}
   void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
 };
 
-class PARandomDisplace : public PActionBase {
+class PARandomDisplace : public PRandomActionBase {
  public:
-  DomainPtr domain;
-
-  explicit PARandomDisplace(const pDomain& domain);
+  explicit PARandomDisplace(const pDomain& d) : PRandomActionBase(d) {}
   void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
 };
 
-class PARandomVelocity : public PActionBase {
+class PARandomVelocity : public PRandomActionBase {
  public:
-  DomainPtr domain;
-
-  explicit PARandomVelocity(const pDomain& domain);
+  explicit PARandomVelocity(const pDomain& d) : PRandomActionBase(d) {}
   void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
 };
 
-class PARandomRotVelocity : public PActionBase {
+class PARandomRotVelocity : public PRandomActionBase {
  public:
-  DomainPtr domain;
-
-  explicit PARandomRotVelocity(const pDomain& domain);
+  explicit PARandomRotVelocity(const pDomain& d) : PRandomActionBase(d) {}
   void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
 };
 
