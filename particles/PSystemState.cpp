@@ -7,10 +7,6 @@
 
 namespace PSim {
 
-void PActionBase::RequireWholeGroup(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
-  if (begin != group.begin() || end != group.end()) throw PErrInternalError("Can only be done on whole list");
-}
-
 PParticleGroup& PSystemState::CurrentGroupFor(const char* operation) {
   if (!HasCurrentGroup()) throw PErrParticleGroup(std::string(operation) + ": Invalid particle group number");
   return groups[currentGroup];
