@@ -10,18 +10,6 @@
 namespace PSim {
 namespace {
 
-// Walks the whole group and removes every particle that `dies` picks; the
-// particle moved into a freed place is examined in turn.
-template <class Dies>
-void RemoveWhere(PParticleGroup& group, Dies dies) {
-  for (ParticleIter it = group.begin(); it != group.end();) {
-    if (dies(*it))
-      it = group.Remove(it);
-    else
-      ++it;
-  }
-}
-
 }  // namespace
 
 PASource::PASource(const pDomain& positions, const PVec3& origin, float r, const PSourceState& source)
@@ -49,26 +37,24 @@ void PASource::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter e
   }
 }
 
-PAKillOld::PAKillOld(float limit, bool lessThan) : PActionBase(true, false), ageLimit(limit), killLessThan(lessThan) {}
+PAKillOld::PAKillOld(float limit, bool lessThan) : ageLimit(limit), killLessThan(lessThan) {}
 
-void PAKillOld::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
-  RequireWholeGroup(group, begin, end);
-  RemoveWhere(group, [this](const PParticle& p) { return (p.age < ageLimit) == killLessThan; });
+size_t PAKillOld::Walk(PParticleGroup& group, size_t from, size_t until) {
+  return WalkWhere(group, from, until, [this](const PParticle& p) { return (p.age < ageLimit) == killLessThan; });
 }
 
-PASink::PASink(bool inside, const pDomain& d) : PActionBase(true, false), killInside(inside), domain(CloneOf(d)) {}
+PASink::PASink(bool inside, const pDomain& d) : killInside(inside), domain(CloneOf(d)) {}
 
-void PASink::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
-  RequireWholeGroup(group, begin, end);
-  RemoveWhere(group, [this](const PParticle& p) { return domain->Contains(p.position) == killInside; });
+size_t PASink::Walk(PParticleGroup& group, size_t from, size_t until) {
+  return WalkWhere(group, from, until,
+                   [this](const PParticle& p) { return domain->Contains(p.position) == killInside; });
 }
 
-PASinkVelocity::PASinkVelocity(bool inside, const pDomain& d)
-    : PActionBase(true, false), killInside(inside), domain(CloneOf(d)) {}
+PASinkVelocity::PASinkVelocity(bool inside, const pDomain& d) : killInside(inside), domain(CloneOf(d)) {}
 
-void PASinkVelocity::Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) {
-  RequireWholeGroup(group, begin, end);
-  RemoveWhere(group, [this](const PParticle& p) { return domain->Contains(p.velocity) == killInside; });
+size_t PASinkVelocity::Walk(PParticleGroup& group, size_t from, size_t until) {
+  return WalkWhere(group, from, until,
+                   [this](const PParticle& p) { return domain->Contains(p.velocity) == killInside; });
 }
 
 PACallback::PACallback(PParticleCallback cb, uint64_t d) : PActionBase(false, false), callback(cb), data(d) {}

@@ -26,33 +26,33 @@ class PASource : public PActionBase {
 
 // Removes particles of age ageLimit or more (or younger ones, with
 // killLessThan).
-class PAKillOld : public PActionBase {
+class PAKillOld : public PKillActionBase {
  public:
   float ageLimit;
   bool killLessThan;
 
   PAKillOld(float ageLimit, bool killLessThan);
-  void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
+  size_t Walk(PParticleGroup& group, size_t from, size_t until) override;
 };
 
 // Removes particles whose position lies inside the domain (or outside it).
-class PASink : public PActionBase {
+class PASink : public PKillActionBase {
  public:
   bool killInside;
   DomainPtr domain;
 
   PASink(bool killInside, const pDomain& domain);
-  void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
+  size_t Walk(PParticleGroup& group, size_t from, size_t until) override;
 };
 
 // As PASink, tested on the velocity.
-class PASinkVelocity : public PActionBase {
+class PASinkVelocity : public PKillActionBase {
  public:
   bool killInside;
   DomainPtr domain;
 
   PASinkVelocity(bool killInside, const pDomain& domain);
-  void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
+  size_t Walk(PParticleGroup& group, size_t from, size_t until) override;
 };
 
 // Hands every particle of the range to a function of the caller.

@@ -31,6 +31,34 @@ class PActionBase {
   static void RequireWholeGroup(PParticleGroup& group, ParticleIter begin, ParticleIter end);
 };
 
+// Base of the actions that remove the particles their test picks. The walk
+// goes from the first particle up; a removed particle's place takes the
+// group's last particle, which is examined in turn, so every place below
+// the walk's reach holds a survivor for good.
+class PKillActionBase : public PActionBase {
+ public:
+  // Walks the whole group.
+  void Execute(PParticleGroup& group, ParticleIter begin, ParticleIter end) override;
+  // Walks the places [from, until), or up to the group's end when that
+  // comes first; returns where the walk stopped.
+  virtual size_t Walk(PParticleGroup& group, size_t from, size_t until) = 0;
+
+ protected:
+  PKillActionBase() : PActionBase(true, false) {}
+
+  template <class Dies>
+  static size_t WalkWhere(PParticleGroup& group, size_t from, size_t until, Dies dies) {
+    size_t i = from;
+    while (i < until && i < group.particles.size()) {
+      if (dies(group.particles[i]))
+        group.Remove(group.begin() + i);
+      else
+        ++i;
+    }
+    return i;
+  }
+};
+
 // A recorded list owns its actions.
 using PActionList = std::vector<std::unique_ptr<PActionBase>>;
 

@@ -25,7 +25,18 @@ void PSystemState::SendAction(PActionBase* action) {
 }
 
 namespace {
+
 bool Flagged(const PActionBase& a) { return a.killsParticles || a.needsWholeList; }
+
+// The end of the run that starts at `first`: a flagged action alone, or
+// unflagged actions up to the next flagged one.
+PActionList::iterator RunEnd(PActionList::iterator first, PActionList::iterator end) {
+  auto last = first + 1;
+  if (!Flagged(**first))
+    while (last != end && !Flagged(**last)) ++last;
+  return last;
+}
+
 }  // namespace
 
 // A list is cut into runs: an action that adds, removes or needs every
@@ -45,26 +56,59 @@ void PSystemState::ExecuteActionList(PActionList& list) {
 
   auto first = list.begin();
   while (first != list.end()) {
-    auto last = first + 1;
-    if (!Flagged(**first))
-      while (last != list.end() && !Flagged(**last)) ++last;
+    auto last = RunEnd(first, list.end());
+    auto* killer = last - first == 1 ? dynamic_cast<PKillActionBase*>(first->get()) : nullptr;
+    if (killer && last != list.end() && !Flagged(**last)) {
+      const auto runEnd = RunEnd(last, list.end());
+      if (runEnd - last > 1) {
+        RunAfterRemoval(group, *killer, last, runEnd);
+        first = runEnd;
+        continue;
+      }
+    }
     RunActions(group, first, last);
     first = last;
   }
 }
 
+size_t PSystemState::SetSize() const { return static_cast<size_t>(std::max(workingSetSize, 1)); }
+
 void PSystemState::RunActions(PParticleGroup& group, PActionList::iterator first, PActionList::iterator last) {
   const bool single = last - first == 1;
-  const size_t setSize = static_cast<size_t>(std::max(workingSetSize, 1));
   size_t start = 0;
   do {
-    const size_t end = single ? group.particles.size() : std::min(start + setSize, group.particles.size());
+    const size_t end = single ? group.particles.size() : std::min(start + SetSize(), group.particles.size());
     for (auto it = first; it != last; ++it) {
       (*it)->dt = dt;
       (*it)->Execute(group, group.begin() + start, group.begin() + end);
     }
     start = end;
   } while (!single && start < group.particles.size());
+}
+
+// A removal followed by a run of several actions: the removal walks each
+// set just before the run goes over it, which saves a pass through the
+// group and gives the same particles, sets and order as running one after
+// the other, since the walk leaves survivors for good behind it and the run
+// changes nothing ahead of it. An error in the run still finds the removal
+// done.
+void PSystemState::RunAfterRemoval(PParticleGroup& group, PKillActionBase& killer, PActionList::iterator first,
+                                   PActionList::iterator last) {
+  killer.dt = dt;
+  size_t start = 0;
+  do {
+    const size_t end = killer.Walk(group, start, start + SetSize());
+    try {
+      for (auto it = first; it != last; ++it) {
+        (*it)->dt = dt;
+        (*it)->Execute(group, group.begin() + start, group.begin() + end);
+      }
+    } catch (...) {
+      killer.Walk(group, end, group.particles.size());
+      throw;
+    }
+    start = end;
+  } while (start < group.particles.size());
 }
 
 int PSystemState::AddGroups(int n) {

@@ -43,7 +43,10 @@ class PSystemState {
   bool HasCurrentGroup() const { return currentGroup >= 0 && currentGroup < static_cast<int>(groups.size()); }
 
  private:
+  size_t SetSize() const;
   void RunActions(PParticleGroup& group, PActionList::iterator first, PActionList::iterator last);
+  void RunAfterRemoval(PParticleGroup& group, PKillActionBase& killer, PActionList::iterator first,
+                       PActionList::iterator last);
   int listDepth = 0;  // nesting of lists that call lists
 };
 

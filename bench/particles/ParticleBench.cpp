@@ -119,7 +119,7 @@ void BM_SideBySide(benchmark::State& state) {
     const SideBySideResult r = CompareSideBySide(FxWorkload{static_cast<unsigned>(state.range(0))}, 9);
     state.counters["ours_ns/particle"] = r.oursNsPerParticle;
     state.counters["engine_ns/particle"] = r.engineNsPerParticle;
-    state.counters["engine/ours"] = r.Ratio();
+    state.counters["engine/ours"] = r.ratio;
     g_sideBySide.push_back(r);
   }
 }
@@ -135,10 +135,10 @@ BENCHMARK(BM_SideBySide)
 void PrintSideBySide() {
   if (g_sideBySide.empty()) return;
   std::printf("\nParticle update per particle at steady state (point emitter, linear force, colour\n"
-              "interpolation, scaling; processor time, median of 9 alternating runs):\n");
+              "interpolation, scaling; processor time; medians of 9 alternating pairs of runs):\n");
   std::printf("%10s %14s %16s %14s\n", "particles", "ours ns", "engine ns", "engine/ours");
   for (const SideBySideResult& r : g_sideBySide)
-    std::printf("%10u %14.2f %16.2f %14.2f\n", r.count, r.oursNsPerParticle, r.engineNsPerParticle, r.Ratio());
+    std::printf("%10u %14.2f %16.2f %14.2f\n", r.count, r.oursNsPerParticle, r.engineNsPerParticle, r.ratio);
 }
 
 }  // namespace

@@ -26,10 +26,11 @@ FxRunner* NewOurEffect(const FxWorkload& w);
 FxRunner* NewEngineEffect(const FxWorkload& w);
 
 // Alternates timed runs of both at steady state and keeps the medians of
-// the update's nanoseconds per particle.
+// the update's nanoseconds per particle, and of the ratio of each pair of
+// runs, engine over ours (above 1: ours is faster).
 struct SideBySideResult {
   unsigned count;
   double oursNsPerParticle, engineNsPerParticle;
-  double Ratio() const { return engineNsPerParticle / oursNsPerParticle; }  // > 1: ours is faster
+  double ratio;
 };
 SideBySideResult CompareSideBySide(const FxWorkload& w, int rounds);

@@ -2,6 +2,10 @@
 #include "ParticleFixture.h"
 
 #include "particles/ActionsEmission.h"
+#include "particles/PDomain.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace psimtest {
 namespace {
@@ -89,6 +93,96 @@ TEST(ActionList, KilledParticlesAreGoneForTheNextRun) {
   s.lists.CallActionList(0);
   EXPECT_EQ(log, (Calls{{"a", 0, 3000, 1.0f}, {"b", 0, 1000, 1.0f}}));
   EXPECT_EQ(s.groups.GetGroupCount(), 1000u);
+}
+
+// Notes the oldest particle of every range it is given.
+class OldestProbe : public PActionBase {
+ public:
+  explicit OldestProbe(std::vector<float>& oldest) : PActionBase(false, false), mOldest(oldest) {}
+  void Execute(PParticleGroup&, ParticleIter begin, ParticleIter end) override {
+    float age = -1;
+    for (ParticleIter p = begin; p != end; ++p) age = std::max(age, p->age);
+    mOldest.push_back(age);
+  }
+
+ private:
+  std::vector<float>& mOldest;
+};
+
+TEST(ActionList, ARemovalBeforeARunWalksEachSetJustAheadOfIt) {
+  // The run's sets are those of the survivors, and each holds only
+  // survivors, as if the removal had gone through the group first.
+  OpenSystem s;
+  s.AddMany(5000);  // ages 0..4999
+  Calls log;
+  std::vector<float> oldest;
+  s.lists.GenActionLists(1);
+  s.lists.NewActionList(0);
+  s.actions.KillOld(4000.0f);
+  s.state.SendAction(new ProbeAction("a", log));
+  s.state.SendAction(new OldestProbe(oldest));
+  s.lists.EndActionList();
+  s.lists.CallActionList(0);
+  EXPECT_EQ(log, (Calls{{"a", 0, 1820, 1.0f}, {"a", 1820, 3640, 1.0f}, {"a", 3640, 4000, 1.0f}}));
+  ASSERT_EQ(oldest.size(), 3u);
+  for (float age : oldest) EXPECT_LT(age, 4000.0f);
+  EXPECT_EQ(s.groups.GetGroupCount(), 4000u);
+}
+
+TEST(ActionList, ARemovalBeforeARunGivesWhatTheyGiveOneAfterTheOther) {
+  auto fill = [](OpenSystem& s) {
+    platform::SeedRand(9);
+    s.source.SetVelocity(PDSphere(PVec3(0, 0, 0), 3, 1));
+    s.source.SetStartingAge(1.0f, 0.5f);
+    s.lists.SetTimeStep(1.0f);
+    s.actions.Source(6000, PDCylinder(PVec3(0, 0, 0), PVec3(0, 4, 0), 2));
+    s.lists.SetTimeStep(0.1f);
+  };
+  PDUnion keys;
+  keys.Insert(PDSphere(PVec3(1, 1, 1), 0, 1, true));
+  keys.Insert(PDSphere(PVec3(0, 0, 0), 2, 0, true));
+  auto actions = [&](OpenSystem& s) {
+    s.actions.RandomAccel(PDSphere(PVec3(0, 0, 0), 1));
+    s.actions.Move();
+    s.actions.ColourAnim(keys);
+  };
+  OpenSystem together, apart;
+  fill(together);
+  fill(apart);
+  together.Recorded([&] {
+    together.actions.KillOld(1.2f);
+    actions(together);
+    together.actions.Sink(false, PDSphere(PVec3(0, 2, 0), 3));
+    actions(together);
+  });
+  platform::SeedRand(10);
+  together.lists.CallActionList(0);
+  platform::SeedRand(10);
+  apart.actions.KillOld(1.2f);
+  actions(apart);
+  apart.actions.Sink(false, PDSphere(PVec3(0, 2, 0), 3));
+  actions(apart);
+  const auto& a = together.Group().particles;
+  const auto& b = apart.Group().particles;
+  ASSERT_EQ(a.size(), b.size());
+  ASSERT_GT(a.size(), 1000u);
+  EXPECT_LT(a.size(), 5000u);
+  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(PParticle)), 0);
+}
+
+TEST(ActionList, AnErrorInARunAfterARemovalStillFindsTheRemovalDone) {
+  OpenSystem s;
+  s.AddMany(5000);
+  s.Recorded([&] {
+    s.actions.KillOld(4000.0f);
+    s.actions.Gravity(PVec3(0, 1, 0));
+    s.actions.Callback(nullptr);
+  });
+  ExpectError<PErrInternalError>([&] { s.lists.CallActionList(0); }, "callback pointer was NULL");
+  ASSERT_EQ(s.groups.GetGroupCount(), 4000u);
+  for (const PParticle& p : s.Group().particles) EXPECT_LT(p.age, 4000.0f);
+  EXPECT_EQ(s.P(0).velocity.y, 1.0f);  // the first set had its gravity
+  EXPECT_EQ(s.P(1820).velocity.y, 0.0f);
 }
 
 TEST(ActionList, ActionsTakeTheTimeStepOfTheRunNotOfTheRecording) {
