@@ -40,18 +40,16 @@ void PATargetRotVelocity::Execute(PParticleGroup&, ParticleIter begin, ParticleI
 PAKeyAnimBase::PAKeyAnimBase(const pDomain& table, const char* action)
     : PActionBase(false, false), keyDomain(CloneOf(table)) {
   const auto* keyUnion = dynamic_cast<const PDUnion*>(keyDomain.get());
-  if (!keyUnion) {
-    fault = std::string(action) + " keys must be a union of spheres.";
-    return;
-  }
-  for (const DomainPtr& member : keyUnion->members) {
-    const auto* key = dynamic_cast<const PDSphere*>(member.get());
-    if (!key) {
-      fault = std::string(action) + " keys must be a union of spheres.";
-      keys.clear();
-      return;
+  if (keyUnion) {
+    for (const DomainPtr& member : keyUnion->members) {
+      const auto* key = dynamic_cast<const PDSphere*>(member.get());
+      if (!key) break;
+      keys.push_back(PAnimKey{key->center, key->radOut, key->radIn});
     }
-    keys.push_back(PAnimKey{key->center, key->radOut, key->radIn});
+  }
+  if (!keyUnion || keys.size() != keyUnion->members.size()) {
+    fault = std::string(action) + " keys must be a union of spheres.";
+    keys.clear();
   }
 }
 
