@@ -220,6 +220,7 @@ void CYourView::OnSize() {
   if (mInput) mInput->SetWindowSize(client.width(), client.height());
   // A minimised window has no area: keep the last size.
   if (client.width() <= 0 || client.height() <= 0 || !mRenderWindow) return;
+  mPictureStale = true;
   mRenderWindow->resize(client.width(), client.height());
   mRenderWindow->windowMovedOrResized();
   if (mCamera)
@@ -232,6 +233,7 @@ void CYourView::OnSize() {
 }
 
 void CYourView::OnPaint() {
+  mPictureStale = true;
   if (mGuiRenderer) RedrawCountdown = 500;
 }
 
@@ -278,7 +280,46 @@ void CYourView::UpdateGui() { CGAGUIManager::getSingleton().Update(); }
 
 void CYourView::UpdateLabels() { CGAGUILabelEx::getSingleton().Update(); }
 
-void CYourView::Render() { mRoot->renderOneFrame(); }
+// A frame whose picture would equal the one on screen is not drawn again: the
+// window keeps showing it. With software rendering this is what keeps an idle
+// screen cheap. Anything in the 3D scene counts as changing every frame.
+bool CYourView::PictureMayHaveChanged() {
+  bool changed = mPictureStale;
+  CEGUI::GUIContext& gui = CEGUI::System::getSingleton().getDefaultGUIContext();
+  const CEGUI::MouseCursor& cursor = gui.getMouseCursor();
+  const CEGUI::Vector2f at = cursor.getPosition();
+  if (gui.isDirty() || at.d_x != mDrawnCursorX || at.d_y != mDrawnCursorY || cursor.getImage() != mDrawnCursorImage)
+    changed = true;
+  if (!changed) {
+    // Scene content: anything attached to a node but the camera and lights.
+    std::vector<Ogre::Node*> nodes{mSceneManager->getRootSceneNode()};
+    while (!changed && !nodes.empty()) {
+      auto* node = static_cast<Ogre::SceneNode*>(nodes.back());
+      nodes.pop_back();
+      for (Ogre::MovableObject* object : node->getAttachedObjects()) {
+        const Ogre::String& type = object->getMovableType();
+        if (type != "Camera" && type != "Light") changed = true;
+      }
+      for (Ogre::Node* child : node->getChildren()) nodes.push_back(child);
+    }
+  }
+  mDrawnCursorX = at.d_x;
+  mDrawnCursorY = at.d_y;
+  mDrawnCursorImage = cursor.getImage();
+  mPictureStale = false;
+  return changed;
+}
+
+void CYourView::Render() {
+  if (PictureMayHaveChanged()) {
+    mRoot->renderOneFrame();
+    return;
+  }
+  // Nothing to draw, but the engine's other per-frame duties still run:
+  // frame listeners and finishing background loads.
+  mRoot->_fireFrameStarted();
+  mRoot->_fireFrameEnded();
+}
 
 void CYourView::SavePlayerRecord(const std::string& name) { WritePlayerRecord(name, PlayerRecord); }
 

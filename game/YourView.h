@@ -56,6 +56,8 @@ class CYourView : private CGAFrameSteps {
  private:
   void SetupOgre();
   void InitGame();
+  // Whether this frame's picture can differ from the one on screen.
+  bool PictureMayHaveChanged();
 
   // The frame's steps.
   void RedrawGui() override;
@@ -79,4 +81,8 @@ class CYourView : private CGAFrameSteps {
   CEGUI::OgreRenderer* mGuiRenderer = nullptr;
   CGAInput* mInput = nullptr;
   int mState = 0;
+  // What the picture on screen was drawn with.
+  bool mPictureStale = true;
+  float mDrawnCursorX = -1, mDrawnCursorY = -1;
+  const void* mDrawnCursorImage = nullptr;
 };
