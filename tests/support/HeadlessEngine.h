@@ -1,7 +1,8 @@
 #pragma once
 // The engine without a render system: resource groups, archives, scene
-// managers, meshes and materials, images (the game's codec plugin), no
-// textures and no window. One per process.
+// managers, meshes and materials (their scripts parse; textures and GPU
+// programs exist as names only), images (the game's codec plugin), no
+// window. One per process.
 namespace Ogre {
 class Root;
 }

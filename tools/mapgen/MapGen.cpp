@@ -21,7 +21,7 @@
 //   water LEVEL                    water at that height
 // The map's Step is 1. Every vertex starts with layer 1 when textures are
 // listed; every tile uses blend textures 0 to 3.
-#include "ImageWriter.h"
+#include "terrain/ImageWriter.h"
 
 #include <tinyxml.h>
 
