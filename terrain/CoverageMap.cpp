@@ -35,7 +35,12 @@ void CGACoverageMap::Upload() {
   if (!TexturesAvailable() || mSize == 0) return;
   Ogre::ResourceGroupManager& groups = Ogre::ResourceGroupManager::getSingleton();
   if (!groups.resourceGroupExists(mGroup)) groups.createResourceGroup(mGroup);
-  mTexture = Ogre::TextureManager::getSingleton().createManual(mName, mGroup, Ogre::TEX_TYPE_2D, mWidth, mHeight, 1, 0,
+  // A material that names the texture before it exists leaves an empty
+  // entry of that name behind; the map's own texture takes its place.
+  Ogre::TextureManager& textures = Ogre::TextureManager::getSingleton();
+  if (Ogre::TexturePtr named = textures.getByName(mName, mGroup); named && !named->isManuallyLoaded())
+    textures.remove(named);
+  mTexture = textures.createManual(mName, mGroup, Ogre::TEX_TYPE_2D, mWidth, mHeight, 1, 0,
                                                                GetPixelFormat(), Ogre::TU_DYNAMIC_WRITE_ONLY, this);
   // Loading the new texture comes back to loadResource, which uploads.
   mTexture->load();

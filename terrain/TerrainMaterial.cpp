@@ -233,7 +233,8 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
   Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
   mClones.push_back(material);
   Ogre::Pass* pass = material->getTechnique(0)->getPass(0);
-  // The blend textures repeat every two grid steps across the map.
+  // The blend textures repeat every two grid steps across the map. Unit 0
+  // shows the blend map, which the map itself makes.
   if (pass->hasFragmentProgram()) {
     Ogre::GpuProgramParametersSharedPtr params = pass->getFragmentProgramParameters();
     if (params && params->_findNamedConstantDefinition("scale")) params->setNamedConstant("scale", float(mH) * 0.5f);
@@ -241,6 +242,7 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
   auto setUnit = [pass](size_t unit, const std::string& texture) {
     if (unit < pass->getNumTextureUnitStates()) pass->getTextureUnitState(unit)->setTextureName(texture);
   };
+  setUnit(0, mBlendMap.GetTextureName());
   const std::array<int, 4> blends = TileBlendTextures(tile);
   for (size_t k = 0; k < 4; ++k)
     if (blends[k] >= 0) setUnit(1 + k, mBlendTextures[size_t(blends[k])].Name);

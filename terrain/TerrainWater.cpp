@@ -30,14 +30,11 @@ const char* const kHighQuality = "HighQuality_Water";
 const char* const kLowQuality = "LowQuality_Water";
 const char* const kPlaneMesh = "RefractionPlane";
 
-Ogre::Pass* HighQualityPass() {
-  Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().getByName(kHighQuality);
+// The water's materials name the textures it makes.
+void SetPassTexture(const char* materialName, size_t unit, const std::string& texture) {
+  Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().getByName(materialName);
   Ogre::Technique* technique = material ? material->getTechnique(0) : nullptr;
-  return technique ? technique->getPass(0) : nullptr;
-}
-
-void SetPassTexture(size_t unit, const std::string& texture) {
-  Ogre::Pass* pass = HighQualityPass();
+  Ogre::Pass* pass = technique ? technique->getPass(0) : nullptr;
   if (pass && unit < pass->getNumTextureUnitStates()) pass->getTextureUnitState(unit)->setTextureName(texture);
 }
 
@@ -76,8 +73,9 @@ CGATerrainWater::CGATerrainWater(Ogre::SceneManager* sceneManager, int worldSize
   if (mCamera && CGACoverageMap::TexturesAvailable()) {
     mRefractionTarget = CreateTarget("Refraction", 2, &mRefractionListener);
     mReflectionTarget = CreateTarget("Reflection", 1, this);
-    SetPassTexture(3, mAlpha.GetTextureName());
   }
+  SetPassTexture(kHighQuality, 3, mAlpha.GetTextureName());
+  SetPassTexture(kLowQuality, 1, mAlpha.GetTextureName());
   SetQuality(ReadSetting("Water") != 0);
 }
 
@@ -91,7 +89,7 @@ Ogre::RenderTarget* CGATerrainWater::CreateTarget(const char* name, size_t textu
   viewport->setOverlaysEnabled(false);
   target->addListener(listener);
   target->setAutoUpdated(false);
-  SetPassTexture(textureUnit, name);
+  SetPassTexture(kHighQuality, textureUnit, name);
   return target;
 }
 
