@@ -239,8 +239,10 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
     Ogre::GpuProgramParametersSharedPtr params = pass->getFragmentProgramParameters();
     if (params && params->_findNamedConstantDefinition("scale")) params->setNamedConstant("scale", float(mH) * 0.5f);
   }
+  // A texture the map does not name leaves the template's in place.
   auto setUnit = [pass](size_t unit, const std::string& texture) {
-    if (unit < pass->getNumTextureUnitStates()) pass->getTextureUnitState(unit)->setTextureName(texture);
+    if (!texture.empty() && unit < pass->getNumTextureUnitStates())
+      pass->getTextureUnitState(unit)->setTextureName(texture);
   };
   setUnit(0, mBlendMap.GetTextureName());
   const std::array<int, 4> blends = TileBlendTextures(tile);
