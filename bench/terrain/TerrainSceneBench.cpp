@@ -33,12 +33,7 @@ class Stage {
     }();
     (void)data;
     scene = HeadlessEngine().createSceneManager();
-    Ogre::Camera* camera = scene->createCamera("maincam");
-    camera->setNearClipDistance(1.0f);
-    camera->setFarClipDistance(20000.0f);
-    camera->setAspectRatio(800.0f / 600.0f);
-    scene->getRootSceneNode()->createChildSceneNode("maincam")->attachObject(camera);
-    controller = std::make_unique<CGACamera>(camera, scene);
+    controller = std::make_unique<CGACamera>(CreateMainCamera(scene), scene);
     controller->SetPitchLimits(Ogre::Vector2(30, 50));
     controller->SetDistanceLimits(Ogre::Vector2(10, 25));
     controller->Zoom(4);

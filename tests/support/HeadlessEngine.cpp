@@ -21,3 +21,14 @@ Ogre::Root& HeadlessEngine() {
   }();
   return *root;
 }
+
+Ogre::Camera* CreateMainCamera(Ogre::SceneManager* scene) {
+  Ogre::Camera* camera = scene->createCamera("maincam");
+  camera->setNearClipDistance(1.0f);
+  camera->setFarClipDistance(20000.0f);
+  camera->setAspectRatio(800.0f / 600.0f);
+  Ogre::SceneNode* node = scene->getRootSceneNode()->createChildSceneNode("maincam");
+  node->attachObject(camera);
+  node->setFixedYawAxis(true);
+  return camera;
+}

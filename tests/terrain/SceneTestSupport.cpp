@@ -52,13 +52,7 @@ SceneFixture::SceneFixture() {
   SceneData();
   FrameDeltaSeconds = 0.015f;
   scene = HeadlessEngine().createSceneManager();
-  camera = scene->createCamera("maincam");
-  camera->setNearClipDistance(1.0f);
-  camera->setFarClipDistance(20000.0f);
-  camera->setAspectRatio(800.0f / 600.0f);
-  Ogre::SceneNode* node = scene->getRootSceneNode()->createChildSceneNode("maincam");
-  node->attachObject(camera);
-  node->setFixedYawAxis(true);
+  camera = CreateMainCamera(scene);
   controller = std::make_unique<CGACamera>(camera, scene);
   collision = std::make_unique<CGACollisionManager>(scene);
   terrain = std::make_unique<CGATerrainManager>(scene, false);
