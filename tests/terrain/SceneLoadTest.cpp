@@ -146,6 +146,7 @@ TEST_F(FaultyMaps, StaticsOffTheMapOrWithoutAMeshAreLeftOutWithALogLine) {
   std::string statics =
       "<StaticObjects>"
       "<Object Name=\"platform\" Position=\"20 0 20\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
+      "<Object Name=\"platform\" Position=\"40 0 50\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
       "<Object Name=\"platform\" Position=\"-3 0 20\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
       "<Object Name=\"platform\" Position=\"70 0 5\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
       "<Object Name=\"ghost\" Position=\"10 0 10\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
@@ -155,12 +156,17 @@ TEST_F(FaultyMaps, StaticsOffTheMapOrWithoutAMeshAreLeftOutWithALogLine) {
   text.replace(text.find("<StaticObjects/>"), 16, statics);
   dir.write("test.map", text);
   ASSERT_TRUE(terrain->LoadMap("test.map", 16));
-  EXPECT_EQ(terrain->GetPendingStaticCount(), 2u);  // the one at 20, 20 and the ghost
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 3u);  // two on the map and the ghost
   EXPECT_TRUE(log.Has({"static \"platform\" at -3", "off the map"})) << log.All();
   EXPECT_TRUE(log.Has({"static \"platform\" at 70", "off the map"})) << log.All();
   terrain->LoadPendingStatics();
-  EXPECT_EQ(terrain->GetStatics().size(), 1u);
+  EXPECT_EQ(terrain->GetStatics().size(), 2u);
   EXPECT_TRUE(log.Has({"\"ghost\"", "no_such.mesh", "left out"})) << log.All();
+  // Two statics of one mesh: every entity goes before the mesh is unloaded.
+  terrain->ClearMap();
+  EXPECT_FALSE(scene->hasEntity("platform_ent_0"));
+  EXPECT_FALSE(scene->hasEntity("platform_ent_1"));
+  EXPECT_FALSE(Ogre::MeshManager::getSingleton().getByName("platform.mesh")->isLoaded());
 }
 
 TEST_F(FaultyMaps, GrassKindsAndRecords) {
