@@ -68,7 +68,6 @@ class CGACollisionManager : public Ogre::Singleton<CGACollisionManager> {
   // The cached model-space triangles of the entity's mesh (three corners
   // each): its "collide" sub-meshes with a non-empty filter, else all.
   const std::vector<Ogre::Vector3>& GetMeshTriangles(Ogre::Entity* entity, const std::string& filter);
-  size_t GetCachedMeshCount() const { return mTriangles.size(); }
 
   // Reads the triangles of a mesh's triangle-list sub-meshes (with a
   // non-empty filter only those whose material name ends in "collide"),

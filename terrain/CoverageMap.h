@@ -68,7 +68,6 @@ class CGACoverageMap : public Ogre::ManualResourceLoader {
   // Copies the pixels of an inclusive rectangle, kept inside the map.
   void UploadRect(int x0, int y0, int x1, int y1);
   const std::string& GetTextureName() const { return mName; }
-  bool HasTexture() const { return mTexture != nullptr; }
   // The engine rebuilds the texture: it takes the current layer again.
   void loadResource(Ogre::Resource* resource) override;
 

@@ -57,8 +57,6 @@ void CGATerrainManager::ReadEditorConfig() {
   mActiveBrushes = &mRoundBrushes;
 }
 
-size_t CGATerrainManager::GetBrushCount() const { return mActiveBrushes ? mActiveBrushes->size() : 0; }
-
 bool CGATerrainManager::LoadMapData(const std::string& fileName, unsigned cellsPerTile) {
   CGAMapData map;
   CGAMapReader reader(mOpener);

@@ -108,9 +108,7 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // Editor mode: the obstacle overlay pass of a terrain template.
   void AddObstaclePass(Ogre::Technique* technique);
   const std::map<std::string, StaticRecord>& GetStatics() const { return mStatics; }
-  const std::map<std::string, StaticRecord>& GetAnimatedStatics() const { return mAnimatedStatics; }
   Ogre::SceneNode* GetStaticRoot() const { return mStaticRoot; }
-  Ogre::SceneNode* GetMapRoot() const { return mMapRoot; }
 
   // Point lights, scene effects and grass of the map.
   Ogre::Light* AddPointLight(const std::string& name, const Ogre::Vector3& position, const Ogre::Vector3& scale,
@@ -143,9 +141,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   const std::vector<CGATerrainTile*>& GetTiles() const { return mTiles; }
   // The tile of a grid vertex; null off the map's tiles.
   CGATerrainTile* GetTileAt(unsigned vx, unsigned vz) const;
-  const std::map<uint8_t, Ogre::ColourValue>& GetLogicColours() const { return mLogicColours; }
+  // Editor mode: obstacles (layer 0), blank (1) and logic colours (2).
   CGACoverageMap* GetObstacleOverlay() const { return mObstacleOverlay.get(); }
-  size_t GetBrushCount() const;
 
   // Extents.
   float GetGridSizeX() const { return float(mMap.GridSizeX()); }

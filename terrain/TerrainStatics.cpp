@@ -168,10 +168,12 @@ void CGATerrainManager::AddObstaclePass(Ogre::Technique* technique) {
     pass->setName("Obstacle");
     pass->setLightingEnabled(false);
     pass->setSceneBlending(Ogre::SBT_MODULATE);
-    Ogre::TextureUnitState* unit = pass->createTextureUnitState("ObstacleMap", 0);
-    unit->setName("ObstacleMap");
+    pass->createTextureUnitState()->setName("ObstacleMap");
   }
   if (Ogre::TextureUnitState* unit = pass->getTextureUnitState("ObstacleMap")) {
+    // Each map makes its overlay anew.
+    unit->setTextureName("ObstacleMap");
+    unit->setTextureCoordSet(0);
     // Cells stay sharp, sampled at their centres.
     unit->setTextureFiltering(Ogre::FO_NONE, Ogre::FO_NONE, Ogre::FO_NONE);
     unit->setTextureScroll(0.5f / GetWorldSizeX(), 0.5f / GetWorldSizeZ());

@@ -54,7 +54,6 @@ class CGATerrainWater : public Ogre::RenderTargetListener, public Ogre::Singleto
   Ogre::MovablePlane* GetPlane() const { return mClipPlane; }
   Ogre::SceneNode* GetNode() const { return mNode; }
   Ogre::Entity* GetEntity() const { return mEntity; }
-  CGACoverageMap& GetAlphaMap() { return mAlpha; }
 
   // The reflection pass: the camera mirrored in the surface, clipped to
   // what lies above it.

@@ -183,14 +183,26 @@ TEST_F(FaultyMaps, GrassKindsAndRecords) {
   EXPECT_EQ(tuft->getRenderQueueGroup(), CGATerrainManager::kStaticQueue);
   ASSERT_TRUE(terrain->GetGrass());
   EXPECT_EQ(terrain->GetGrass()->getCamera(), camera);
+  // One detail level of wind pages, shaders off, scales 0 to 10 (no fading
+  // between levels without vertex programs, as here).
+  ASSERT_EQ(terrain->GetGrass()->getDetailLevels().size(), 1u);
+  EXPECT_EQ(terrain->GetGrass()->getDetailLevels()[0].PageType, "WindBatchPage");
+  EXPECT_EQ(terrain->GetGrass()->getDetailLevels()[0].FarRange, 40.0f);
+  EXPECT_FALSE(terrain->GetGrass()->getShadersEnabled());
   EXPECT_EQ(terrain->GetGrassLoader()->getBounds().right, 64.0f);
+  EXPECT_EQ(terrain->GetGrassLoader()->getScaleRange(), 10.0f);
+  EXPECT_EQ(terrain->GetGrassLoader()->getMinimumScale(), 0.0f);
   terrain->AddGrass(2, Ogre::Vector3(5, 0, 5), 0, 1);  // no such kind
-  size_t records = 0;
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements(); ++records) {
-    const Verdure::TreeRecord tree = it.getNext();
-    EXPECT_GE(terrain->GetGrassKindIndex(tree.getEntity()), 0);
-  }
-  EXPECT_EQ(records, 2u);
+  std::vector<Verdure::TreeRecord> records;
+  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();)
+    records.push_back(it.getNext());
+  ASSERT_EQ(records.size(), 2u);
+  // Kept compact: yaw in 1/255 of a turn, scale in 1/255 of the range.
+  const Verdure::TreeRecord& first = terrain->GetGrassKindIndex(records[0].getEntity()) == 0 ? records[0] : records[1];
+  EXPECT_NEAR(first.getPosition().x, 10.0f, 0.01f);
+  EXPECT_NEAR(first.getPosition().z, 12.0f, 0.01f);
+  EXPECT_NEAR(first.getYaw().valueDegrees(), 45.0f, 360.0f / 255);
+  EXPECT_NEAR(first.getScale(), 1.5f, 10.0f / 255);
   terrain->ClearMap();
   EXPECT_EQ(terrain->GetGrass(), nullptr);
   EXPECT_FALSE(scene->hasEntity("tuft"));
@@ -250,6 +262,48 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   EXPECT_NE(map.find("ObstacleData=\"demo_full_obstacle.dat\""), std::string::npos);
   EXPECT_NE(map.find("<MapInfo"), std::string::npos);
   EXPECT_EQ(scene->getFogMode(), Ogre::FOG_NONE);
+}
+
+TEST_F(SceneLoading, EditorModeReadsItsColoursAndOverlaysTheCells) {
+  TempDir work;
+  ScopedWorkingDir inWork(work.path());
+  work.write("editconfig.xml",
+             "<TerrainEditConfig><LogicColour ID=\"257\" Colour=\"1 0 0 1\"/>"
+             "<LogicColour ID=\"3\" Colour=\"0 0 1 1\"/></TerrainEditConfig>");
+  // Brush images in group "Main".
+  Ogre::Image brush(Ogre::PF_L8, 8, 8);
+  for (const char* name : {"brush.png", "rect_brush.png"}) work.write(name, brush.encode("png")->getAsString());
+  auto& groups = Ogre::ResourceGroupManager::getSingleton();
+  if (!groups.resourceGroupExists("Main")) groups.createResourceGroup("Main");
+  groups.addResourceLocation(work.path(), "FileSystem", "Main");
+  terrain.reset();
+  terrain = std::make_unique<CGATerrainManager>(scene, true);
+  groups.removeResourceLocation(work.path(), "Main");
+
+  for (int round = 0; round < 2; ++round) ASSERT_TRUE(terrain->LoadMap("demo_full.map", 16)) << log.All();
+  // Statics are made at once, every one tested by the fading.
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
+  const StaticRecord* platform = FindStatic(*terrain, "platform");
+  ASSERT_TRUE(platform);
+  std::vector<Ogre::Entity*> tall;
+  collision->GetObjectsAt(platform->Node->getPosition(), tall, CGACollisionManager::kTallList);
+  EXPECT_EQ(tall, std::vector<Ogre::Entity*>{platform->Entity});
+  // The overlay: obstacles in layer 0, the logic colours in layer 2 (ID 257
+  // is logic 1, the lane).
+  CGACoverageMap* overlay = terrain->GetObstacleOverlay();
+  ASSERT_TRUE(overlay);
+  overlay->SelectLayer(0);
+  EXPECT_EQ(overlay->GetValue(10, 71, 0), CGATerrainManager::kBlockedCell);
+  overlay->SelectLayer(2);
+  EXPECT_EQ(overlay->GetValue(64, 40, 0), 255);  // the lane in red
+  EXPECT_EQ(overlay->GetValue(64, 40, 2), 0);
+  EXPECT_EQ(overlay->GetValue(100, 2, 2), 255);  // the defeat row in blue
+  EXPECT_EQ(overlay->GetValue(20, 20, 3), 255);  // no colour: left blank
+  // Each terrain template has one obstacle pass, however many maps load.
+  const Ogre::Technique* technique = Ogre::MaterialManager::getSingleton().getByName("Newterrain_2")->getTechnique(0);
+  ASSERT_EQ(technique->getNumPasses(), 2u);
+  EXPECT_EQ(technique->getPass(1)->getName(), "Obstacle");
+  EXPECT_EQ(technique->getPass(1)->getVertexProgramName(), "terrain_vs_obstacle");
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 
 #include <Ogre.h>
 
+#include <filesystem>
+
 void SceneData() {
   static const bool ready = [] {
     HeadlessEngine();
     auto& groups = Ogre::ResourceGroupManager::getSingleton();
-    for (const std::string& folder : {std::string(YVEK_DATA_DIR) + "/general", std::string("general"), std::string("maps")})
-      groups.addResourceLocation(folder, "FileSystem", "General");
+    // Absolute, so tests may change the working folder.
+    for (const char* folder : {YVEK_DATA_DIR "/general", "general", "maps"})
+      groups.addResourceLocation(std::filesystem::absolute(folder).string(), "FileSystem", "General");
     groups.initialiseResourceGroup("General");
     return true;
   }();
