@@ -20,7 +20,7 @@ void SceneData();
 // under "<name>_collide" (both materials made when missing).
 void MakeBoxMesh(const std::string& name, const Ogre::Vector3& size, float collideTop);
 
-// Two rays straight down (the ground picks) and their hit heights.
+// A ray straight down onto (x, z), as the ground picks cast.
 Ogre::Ray Down(float x, float z, float from = 100.0f);
 
 class SceneFixture : public ::testing::Test {
