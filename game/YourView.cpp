@@ -8,14 +8,17 @@
 #include "game/Input.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
+#include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "game/ResourcePreloader.h"
 #include "game/Settings.h"
 #include "platform/Console.h"
+#include "platform/Profile.h"
 #include "platform/Tick.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
 #include "screens/StartScene.h"
+#include "terrain/CollisionManager.h"
 #include "terrain/TerrainManager.h"
 #include "units/UnitManager.h"
 
@@ -67,6 +70,25 @@ void SetChineseLocale() {
     }
   }
   Ogre::LogManager::getSingleton().logMessage("No Chinese locale on this system; keeping the classic locale");
+}
+
+// Until the screens start levels: the map that game.cfg names with "map"
+// loads at the end of start-up, viewed from its saved camera when it has one,
+// with the start screen put away as a level start will do.
+void LoadStartMap() {
+  const std::string map = platform::GetProfileString(kSettingsFile, kSettingsSection, "map", "");
+  CGATerrainManager& terrain = CGATerrainManager::getSingleton();
+  if (map.empty() || !terrain.LoadMap(map, 16)) return;
+  terrain.LoadPendingStatics();
+  Ogre::Vector3 lookAt(terrain.GetWorldSizeX() / 2, 0, terrain.GetWorldSizeZ() / 2);
+  lookAt.y = terrain.GetHeight(lookAt.x, lookAt.z);
+  const TiXmlElement* scene = terrain.GetMapData().Document->FirstChildElement("Scene");
+  const char* eye = scene ? scene->Attribute("cam_position") : nullptr;
+  const char* direction = scene ? scene->Attribute("cam_direction") : nullptr;
+  if (eye && direction)
+    lookAt = terrain.PickGround(Ogre::Ray(ParseVector3(eye), ParseVector3(direction).normalisedCopy()));
+  CGACamera::getSingleton().SetLookAt(lookAt);
+  if (CEGUI::Window* sheet = CEGUI::System::getSingleton().getDefaultGUIContext().getRootWindow()) sheet->hide();
 }
 
 }  // namespace
@@ -165,12 +187,13 @@ void CYourView::InitGame() {
   SetLoadingProgress(70, "加载管理器");
 
   const int shadow = ReadSetting("Shadow");
-  (void)shadow;
   Ogre::LogManager::getSingleton().setLogDetail(static_cast<Ogre::LoggingLevel>(ReadSetting("ogrelog")));
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
   new CGALogManager("Ostrel.txt", false);
   new CGATerrainManager(mSceneManager, false);
+  CGATerrainManager::getSingleton().SetShadows(shadow != 0);
+  new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
@@ -192,6 +215,7 @@ void CYourView::InitGame() {
   camera.Zoom(4);
   camera.Rotate(0, -20);
   camera.SetSmoothFollow(true);
+  CGATerrainManager::getSingleton().Init();
 
   uint32_t start = platform::GetTickCount();
   CGAEffectManager::getSingleton().LoadEffectFiles("Main");
@@ -208,6 +232,7 @@ void CYourView::InitGame() {
 
   new CGAGUIManager();
   new CGAGUILabelEx();
+  LoadStartMap();
 
   if (ReadSetting("full")) {
     platform::SetWindowDecorated(GetMainWindow(), false);
@@ -272,7 +297,7 @@ void CYourView::UpdateUnits() {}
 
 void CYourView::UpdateEffects() { CGAEffectManager::getSingleton().Update(); }
 
-void CYourView::UpdateTerrain() {}
+void CYourView::UpdateTerrain() { CGATerrainManager::getSingleton().Update(); }
 
 void CYourView::UpdateCamera() { CGACamera::getSingleton().Update(); }
 

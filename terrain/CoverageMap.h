@@ -1,9 +1,13 @@
 #pragma once
 // A byte image kept in memory: the light and colour maps of the terrain's
 // vertices, the blend map of the terrain layers and the water's depth alpha.
-// The program reads and edits it per pixel; the scene mirrors the current
-// layer into an engine texture of the same name.
+// The program reads and edits it per pixel; Upload mirrors the current layer
+// into an engine texture of the same name, which the map loads and rebuilds
+// from memory whenever the engine reloads it.
 #include <OgrePixelFormat.h>
+#include <OgrePrerequisites.h>
+#include <OgreResource.h>
+#include <OgreSharedPtr.h>
 
 #include <cstdint>
 #include <string>
@@ -13,13 +17,17 @@ namespace Ogre {
 class Image;
 }
 
-class CGACoverageMap {
+class CGACoverageMap : public Ogre::ManualResourceLoader {
  public:
   // channelCode: 1 to 4 bytes per pixel in red, green, blue, alpha order;
   // -1 to -4 the same counts in blue, green, red, alpha order. Any other code
   // gives a map without pixels. Layer 0 starts all zero and is current.
   CGACoverageMap(const std::string& name, const std::string& group, unsigned width, unsigned height,
                  int channelCode);
+  // Removes the texture.
+  ~CGACoverageMap() override;
+  CGACoverageMap(const CGACoverageMap&) = delete;
+  CGACoverageMap& operator=(const CGACoverageMap&) = delete;
 
   const std::string& GetName() const { return mName; }
   const std::string& GetGroup() const { return mGroup; }
@@ -53,6 +61,19 @@ class CGACoverageMap {
   // saves it before the layer changes.
   bool SaveToImage(Ogre::Image& image);
 
+  // Copies the current layer into the texture, creating the texture on the
+  // first call. Without a render system (tests, tools) there are no
+  // textures and this does nothing.
+  void Upload();
+  // Copies the pixels of an inclusive rectangle, kept inside the map.
+  void UploadRect(int x0, int y0, int x1, int y1);
+  const std::string& GetTextureName() const { return mName; }
+  // The engine rebuilds the texture: it takes the current layer again.
+  void loadResource(Ogre::Resource* resource) override;
+
+  // Whether textures can be made: a render system is running.
+  static bool TexturesAvailable();
+
   static Ogre::PixelFormat FormatOfCode(int channelCode);
   static int CodeOfFormat(Ogre::PixelFormat format);
 
@@ -64,5 +85,8 @@ class CGACoverageMap {
   int mChannelCode;
   size_t mSize;
   size_t mCurrent = 0;
+  void Blit(Ogre::Texture& texture) const;
+
   std::vector<std::vector<uint8_t>> mLayers;
+  Ogre::TexturePtr mTexture;
 };

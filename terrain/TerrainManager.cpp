@@ -4,40 +4,86 @@
 #include "game/Parse.h"
 #include "terrain/PathFinder.h"
 
+#include <OgreImage.h>
+#include <OgreMaterialManager.h>
+#include <OgreRenderQueue.h>
+#include <OgreSceneManager.h>
+
 template <> CGATerrainManager* Ogre::Singleton<CGATerrainManager>::msSingleton = nullptr;
 
+namespace {
+
+// Render queues whose objects neither cast nor receive shadows.
+const Ogre::uint8 kQueuesWithoutShadows[] = {40, 55, 60, 65, 70, 75};
+const char* const kEditorConfig = "./editconfig.xml";
+constexpr int kBrushSizes = 16;
+
+}  // namespace
+
 CGATerrainManager::CGATerrainManager(Ogre::SceneManager* sceneManager, bool editorMode)
-    : mSceneManager(sceneManager), mEditorMode(editorMode), mOpener(&CGAMapReader::OpenFromResources) {}
-
-CGATerrainManager::~CGATerrainManager() { ClearMap(); }
-
-bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTile) {
-  CGAMapData map;
-  CGAMapReader reader(mOpener);
-  if (!reader.Read(fileName, cellsPerTile, map)) return false;
-  if (!InstallMap(std::move(map))) return false;
-  if (!mMap.StaticList.empty()) LoadStaticList(mMap.StaticList);
-  return true;
+    : mSceneManager(sceneManager), mEditorMode(editorMode), mOpener(&CGAMapReader::OpenFromResources) {
+  if (auto* materials = Ogre::MaterialManager::getSingletonPtr()) mUnitMaterial = materials->getByName("unit_build");
+  if (mSceneManager) {
+    mSceneManager->setShadowColour(Ogre::ColourValue(0.5f, 0.5f, 0.5f, 1.0f));
+    for (Ogre::uint8 queue : kQueuesWithoutShadows)
+      mSceneManager->getRenderQueue()->getQueueGroup(queue)->setShadowsEnabled(false);
+  }
+  if (mEditorMode) ReadEditorConfig();
 }
 
-bool CGATerrainManager::InstallMap(CGAMapData&& map) {
+void CGATerrainManager::ReadEditorConfig() {
+  TiXmlDocument config;
+  if (!config.LoadFile(kEditorConfig)) {
+    GameLog(std::string("Editor configuration ") + kEditorConfig + ": cannot be read; no logic colours");
+  } else if (const TiXmlElement* root = config.FirstChildElement("TerrainEditConfig")) {
+    for (const TiXmlElement* e = root->FirstChildElement("LogicColour"); e; e = e->NextSiblingElement("LogicColour")) {
+      const char* id = e->Attribute("ID");
+      const char* colour = e->Attribute("Colour");
+      if (id && colour) mLogicColours[uint8_t(ParseUInt(id) & 0xff)] = ParseColourValue(colour);
+    }
+  } else {
+    GameLog(std::string("Editor configuration ") + kEditorConfig + ": no \"TerrainEditConfig\" element");
+  }
+  // Brush k is (2k + 1) pixels square.
+  for (auto* brushes : {&mRoundBrushes, &mSquareBrushes}) {
+    const char* file = brushes == &mRoundBrushes ? "brush.png" : "rect_brush.png";
+    brushes->resize(kBrushSizes);
+    for (int k = 0; k < kBrushSizes; ++k) {
+      Ogre::Image& brush = (*brushes)[size_t(k)];
+      brush.load(file, "Main");
+      brush.resize(Ogre::ushort(2 * k + 1), Ogre::ushort(2 * k + 1), Ogre::Image::FILTER_BILINEAR);
+    }
+  }
+  mActiveBrushes = &mRoundBrushes;
+}
+
+bool CGATerrainManager::LoadMapData(const std::string& fileName, unsigned cellsPerTile) {
+  CGAMapData map;
+  CGAMapReader reader(mOpener);
+  return reader.Read(fileName, cellsPerTile, map) && InstallMap(std::move(map));
+}
+
+bool CGATerrainManager::Fits(const CGAMapData& map) const {
   const size_t cells = size_t(map.WorldSizeX()) * map.WorldSizeZ();
   const size_t vertices = size_t(map.GridSizeX()) * map.GridSizeZ();
   const bool fits = cells > 0 && map.Obstacles.size() == cells && map.Logic.size() == cells &&
                     (map.Heights.empty() || map.Heights.size() == vertices);
-  if (!fits) {
-    GameLog("Map " + map.FileName + " refused: its grids do not match its extents");
-    return false;
-  }
+  if (!fits) GameLog("Map " + map.FileName + " refused: its grids do not match its extents");
+  return fits;
+}
+
+bool CGATerrainManager::InstallMap(CGAMapData&& map) {
+  if (!Fits(map)) return false;
   mPathFinder.reset();
   mMap = std::move(map);
   if (mMap.HasMapInfo) SetMapInfo(mMap.InfoName, mMap.InfoPosition, mMap.InfoIntro);
   if (mMap.HasCompositor) SetFantasyCompositor(mMap.Lum, mMap.Contrast, mMap.Soft, mMap.Black);
   mPathFinder = std::make_unique<CGAPathFinder>(this, mSceneManager);
+  if (!mMap.StaticList.empty()) LoadStaticList(mMap.StaticList);
   return true;
 }
 
-void CGATerrainManager::ClearMap() {
+void CGATerrainManager::ClearMapData() {
   // The layout and the parsed document stay: the grid-size queries still
   // answer for the last map, and the map writer works from the document.
   mPathFinder.reset();

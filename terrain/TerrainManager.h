@@ -10,8 +10,16 @@
 // v / 250 x Scale x Step. The obstacle and logic grids have GridSizeX x Scale
 // by GridSizeZ x Scale one-byte cells, addressed by truncated world x and z.
 // Logic 1 marks a placeable cell, 3 a defeat cell; obstacle 50 a blocked one.
+//
+// The class is split along its seams: the map's data and the queries
+// (TerrainManager.cpp, TerrainQueries.cpp) need no scene; loading it into
+// the scene (TerrainLoad.cpp), clearing and saving (TerrainClear.cpp,
+// TerrainSave.cpp), statics, lights, effects and grass (TerrainStatics.cpp)
+// and the frame step (TerrainUpdate.cpp) build on them. Without a scene
+// manager a map is data only.
 #include "terrain/MapData.h"
 #include "terrain/MapReader.h"
+#include "terrain/StaticRecords.h"
 
 #include <OgreRay.h>
 #include <OgreSingleton.h>
@@ -19,28 +27,57 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ogre {
+class Entity;
+class Image;
+class Light;
 class SceneManager;
-}
+class SceneNode;
+class Technique;
+}  // namespace Ogre
+namespace Verdure {
+class PagedVegetation;
+class TreeLoader2D;
+}  // namespace Verdure
+class CGAEffectNode;
 class CGAPathFinder;
+class CGATerrainTile;
 
 class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
  public:
   static constexpr uint8_t kBlockedCell = 50;
   static constexpr float kHeightDivisor = 250.0f;
+  // Statics taller than this are tested by the see-through fading.
+  static constexpr float kTallStatic = 4.0f;
+  // Render queues: terrain and ground statics, other statics, faded ones.
+  static constexpr Ogre::uint8 kGroundQueue = 50;
+  static constexpr Ogre::uint8 kStaticQueue = 55;
+  static constexpr Ogre::uint8 kFadedQueue = 75;
 
-  // The game makes one, with editor mode off, during start-up.
+  // The game makes one, with editor mode off, during start-up. In editor
+  // mode it also reads ".\editconfig.xml" and the brush images.
   CGATerrainManager(Ogre::SceneManager* sceneManager, bool editorMode);
   ~CGATerrainManager();
 
   // Map lifecycle. LoadMap reads the map through the file opener (the
-  // engine's resource groups unless set otherwise) and makes it current;
-  // a map that cannot be used is refused with a log line and changes
-  // nothing. ClearMap drops the current map's grids, painter, coverage maps
-  // and path finder; its layout (name, sizes, Step, Scale) stays readable.
+  // engine's resource groups unless set otherwise); a map that cannot be
+  // used is refused with a log line and changes nothing. Otherwise the
+  // previous map is cleared and the new one built into the scene: nodes,
+  // lights, fog, queued statics, effects, coverage textures, water, tiles
+  // and grass. The caller then runs LoadPendingStatics.
   bool LoadMap(const std::string& fileName, unsigned cellsPerTile);
+  // Takes the map out of the scene and drops its grids, painter, coverage
+  // maps and path finder; its layout (name, sizes, Step, Scale) and the
+  // parsed document stay.
   void ClearMap();
+  // Writes the live map back into its document and side files in the save
+  // folder; false when no map was loaded.
+  bool SaveMap();
+  // The data side alone: reads and installs a map, and drops it again.
+  bool LoadMapData(const std::string& fileName, unsigned cellsPerTile);
+  void ClearMapData();
   // Makes already read map data current; false when its grids do not fit
   // its layout.
   bool InstallMap(CGAMapData&& map);
@@ -51,6 +88,61 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   void LoadStaticList(const std::string& fileName);
   bool FindStaticType(const std::string& name, StaticType& type) const;
   const std::map<std::string, StaticType>& GetStaticTypes() const { return mStaticTypes; }
+
+  // Statics. CreateStatic makes one now, or (deferred, outside editor mode)
+  // queues it in the bucket of its tile; unknown types make nothing.
+  Ogre::SceneNode* CreateStatic(const std::string& typeName, const Ogre::Vector3& position,
+                                const Ogre::Vector3& scale, const Ogre::Quaternion& orientation, bool deferred);
+  // A placement off the map's tiles is dropped with a log line.
+  void QueueStatic(const std::string& typeName, const Ogre::Vector3& position, const Ogre::Vector3& scale,
+                   const Ogre::Quaternion& orientation);
+  // Makes every queued static now and drops the buckets.
+  void LoadPendingStatics();
+  size_t GetPendingStaticCount() const;
+  // Hides the sub-entities whose material ends in "collide" and makes every
+  // sub-entity opaque; whether it had any.
+  bool HideCollideSubEntities(Ogre::Entity* entity);
+  // Gives the entity's materials the statics' programs ("unit_vs",
+  // "unit_ps") and the colours of "unit_build", alpha-blended.
+  void ApplyStaticShaders(Ogre::Entity* entity);
+  // Editor mode: the obstacle overlay pass of a terrain template.
+  void AddObstaclePass(Ogre::Technique* technique);
+  const std::map<std::string, StaticRecord>& GetStatics() const { return mStatics; }
+  Ogre::SceneNode* GetStaticRoot() const { return mStaticRoot; }
+
+  // Point lights, scene effects and grass of the map.
+  Ogre::Light* AddPointLight(const std::string& name, const Ogre::Vector3& position, const Ogre::Vector3& scale,
+                             const Ogre::Quaternion& orientation, const Ogre::ColourValue& colour, float range,
+                             float constant, float linear, float quadratic);
+  const std::map<std::string, Ogre::Light*>& GetPointLights() const { return mPointLights; }
+  CGAEffectNode* AddSceneEffect(const std::string& name, const Ogre::Vector3& position);
+  void RemoveSceneEffect(const std::string& nodeName);
+  const std::map<std::string, CGAEffectNode*>& GetSceneEffects() const { return mSceneEffects; }
+  void AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale);
+  void RemoveGrass(const Ogre::Vector3& position, float radius);
+  int GetGrassKindIndex(const Ogre::Entity* entity) const;
+  const std::vector<Ogre::Entity*>& GetGrassKinds() const { return mGrassKinds; }
+  Verdure::PagedVegetation* GetGrass() const { return mGrass; }
+  Verdure::TreeLoader2D* GetGrassLoader() const { return mGrassLoader; }
+
+  // The frame step: deferred statics near the camera, static animations,
+  // grass, the water's refraction and the see-through fading.
+  void Update();
+  const std::vector<StaticFade>& GetFades() const { return mFades; }
+  // Texture-modulative shadows on or off.
+  void SetShadows(bool on);
+  void SetSceneVisible(bool visible);
+  Ogre::Light* GetMainLight() const { return mMainLight; }
+  // The compositor switch: the game has no compositor, so it changes nothing.
+  void EnableCompositor(bool on);
+  // Start-up hook, after the camera is set up.
+  void Init() {}
+
+  const std::vector<CGATerrainTile*>& GetTiles() const { return mTiles; }
+  // The tile of a grid vertex; null off the map's tiles.
+  CGATerrainTile* GetTileAt(unsigned vx, unsigned vz) const;
+  // Editor mode: obstacles (layer 0), blank (1) and logic colours (2).
+  CGACoverageMap* GetObstacleOverlay() const { return mObstacleOverlay.get(); }
 
   // Extents.
   float GetGridSizeX() const { return float(mMap.GridSizeX()); }
@@ -73,8 +165,10 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // Terrain height at a world point: the bilinear blend of the four corners
   // of its cell. Beyond the edges the height continues flat.
   float GetHeight(float x, float z, void* unused = nullptr) const;
-  // pos.y receives the height under pos.x, pos.z; returns whether a
-  // collision static was hit (statics join once the scene has them).
+  // pos.y receives the height under pos.x, pos.z. withObjects also looks
+  // down from pos.y + the terrain height + 1 for the "collide" surfaces of
+  // statics: one above the terrain takes pos there. Returns whether a
+  // static was hit (also when the terrain stood higher).
   bool GetGroundHeight(Ogre::Vector3& pos, bool withObjects) const;
   static float TerrainHeightFunction(float x, float z, void* userData);
   Ogre::Vector3 GetVertexNormal(float vx, float vz) const;
@@ -97,10 +191,11 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   unsigned GetTileIndex(unsigned vx, unsigned vz) const;
   bool FindTileIndex(unsigned vx, unsigned vz, unsigned& index) const;
 
-  // The ground point under a pick ray: the nearest hit on the terrain's
-  // triangles (two per cell, corners at GetHeight), else where the ray
-  // enters the pick slab (0..512 in x and z, one unit thick below the slab
-  // top), else the origin.
+  // The ground point under a pick ray: unless skipObjects, the nearest hit
+  // on the "collide" surfaces of statics; else the nearest hit on the
+  // terrain's triangles (two per cell, corners at GetHeight), else where the
+  // ray enters the pick slab (0..512 in x and z, one unit thick below the
+  // slab top), else the origin.
   Ogre::Vector3 PickGround(Ogre::Ray ray, void* unused = nullptr, bool skipObjects = false) const;
   // Nearest hit of the ray on the terrain's triangles; false when it misses.
   bool PickTerrain(const Ogre::Ray& ray, Ogre::Vector3& hit) const;
@@ -125,6 +220,24 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   void GetFantasyCompositor(float& lum, float& contrast, float& soft, float& black, bool& enabled) const;
 
  private:
+  bool Fits(const CGAMapData& map) const;
+  // Scene steps of LoadMap (TerrainLoad.cpp), in the order they run.
+  void BuildSceneObjects();
+  void BuildTerrain();
+  void BuildObstacleOverlay();
+  void BuildTiles();
+  void BuildGrass();
+  void ReadEditorConfig();
+  // Steps of Update (TerrainUpdate.cpp).
+  void AdvancePendingStatics();
+  void AnimateStatics();
+  void RenderWaterIfSeen();
+  void CheckSeeThrough();
+  void StepFades();
+  // Steps of ClearMap (TerrainClear.cpp).
+  void DestroyStatics();
+  void DestroyGrass();
+
   // Index of cell (x, z) with both coordinates clamped into the cell grid.
   size_t CellIndex(unsigned x, unsigned z) const;
   uint32_t RawHeightAt(int vx, int vz) const;
@@ -144,4 +257,30 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   std::string mInfoName, mInfoPosition, mInfoIntro;
   float mLum = 1.2f, mContrast = 1.4f, mSoft = 0.3f, mBlack = 0.0f;
   bool mCompositorEnabled = false;
+
+  // The scene of the current map.
+  Ogre::SceneNode* mMapRoot = nullptr;
+  Ogre::SceneNode* mStaticRoot = nullptr;
+  Ogre::Light* mMainLight = nullptr;  // made by the first map, kept
+  std::vector<CGATerrainTile*> mTiles;
+  std::vector<std::vector<PendingStatic>> mBuckets;  // one per tile, until LoadPendingStatics
+  Ogre::MaterialPtr mUnitMaterial;  // "unit_build": colours of the statics' passes
+  std::map<std::string, StaticRecord> mStatics;
+  std::map<std::string, StaticRecord> mAnimatedStatics;
+  std::map<std::string, StaticRecord> mBuildObjects;  // nothing makes them; the writer writes them
+  uint32_t mStaticCounter = 0;  // only grows: names stay unique for the run
+  std::map<std::string, Ogre::Light*> mPointLights;
+  std::map<std::string, CGAEffectNode*> mSceneEffects;
+  Verdure::PagedVegetation* mGrass = nullptr;
+  Verdure::TreeLoader2D* mGrassLoader = nullptr;
+  std::vector<Ogre::Entity*> mGrassKinds;
+  std::unique_ptr<CGACoverageMap> mObstacleOverlay;  // editor mode
+  uint32_t mLastSeeThroughCheck = 0;
+  std::vector<StaticFade> mFades;
+
+  // Editor set-up.
+  std::map<uint8_t, Ogre::ColourValue> mLogicColours;
+  std::vector<Ogre::Image> mRoundBrushes;
+  std::vector<Ogre::Image> mSquareBrushes;
+  const std::vector<Ogre::Image>* mActiveBrushes = nullptr;
 };

@@ -1,5 +1,12 @@
 #include "terrain/TerrainMaterial.h"
 
+#include "game/GameLog.h"
+#include "platform/Random.h"
+
+#include <OgreMaterialManager.h>
+#include <OgrePass.h>
+#include <OgreTechnique.h>
+
 #include <algorithm>
 
 namespace {
@@ -21,6 +28,11 @@ CGATerrainMaterial::CGATerrainMaterial(unsigned w, unsigned h)
   uint8_t* texels = mBlendMap.GetData();
   for (size_t y = 0; y < 4 * size_t(h); ++y)
     for (size_t x = 0; x < 4 * size_t(w); ++x) texels[(y * mBlendMap.GetWidth() + x) * 4 + 3] = 255;
+}
+
+CGATerrainMaterial::~CGATerrainMaterial() {
+  if (auto* materials = Ogre::MaterialManager::getSingletonPtr())
+    for (const Ogre::MaterialPtr& clone : mClones) materials->remove(clone);
 }
 
 void CGATerrainMaterial::AddTexture(const std::string& name, int heightRepeat, int widthRepeat) {
@@ -115,4 +127,152 @@ uint8_t CGATerrainMaterial::GetPaintByte(int x, int z, int k) const {
   const long long at = PaintOffset(x, z);
   if (at < 0 || k < 0 || k > 1) return kUnpainted;
   return mPaint[at + k];
+}
+
+void CGATerrainMaterial::EraseVertex(int x, int z) {
+  const long long at = PaintOffset(x, z);
+  if (at >= 0) mPaint[at] = 0;
+  const int corners[4][2] = {{x - 1, z - 1}, {x - 1, z}, {x, z - 1}, {x, z}};
+  for (const auto& c : corners)
+    for (TerrainLayerEntry& e : mCellLayers[GetVertexIndex(c[0], c[1])]) e.AtlasIndex = 0;
+}
+
+int CGATerrainMaterial::GetAtlasIndex(int x, int z, int layer) const {
+  enum { kEqual, kHigher, kLower } state = kEqual;
+  int mask = 0;
+  // Corners (x, z), (x + 1, z), (x, z + 1), (x + 1, z + 1) weigh 8, 4, 2, 1.
+  // Corner reads stay inside the paint; one beyond it reads as unpainted.
+  const int corners[4][2] = {{x, z}, {x + 1, z}, {x, z + 1}, {x + 1, z + 1}};
+  for (int k = 0; k < 4; ++k) {
+    const int painted = GetPaintByte(corners[k][0], corners[k][1], 0);
+    if (painted == layer) mask |= 8 >> k;
+    else if (painted < layer) state = kLower;
+    else if (state != kLower) state = kHigher;
+  }
+  if (state == kHigher) return kFullCover;
+  if (layer != 0 && mask != 15) return mask;
+  if (!mUseStoredVariants) return kFullCover + platform::Rand() % (kLastVariant - kFullCover);
+  // A stored byte that is no full-cover variant (the preset 128, or a shape
+  // stored before the cell was filled) shows the plain full cover.
+  const int stored = GetPaintByte(x, z, 1);
+  return stored >= kFullCover && stored <= kLastVariant ? stored : kFullCover;
+}
+
+const std::vector<TerrainLayerEntry>& CGATerrainMaterial::GetCellLayers(int x, int z) {
+  std::vector<TerrainLayerEntry>& list = mCellLayers[GetVertexIndex(x, z)];
+  for (size_t i = 0; i < list.size();) {
+    TerrainLayerEntry& e = list[i];
+    if (e.AtlasIndex == -1) e.AtlasIndex = GetAtlasIndex(x, z, e.LayerId);
+    if (e.AtlasIndex == 0 || e.LayerId == 0) {
+      list.erase(list.begin() + long(i));
+      continue;
+    }
+    if (e.AtlasIndex >= kFullCover && i > 0) {
+      list.erase(list.begin());
+      i = 0;
+      continue;
+    }
+    const TerrainTextureRecord* texture = GetTexture(size_t(e.LayerId));
+    e.HeightRepeat = texture ? texture->HeightRepeat : 0;
+    e.WidthRepeat = texture ? texture->WidthRepeat : 0;
+    if ((e.HeightRepeat > 0 || e.WidthRepeat > 0) && i > 0) {
+      list.erase(list.begin());
+      i = 0;
+      continue;
+    }
+    ++i;
+  }
+  if (list.size() == 1) SetVertexVariant(x, z, uint8_t(list[0].AtlasIndex));
+  return list;
+}
+
+bool CGATerrainMaterial::GetLayerInfo(int x, int z, int layer, TerrainLayerEntry& out) const {
+  const TerrainTextureRecord* texture = GetTexture(size_t(layer));
+  out.HeightRepeat = texture ? texture->HeightRepeat : 0;
+  out.WidthRepeat = texture ? texture->WidthRepeat : 0;
+  for (const TerrainLayerEntry& e : mCellLayers[GetVertexIndex(x, z)]) {
+    if (e.LayerId == layer) {
+      out.AtlasIndex = e.AtlasIndex;
+      return true;
+    }
+  }
+  out.AtlasIndex = 0;
+  return false;
+}
+
+std::array<int, 4> CGATerrainMaterial::TileBlendTextures(unsigned tile) const {
+  std::array<int, 4> l = {0, 1, 2, 3};
+  GetTileLayers(tile, l[0], l[1], l[2], l[3]);
+  const int last = int(mBlendTextures.size()) - 1;
+  for (int& v : l) v = std::clamp(v, std::min(0, last), last);
+  return l;
+}
+
+std::string CGATerrainMaterial::CellMaterialKey(const std::vector<int>& ids, unsigned tile) const {
+  std::string key = "terrainmat_";
+  for (int l : TileBlendTextures(tile)) key += "_" + std::to_string(l);
+  for (int id : ids) key += "_" + std::to_string(id);
+  return key;
+}
+
+Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& ids, unsigned tile) {
+  const std::string key = CellMaterialKey(ids, tile);
+  auto cached = mMaterials.find(key);
+  if (cached != mMaterials.end()) return cached->second;
+
+  Ogre::MaterialManager& materials = Ogre::MaterialManager::getSingleton();
+  const std::string templateName = "Newterrain_" + std::to_string(ids.size());
+  Ogre::MaterialPtr base = materials.getByName(templateName);
+  if (!base || !base->getTechnique(0) || !base->getTechnique(0)->getPass(0)) {
+    GameLog("Terrain material \"" + templateName + "\" is missing; cells with " + std::to_string(ids.size()) +
+            " layers draw plain");
+    Ogre::MaterialPtr plain = materials.getByName("BaseWhiteNoLighting");
+    mMaterials[key] = plain;
+    return plain;
+  }
+  Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
+  mClones.push_back(material);
+  Ogre::Pass* pass = material->getTechnique(0)->getPass(0);
+  // The blend textures repeat every two grid steps across the map. Unit 0
+  // shows the blend map, which the map itself makes.
+  if (pass->hasFragmentProgram()) {
+    Ogre::GpuProgramParametersSharedPtr params = pass->getFragmentProgramParameters();
+    if (params && params->_findNamedConstantDefinition("scale")) params->setNamedConstant("scale", float(mH) * 0.5f);
+  }
+  // A texture the map does not name leaves the template's in place.
+  auto setUnit = [pass](size_t unit, const std::string& texture) {
+    if (!texture.empty() && unit < pass->getNumTextureUnitStates())
+      pass->getTextureUnitState(unit)->setTextureName(texture);
+  };
+  setUnit(0, mBlendMap.GetTextureName());
+  const std::array<int, 4> blends = TileBlendTextures(tile);
+  for (size_t k = 0; k < 4; ++k)
+    if (blends[k] >= 0) setUnit(1 + k, mBlendTextures[size_t(blends[k])].Name);
+  for (size_t j = 0; j < ids.size(); ++j) setUnit(5 + j, GetTextureName(size_t(ids[j])));
+  material->load();
+  mMaterials[key] = material;
+  return material;
+}
+
+bool CGATerrainMaterial::PaintBlend(int x, int y, int blendTexture, int amount, unsigned tile) {
+  if (blendTexture < 0 || size_t(blendTexture) >= mBlendTextures.size() || x < 0 || y < 0) return false;
+  bool changed = false;
+  int slot = blendTexture;
+  auto entry = mTileLayers.find(tile);
+  if (entry != mTileLayers.end()) {
+    slot = mBlendTextures[size_t(blendTexture)].LayerSlot;
+    if (entry->second[size_t(slot)] != blendTexture) {
+      entry->second[size_t(slot)] = blendTexture;
+      changed = true;
+    }
+  }
+  slot = std::clamp(slot, 0, 3);
+  // Red, green and blue weigh slots 1, 2 and 3 against slot 0: slot 0 lowers
+  // all three, any other slot raises its own channel and lowers the others.
+  for (unsigned c = 0; c < 3; ++c) {
+    const int raise = slot != 0 && int(c) == slot - 1 ? amount : -amount;
+    const int v = std::clamp(int(mBlendMap.GetValue(unsigned(x), unsigned(y), c)) + raise, 0, 255);
+    mBlendMap.SetValue(unsigned(x), unsigned(y), c, uint8_t(v));
+  }
+  return changed;
 }

@@ -1,10 +1,19 @@
 #pragma once
-// The texture painter of the loaded map, data side: the terrain and blend
-// texture lists, the four blend textures of each tile, the per-vertex paint
-// (the "_paint" side file is a copy of its buffer) with the layer list of
-// every cell, and the four-channel blend map. The scene side (materials per
-// cell group) builds on these.
+// The texture painter of the loaded map: the terrain and blend texture
+// lists, the four blend textures of each tile, the per-vertex paint (the
+// "_paint" side file is a copy of its buffer) with the layer list of every
+// cell and the atlas cell each layer draws, the four-channel blend map, and
+// one material per combination of a tile's blend textures and a cell
+// group's terrain textures, cloned from the templates "Newterrain_" + n.
+//
+// A layer draws a transition shape of the atlas (0..14) only against lower
+// layers; against higher or unpainted neighbours it covers its cell (15),
+// and where it holds all four corners it shows a full-cover variant 15..31,
+// kept in the paint so a reloaded map shows the same ones.
 #include "terrain/CoverageMap.h"
+
+#include <OgrePrerequisites.h>
+#include <OgreSharedPtr.h>
 
 #include <array>
 #include <cstdint>
@@ -33,9 +42,15 @@ class CGATerrainMaterial {
   // Byte value of a paint byte that was never painted.
   static constexpr uint8_t kUnpainted = 0x80;
   static constexpr size_t kMaxCellLayers = 4;
+  static constexpr int kFullCover = 15;
+  static constexpr int kLastVariant = 31;
 
   // w and h are the paint grid's extents, the map's Width - 1 and Height - 1.
   CGATerrainMaterial(unsigned w, unsigned h);
+  // Removes the materials it cloned.
+  ~CGATerrainMaterial();
+  CGATerrainMaterial(const CGATerrainMaterial&) = delete;
+  CGATerrainMaterial& operator=(const CGATerrainMaterial&) = delete;
 
   void AddTexture(const std::string& name, int heightRepeat, int widthRepeat);
   void AddBlendTexture(const std::string& name, int layer);
@@ -72,6 +87,35 @@ class CGATerrainMaterial {
     return mCellLayers[GetVertexIndex(x, z)];
   }
 
+  // Erases a vertex (layer 0) and drops every layer of the four cells round
+  // it at their next GetCellLayers.
+  void EraseVertex(int x, int z);
+
+  // The atlas cell of a layer in the cell whose first corner is (x, z).
+  int GetAtlasIndex(int x, int z, int layer) const;
+  // The pruned layer list of the cell whose first corner is (x, z): layers
+  // that reach no corner and the eraser drop out, and a layer that covers
+  // the whole cell or repeats removes every layer below it. A cell left with
+  // one layer keeps its atlas cell as its stored variant.
+  const std::vector<TerrainLayerEntry>& GetCellLayers(int x, int z);
+  // The entry of a layer in that cell (atlas 0 when the cell lacks it),
+  // with the texture's repeats; false when the cell lacks it.
+  bool GetLayerInfo(int x, int z, int layer, TerrainLayerEntry& out) const;
+
+  // The material of a cell group: the tile's four blend textures and the
+  // group's terrain textures (ids as given, the tiles pass them sorted).
+  // Cached by CellMaterialKey. Without the template a group draws plain.
+  Ogre::MaterialPtr GetCellMaterial(const std::vector<int>& ids, unsigned tile);
+  std::string CellMaterialKey(const std::vector<int>& ids, unsigned tile) const;
+  size_t GetCachedMaterialCount() const { return mMaterials.size(); }
+
+  // The blend brush: moves the weights of blend texel (x, y) toward blend
+  // texture t by amount, making t the tile's texture of t's slot. True when
+  // the tile's textures changed (its materials must be rebuilt).
+  bool PaintBlend(int x, int y, int blendTexture, int amount, unsigned tile);
+  void UploadBlendMap() { mBlendMap.Upload(); }
+  void UploadBlendRect(int x0, int y0, int x1, int y1) { mBlendMap.UploadRect(x0, y0, x1, y1); }
+
   void SetUseStoredVariants(bool use) { mUseStoredVariants = use; }
   bool GetUseStoredVariants() const { return mUseStoredVariants; }
 
@@ -86,11 +130,16 @@ class CGATerrainMaterial {
  private:
   // Byte offset of the entry of (x, z) in the paint buffer, -1 outside it.
   long long PaintOffset(int x, int z) const;
+  // The tile's four blend textures, each an index of the blend list; one
+  // beyond the list becomes its last (-1 with an empty list).
+  std::array<int, 4> TileBlendTextures(unsigned tile) const;
 
   std::vector<TerrainTextureRecord> mTextures;
   std::vector<TerrainTextureRecord> mBlendTextures;
   std::vector<std::vector<TerrainLayerEntry>> mCellLayers;
   std::map<unsigned, std::array<int, 4>> mTileLayers;
+  std::map<std::string, Ogre::MaterialPtr> mMaterials;
+  std::vector<Ogre::MaterialPtr> mClones;  // the materials made here
   std::vector<uint8_t> mPaint;
   CGACoverageMap mBlendMap;
   unsigned mW;

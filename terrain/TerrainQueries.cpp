@@ -2,6 +2,7 @@
 // tiles and ground picking. Everything here reads the current map's data.
 #include "terrain/TerrainManager.h"
 
+#include "terrain/CollisionManager.h"
 #include "terrain/PathFinder.h"
 
 #include <OgreAxisAlignedBox.h>
@@ -92,7 +93,6 @@ void CGATerrainManager::SetRawHeight(int vx, int vz, float value) {
 }
 
 bool CGATerrainManager::GetGroundHeight(Ogre::Vector3& pos, bool withObjects) const {
-  (void)withObjects;  // collision statics join with the scene
   const float cell = float(mMap.Scale * mMap.Step);
   const float lastX = float(mMap.GridSizeX()) - 1.0f, lastZ = float(mMap.GridSizeZ()) - 1.0f;
   if (mMap.Heights.empty() || lastX < 1.0f || lastZ < 1.0f) {
@@ -117,8 +117,19 @@ bool CGATerrainManager::GetGroundHeight(Ogre::Vector3& pos, bool withObjects) co
   }
   const float h00 = GetVertexHeight(ix, iz), h01 = GetVertexHeight(ix, iz + 1);
   const float h10 = GetVertexHeight(ix + 1, iz), h11 = GetVertexHeight(ix + 1, iz + 1);
-  pos.y = ((1 - dx) * (1 - dz) * h00 + (1 - dx) * dz * h01 + dx * (1 - dz) * h10 + dx * dz * h11) * cell;
-  return false;
+  const float h = ((1 - dx) * (1 - dz) * h00 + (1 - dx) * dz * h01 + dx * (1 - dz) * h10 + dx * dz * h11) * cell;
+  CGACollisionManager* collision = withObjects ? CGACollisionManager::getSingletonPtr() : nullptr;
+  if (!collision) {
+    pos.y = h;
+    return false;
+  }
+  // Straight down onto the "collide" surfaces of the statics of the cell; one
+  // above the terrain carries the point.
+  const Ogre::Ray down(Ogre::Vector3(pos.x, pos.y + h + 1.0f, pos.z), Ogre::Vector3::NEGATIVE_UNIT_Y);
+  Ogre::Vector3 onStatic = pos;
+  const bool hit = collision->RayPickGrid(onStatic, down, false);
+  pos = hit && onStatic.y >= h ? onStatic : Ogre::Vector3(pos.x, h, pos.z);
+  return hit;
 }
 
 float CGATerrainManager::GetHeight(float x, float z, void*) const {
@@ -180,6 +191,11 @@ unsigned CGATerrainManager::GetTileIndex(unsigned vx, unsigned vz) const {
   return (vz / mMap.CellsPerTile) * mMap.TileCountX + vx / mMap.CellsPerTile;
 }
 
+CGATerrainTile* CGATerrainManager::GetTileAt(unsigned vx, unsigned vz) const {
+  unsigned index = 0;
+  return FindTileIndex(vx, vz, index) && index < mTiles.size() ? mTiles[index] : nullptr;
+}
+
 bool CGATerrainManager::FindTileIndex(unsigned vx, unsigned vz, unsigned& index) const {
   const unsigned tx = vx / mMap.CellsPerTile, tz = vz / mMap.CellsPerTile;
   if (tx >= mMap.TileCountX || tz >= mMap.TileCountZ) return false;
@@ -192,14 +208,21 @@ void CGATerrainManager::SetVertexLayer(unsigned vx, unsigned vz, int layer) {
 }
 
 Ogre::Vector3 CGATerrainManager::PickGround(Ogre::Ray ray, void*, bool skipObjects) const {
-  (void)skipObjects;  // collision statics join with the scene
+  // The nearer of a static's "collide" surface and the terrain.
+  std::pair<bool, float> onStatic(false, 0.0f);
+  if (CGACollisionManager* collision = skipObjects ? nullptr : CGACollisionManager::getSingletonPtr())
+    onStatic = collision->RayPick(ray, false);
   Ogre::Vector3 fallback = Ogre::Vector3::ZERO;
   const Ogre::AxisAlignedBox slab(0.0f, mPickSlabTop - 1.0f, 0.0f, 512.0f, mPickSlabTop, 512.0f);
   const Ogre::RayTestResult entry = Ogre::Math::intersects(ray, slab);
   if (entry.first) fallback = ray.getPoint(entry.second);
-  if (!mMap.Material || mMap.Heights.empty()) return fallback;
-  Ogre::Vector3 hit;
-  return PickTerrain(ray, hit) ? hit : fallback;
+  Ogre::Vector3 onTerrain;
+  const bool terrain = mMap.Material && !mMap.Heights.empty() && PickTerrain(ray, onTerrain);
+  if (onStatic.first) {
+    const Ogre::Vector3 point = ray.getPoint(onStatic.second);
+    if (!terrain || ray.getOrigin().distance(point) <= ray.getOrigin().distance(onTerrain)) return point;
+  }
+  return terrain ? onTerrain : fallback;
 }
 
 bool CGATerrainManager::PickCell(const Ogre::Ray& ray, int cx, int cz, float& best) const {

@@ -42,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::map<std::string, std::string> files;
   for (size_t i = 0; i < parts.size() && i < sizeof kFiles / sizeof *kFiles; ++i) files[kFiles[i]] = parts[i];
 
-  CGATerrainManager terrain(nullptr, false);
+  // One terrain for the run, as in the game; each input loads its map's
+  // data into it.
+  static CGATerrainManager& terrain = *new CGATerrainManager(nullptr, false);
   terrain.SetFileOpener([&files](const std::string& name) -> Ogre::DataStreamPtr {
     auto it = files.find(name);
     if (it == files.end()) return Ogre::DataStreamPtr();
@@ -55,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   before.Obstacles[5] = CGATerrainManager::kBlockedCell;
   Check(terrain.InstallMap(std::move(before)));
 
-  if (!terrain.LoadMap("m.map", 16)) {
+  if (!terrain.LoadMapData("m.map", 16)) {
     Check(terrain.GetWorldSizeX() == 16 && terrain.GetObstacle(5, 0) == CGATerrainManager::kBlockedCell);
     return 0;
   }
@@ -70,9 +72,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (unsigned v : {0u, 1u, 15u, 16u, unsigned(-1)}) {
     terrain.GetColourMapColour(v, v);
     terrain.GetLightColour(v, 0);
-    if (const CGATerrainMaterial* material = terrain.GetMaterial()) {
+    if (CGATerrainMaterial* material = terrain.GetMaterial()) {
       material->GetPaintByte(int(v), int(v), 1);
       material->GetCellLayerList(int(v), 3);
+      // The cells the tiles would draw: atlas cells and pruned layers, from
+      // stored variants, read inside the paint whatever its size.
+      material->SetUseStoredVariants(true);
+      for (const TerrainLayerEntry& e : material->GetCellLayers(int(v), int(v) / 2)) {
+        TerrainLayerEntry info;
+        material->GetLayerInfo(int(v), int(v) / 2, e.LayerId, info);
+        Check(info.AtlasIndex >= 0 && info.AtlasIndex <= CGATerrainMaterial::kLastVariant);
+      }
+      material->SetUseStoredVariants(false);
     }
   }
   terrain.PickGround(Ogre::Ray(Ogre::Vector3(sizeX * 0.3f, 100, -10), Ogre::Vector3(0.2f, -1, 0.7f).normalisedCopy()));
@@ -82,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<Ogre::Vector2> path =
       finder->FindPath(Ogre::Vector2(0.5f, 0.5f), Ogre::Vector2(sizeX - 1, sizeZ - 1), 200);
   Check(!path.empty() && path.front() == Ogre::Vector2(0, 0));
-  terrain.ClearMap();
+  terrain.ClearMapData();
   Check(terrain.GetPathFinder() == nullptr && terrain.GetHeight(1, 1) == 0.0f);
   return 0;
 }

@@ -25,13 +25,7 @@ class CameraView : public ::testing::Test {
   void SetUp() override {
     FrameDeltaSeconds = 0.015f;
     scene = HeadlessEngine().createSceneManager();
-    camera = scene->createCamera("maincam");
-    camera->setNearClipDistance(1.0f);
-    camera->setFarClipDistance(20000.0f);
-    camera->setAspectRatio(800.0f / 600.0f);
-    Ogre::SceneNode* node = scene->getRootSceneNode()->createChildSceneNode("maincam");
-    node->attachObject(camera);
-    node->setFixedYawAxis(true);
+    camera = CreateMainCamera(scene);
     controller = std::make_unique<CGACamera>(camera, scene);
     // The start view, as the start-up sets it.
     controller->SetPitchLimits(Ogre::Vector2(30, 50));

@@ -9,6 +9,10 @@ Ogre::Root& HeadlessEngine() {
     logs->createLog("headless.log", true, false, false);
     auto* r = new Ogre::Root("", "", "");
     new Ogre::DefaultHardwareBufferManager();
+    // Textures and GPU programs as names only (nothing is uploaded or
+    // compiled), so material scripts parse and materials load.
+    new Ogre::DefaultTextureManager();
+    if (!Ogre::GpuProgramManager::getSingletonPtr()) new Ogre::GpuProgramManager();
     // The game's image codecs, so map images decode as they do in the game.
     r->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/Codec_STBI");
     // Cameras and entities need the default materials.
@@ -16,4 +20,15 @@ Ogre::Root& HeadlessEngine() {
     return r;
   }();
   return *root;
+}
+
+Ogre::Camera* CreateMainCamera(Ogre::SceneManager* scene) {
+  Ogre::Camera* camera = scene->createCamera("maincam");
+  camera->setNearClipDistance(1.0f);
+  camera->setFarClipDistance(20000.0f);
+  camera->setAspectRatio(800.0f / 600.0f);
+  Ogre::SceneNode* node = scene->getRootSceneNode()->createChildSceneNode("maincam");
+  node->attachObject(camera);
+  node->setFixedYawAxis(true);
+  return camera;
 }

@@ -1,11 +1,18 @@
 #pragma once
 // The engine without a render system: resource groups, archives, scene
-// managers, meshes and materials, images (the game's codec plugin), no
-// textures and no window. One per process.
+// managers, meshes and materials (their scripts parse; textures and GPU
+// programs exist as names only), images (the game's codec plugin), no
+// window. One per process.
 namespace Ogre {
+class Camera;
 class Root;
-}
+class SceneManager;
+}  // namespace Ogre
 
 // Creates the engine once (log to "headless.log" only, no console output) and
 // returns it; later calls return the same root.
 Ogre::Root& HeadlessEngine();
+
+// The game's main camera "maincam" on a node of its own name, as the
+// start-up makes it (near 1, far 20000, 800 x 600, fixed yaw axis).
+Ogre::Camera* CreateMainCamera(Ogre::SceneManager* scene);

@@ -45,12 +45,20 @@ TEST(CoverageMap, ImagesConvertIntoTheLayerOrder) {
   EXPECT_EQ(map.GetValue(0, 0, 0), 3);
   EXPECT_EQ(map.GetValue(0, 0, 2), 1);
   EXPECT_EQ(map.GetValue(1, 1, 0), 12);
-  // Four bytes a pixel into a three-byte layer: converted, not overrun.
-  uint8_t rgba[3 * 3 * 4] = {};
-  Ogre::Image big;
-  big.loadDynamicImage(rgba, 3, 3, 1, Ogre::PF_BYTE_RGBA, false);
-  EXPECT_FALSE(map.LoadFromImage(big));
-  EXPECT_EQ(map.GetValue(0, 0, 0), 3);
+  // Four bytes a pixel into a three-byte layer: converted, not overrun; an
+  // image of another size is refused.
+  uint8_t rgba[2 * 2 * 4] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160};
+  Ogre::Image four;
+  four.loadDynamicImage(rgba, 2, 2, 1, Ogre::PF_BYTE_RGBA, false);
+  ASSERT_TRUE(map.LoadFromImage(four));
+  EXPECT_EQ(map.GetValue(1, 1, 0), 130);
+  EXPECT_EQ(map.GetValue(1, 1, 2), 150);
+  EXPECT_EQ(map.GetValue(2, 1, 0), 0);  // past the last byte of the layer
+  uint8_t big[3 * 3 * 4] = {};
+  Ogre::Image larger;
+  larger.loadDynamicImage(big, 3, 3, 1, Ogre::PF_BYTE_RGBA, false);
+  EXPECT_FALSE(map.LoadFromImage(larger));
+  EXPECT_EQ(map.GetValue(0, 0, 0), 10);
 
   Ogre::Image saved;
   ASSERT_TRUE(map.SaveToImage(saved));

@@ -19,9 +19,14 @@
 //   paint LAYER X0 Z0 X1 Z1        terrain layer of the vertices in the area
 //   blend SLOT X0 Z0 X1 Z1         full weight of blend slot 1..3 in the area
 //   water LEVEL                    water at that height
+//   static TYPE MESH SX SY SZ      a static type of the map's static list
+//   place TYPE X Z [YAW [SX SY SZ]]  a static standing on the ground there
+//   light NAME X H Z R G B RANGE CONSTANT LINEAR QUADRATIC
+//                                  a point light H above the ground
+//   view X Z                       the saved camera looks at that point
 // The map's Step is 1. Every vertex starts with layer 1 when textures are
 // listed; every tile uses blend textures 0 to 3.
-#include "ImageWriter.h"
+#include "terrain/ImageWriter.h"
 
 #include <tinyxml.h>
 
@@ -61,6 +66,22 @@ struct Texture {
   int HeightRepeat, WidthRepeat;
 };
 
+struct StaticType {
+  std::string Name, Mesh;
+  float Scale[3];
+};
+
+struct Placement {
+  std::string Type;
+  float X, Z, Yaw;
+  float Scale[3];
+};
+
+struct PointLight {
+  std::string Name;
+  float X, Height, Z, Colour[3], Range, Constant, Linear, Quadratic;
+};
+
 struct Description {
   std::string Name;
   int Width = 0, Height = 0, Scale = 2;
@@ -76,6 +97,11 @@ struct Description {
   std::vector<std::string> BlendTextures;
   bool Water = false;
   float WaterLevel = 0;
+  std::vector<StaticType> StaticTypes;
+  std::vector<Placement> Placements;
+  std::vector<PointLight> Lights;
+  bool HasView = false;
+  float View[2] = {0, 0};
 };
 
 [[noreturn]] void Fail(const std::string& where, const std::string& text) {
@@ -141,6 +167,26 @@ Description ReadDescription(const std::string& path) {
     } else if (key == "water") {
       numbers(&d.WaterLevel, 1);
       d.Water = true;
+    } else if (key == "static") {
+      StaticType t;
+      if (!(words >> t.Name >> t.Mesh)) Fail(where, "static needs TYPE MESH SX SY SZ");
+      numbers(t.Scale, 3);
+      d.StaticTypes.push_back(t);
+    } else if (key == "place") {
+      Placement p{"", 0, 0, 0, {1, 1, 1}};
+      if (!(words >> p.Type >> p.X >> p.Z)) Fail(where, "place needs TYPE X Z");
+      if (words >> p.Yaw && words >> p.Scale[0]) numbers(p.Scale + 1, 2);
+      d.Placements.push_back(p);
+    } else if (key == "light") {
+      PointLight l;
+      if (!(words >> l.Name)) Fail(where, "light needs a name");
+      float v[10];
+      numbers(v, 10);
+      l = {l.Name, v[0], v[1], v[2], {v[3], v[4], v[5]}, v[6], v[7], v[8], v[9]};
+      d.Lights.push_back(l);
+    } else if (key == "view") {
+      numbers(d.View, 2);
+      d.HasView = true;
     } else {
       Fail(where, "unknown keyword \"" + key + "\"");
     }
@@ -191,7 +237,7 @@ class MapWriter {
     WriteFile(Path("_Light.png"), EncodePng(gridX, gridZ, 3, LightMap()));
     WriteFile(Path("_Blend.tga"), EncodeTga(4 * d.Width, 4 * d.Height, BlendMap()));
     if (!d.Textures.empty()) WriteFile(Path("_paint.dat"), Bytes(Paint()));
-    WriteFile(Path("_static.xml"), "<Static>\n</Static>\n");
+    WriteStaticList();
     WriteScene();
   }
 
@@ -222,6 +268,29 @@ class MapWriter {
     vx = std::clamp(vx, 0, gridX - 1);
     vz = std::clamp(vz, 0, gridZ - 1);
     return float(heights[size_t(vz) * gridX + vx]) / kHeightUnits;
+  }
+
+  // World height at a world point: the bilinear blend of its cell's corners,
+  // as the game reads it.
+  float GroundAt(float x, float z) const {
+    const float fx = std::clamp(x / d.Scale, 0.0f, float(gridX - 1)), fz = std::clamp(z / d.Scale, 0.0f, float(gridZ - 1));
+    const int ix = std::min(int(fx), gridX - 2), iz = std::min(int(fz), gridZ - 2);
+    const float dx = fx - ix, dz = fz - iz;
+    const float h = (1 - dx) * (1 - dz) * VertexHeight(ix, iz) + (1 - dx) * dz * VertexHeight(ix, iz + 1) +
+                    dx * (1 - dz) * VertexHeight(ix + 1, iz) + dx * dz * VertexHeight(ix + 1, iz + 1);
+    return h * d.Scale;
+  }
+
+  void WriteStaticList() const {
+    TiXmlDocument doc;
+    auto* list = doc.LinkEndChild(new TiXmlElement("Static"))->ToElement();
+    for (const StaticType& t : d.StaticTypes) {
+      auto* e = list->LinkEndChild(new TiXmlElement("Object"))->ToElement();
+      e->SetAttribute("Name", t.Name);
+      e->SetAttribute("Mesh", t.Mesh);
+      e->SetAttribute("Scale", Text({t.Scale[0], t.Scale[1], t.Scale[2]}));
+    }
+    if (!doc.SaveFile(Path("_static.xml"))) Fail(Path("_static.xml"), "cannot be written");
   }
 
   std::vector<uint8_t> CellGrid(const std::vector<AreaValue>& areas, uint8_t preset) const {
@@ -310,7 +379,34 @@ class MapWriter {
     fog->SetAttribute("Start", Text({d.FogStart}));
     fog->SetAttribute("End", Text({d.FogEnd}));
     fog->SetAttribute("Density", "0");
-    for (const char* empty : {"StaticObjects", "BuildObjects", "Lights", "SceneEffect"}) child(scene, empty);
+    TiXmlElement* statics = child(scene, "StaticObjects");
+    for (const Placement& p : d.Placements) {
+      TiXmlElement* e = child(statics, "Object");
+      e->SetAttribute("Name", p.Type);
+      e->SetAttribute("Position", Text({p.X, GroundAt(p.X, p.Z), p.Z}));
+      e->SetAttribute("Scale", Text({p.Scale[0], p.Scale[1], p.Scale[2]}));
+      const float half = p.Yaw * 3.14159265f / 360.0f;  // a turn about +y
+      e->SetAttribute("Quaternion", Text({std::cos(half), 0, std::sin(half), 0}));
+    }
+    child(scene, "BuildObjects");
+    TiXmlElement* lights = child(scene, "Lights");
+    for (const PointLight& l : d.Lights) {
+      TiXmlElement* e = child(lights, "Light");
+      e->SetAttribute("Name", l.Name);
+      e->SetAttribute("Position", Text({l.X, GroundAt(l.X, l.Z) + l.Height, l.Z}));
+      e->SetAttribute("Colour", Text({l.Colour[0], l.Colour[1], l.Colour[2], 1}));
+      e->SetAttribute("Range", Text({l.Range}));
+      e->SetAttribute("Constant", Text({l.Constant}));
+      e->SetAttribute("Linear", Text({l.Linear}));
+      e->SetAttribute("Quadratic", Text({l.Quadratic}));
+    }
+    child(scene, "SceneEffect");
+    if (d.HasView) {
+      // Looking down at the point from the south, a little above.
+      const float x = d.View[0], z = d.View[1], y = GroundAt(x, z);
+      scene->SetAttribute("cam_position", Text({x, y + 16, z - 14}));
+      scene->SetAttribute("cam_direction", Text({0, -16, 14}));
+    }
 
     TiXmlElement* terrain = child(scene, "Terrain");
     terrain->SetAttribute("LightMap", d.Name + "_Light.png");

@@ -1,6 +1,7 @@
 #pragma once
-// Small image encoders for generated content: PNG (stored, uncompressed
-// deflate blocks, which every reader accepts) and uncompressed TGA.
+// Small image encoders for generated content and the map writer: PNG
+// (stored, uncompressed deflate blocks, which every reader accepts) and
+// uncompressed TGA.
 #include <cstdint>
 #include <string>
 #include <vector>

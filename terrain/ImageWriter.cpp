@@ -1,4 +1,4 @@
-#include "ImageWriter.h"
+#include "terrain/ImageWriter.h"
 
 #include <algorithm>
 

@@ -1,0 +1,2 @@
+#version 120
+void main() { gl_FragColor = gl_Color; }

@@ -1,0 +1,80 @@
+#version 120
+// Terrain tiles. The ground is the tile's four blend textures, repeated
+// every two grid steps ("scale" repeats over the map): the blend map's red,
+// green and blue weigh slots 1, 2 and 3 against slot 0, its alpha how much
+// of them shows over bare earth. The terrain layers (LAYERS of them, ids
+// ascending) lie over the ground with their textures' alpha. The light map
+// and the colour map light the result; point lights add to it.
+uniform sampler2D blendMap;
+uniform sampler2D blend0;
+uniform sampler2D blend1;
+uniform sampler2D blend2;
+uniform sampler2D blend3;
+#if LAYERS > 0
+uniform sampler2D layer0;
+#endif
+#if LAYERS > 1
+uniform sampler2D layer1;
+#endif
+#if LAYERS > 2
+uniform sampler2D layer2;
+#endif
+#if LAYERS > 3
+uniform sampler2D layer3;
+#endif
+uniform float scale;
+uniform vec4 lightPosition[3];
+uniform vec4 lightDiffuse[3];
+uniform vec4 lightAttenuation[3];
+
+varying vec2 mapUV;
+varying vec3 lightMap;
+varying vec3 colourMap;
+varying vec3 worldPos;
+varying vec3 normal;
+varying vec3 layerUV0;
+varying vec3 layerUV1;
+varying vec3 layerUV2;
+varying vec3 layerUV3;
+
+vec3 over(vec3 colour, sampler2D layer, vec3 uvw) {
+  vec4 t = texture2D(layer, uvw.xy);
+  return mix(colour, t.rgb, t.a * step(0.5, uvw.z));
+}
+
+vec3 pointLights(vec3 n) {
+  vec3 sum = vec3(0.0);
+  for (int i = 0; i < 3; ++i) {
+    if (lightPosition[i].w < 0.5) continue;  // the sun is in the light map
+    vec3 d = lightPosition[i].xyz - worldPos;
+    float dist = length(d);
+    vec4 a = lightAttenuation[i];
+    float fade = dist < a.x ? 1.0 / (a.y + a.z * dist + a.w * dist * dist) : 0.0;
+    sum += lightDiffuse[i].rgb * max(dot(n, d / dist), 0.0) * fade;
+  }
+  return sum;
+}
+
+void main() {
+  vec4 weights = texture2D(blendMap, mapUV);
+  vec2 tiled = mapUV * scale;
+  vec3 ground = texture2D(blend0, tiled).rgb;
+  ground = mix(ground, texture2D(blend1, tiled).rgb, weights.r);
+  ground = mix(ground, texture2D(blend2, tiled).rgb, weights.g);
+  ground = mix(ground, texture2D(blend3, tiled).rgb, weights.b);
+  vec3 colour = mix(vec3(0.42, 0.37, 0.30), ground, weights.a);
+#if LAYERS > 0
+  colour = over(colour, layer0, layerUV0);
+#endif
+#if LAYERS > 1
+  colour = over(colour, layer1, layerUV1);
+#endif
+#if LAYERS > 2
+  colour = over(colour, layer2, layerUV2);
+#endif
+#if LAYERS > 3
+  colour = over(colour, layer3, layerUV3);
+#endif
+  vec3 light = lightMap * 1.25 + pointLights(normalize(normal));
+  gl_FragColor = vec4(colour * colourMap * light, 1.0);
+}

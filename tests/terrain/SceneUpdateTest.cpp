@@ -1,0 +1,123 @@
+// The terrain's frame step and the ground picks with the real camera:
+// deferred statics near the camera, see-through fading, mouse picks.
+#include "SceneTestSupport.h"
+#include "game/FrameClock.h"
+
+#include <Ogre.h>
+
+namespace {
+
+class FrameStep : public SceneFixture {
+ protected:
+  // The demo map as the game shows it: the start view looking at the pond.
+  void LoadDemo(bool makeStatics = true) {
+    ASSERT_TRUE(terrain->LoadMap("demo_full.map", 16)) << log.All();
+    if (makeStatics) terrain->LoadPendingStatics();
+    controller->SetPitchLimits(Ogre::Vector2(30, 50));
+    controller->SetDistanceLimits(Ogre::Vector2(10, 25));
+    controller->Zoom(4);
+    controller->Rotate(0, -20);
+    LookAt(30, 40);
+  }
+  void LookAt(float x, float z) { controller->SetLookAt(Ogre::Vector3(x, terrain->GetHeight(x, z), z)); }
+  // Runs frames of 15 ms.
+  void Frames(int count) {
+    for (int i = 0; i < count; ++i) {
+      FrameTimeMs += 15;
+      terrain->Update();
+    }
+  }
+  const StaticRecord& Static(const std::string& type) {
+    for (const auto& [name, record] : terrain->GetStatics())
+      if (record.TypeName == type) return record;
+    throw std::runtime_error("no static " + type);
+  }
+};
+
+TEST_F(FrameStep, DeferredStaticsAreMadeRoundThePointLookedAt) {
+  LoadDemo(false);
+  ASSERT_EQ(terrain->GetPendingStaticCount(), 2u);
+  // Far from both (the map's north-east corner): nothing happens.
+  LookAt(120, 120);
+  Frames(5);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 2u);
+  // Near them: a frame to retire a mesh load when one was needed, one to
+  // make each static.
+  LookAt(30, 40);
+  Frames(2);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
+  EXPECT_EQ(terrain->GetStatics().size(), 2u);
+}
+
+TEST_F(FrameStep, TheCornerDoesNotReachTheFarEndOfTheFirstRow) {
+  TempDir dir;
+  terrain->SetFileOpener(CGAMapReader::OpenFromFolder(dir.path()));
+  dir.write("s.xml", "<Static><Object Name=\"rock\" Mesh=\"platform.mesh\" Scale=\"1 1 1\"/></Static>");
+  MapXml xml;
+  xml.Scene["Width"] = xml.Scene["Height"] = "64";  // 4 x 4 tiles of 32 world units
+  xml.Scene["StaticList"] = "s.xml";
+  std::string text = xml.Text();
+  text.replace(text.find("<StaticObjects/>"), 16,
+               "<StaticObjects><Object Name=\"rock\" Position=\"110 0 10\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
+               "</StaticObjects>");
+  dir.write("m.map", text);
+  ASSERT_TRUE(terrain->LoadMap("m.map", 16)) << log.All();
+  controller->SetLookAt(Ogre::Vector3(0, 0, 0));
+  Frames(10);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 1u);  // the last tile of the first row waits
+}
+
+TEST_F(FrameStep, AStaticHidingTheViewFadesAndComesBack) {
+  LoadDemo();
+  const StaticRecord& pillar = Static("pillar");
+  FrameTimeMs = 1000;
+  Frames(1);
+  ASSERT_EQ(terrain->GetFades().size(), 1u) << "the pillar stands between the camera and the pond";
+  EXPECT_EQ(terrain->GetFades()[0].Entity, pillar.Entity);
+  EXPECT_EQ(pillar.Entity->getRenderQueueGroup(), CGATerrainManager::kFadedQueue);
+  EXPECT_NEAR(pillar.Entity->getSubEntity(0)->getCustomParameter(0).w, 1.0f - 0.015f, 1e-5);
+  // Down to just under 0.3 in about 0.7 s, and it stays there.
+  Frames(100);
+  const float faded = pillar.Entity->getSubEntity(0)->getCustomParameter(0).w;
+  EXPECT_LE(faded, 0.3f);
+  EXPECT_GT(faded, 0.28f);
+  // The platform, lower than the view, never fades.
+  EXPECT_EQ(Static("platform").Entity->getRenderQueueGroup(), CGATerrainManager::kGroundQueue);
+
+  // Looking elsewhere it returns to opaque in about 1.4 s, in its own queue.
+  LookAt(90, 40);
+  Frames(60);
+  ASSERT_EQ(terrain->GetFades().size(), 1u);
+  EXPECT_GT(pillar.Entity->getSubEntity(0)->getCustomParameter(0).w, faded);
+  Frames(60);
+  EXPECT_TRUE(terrain->GetFades().empty());
+  EXPECT_EQ(pillar.Entity->getRenderQueueGroup(), CGATerrainManager::kStaticQueue);
+  EXPECT_EQ(pillar.Entity->getSubEntity(0)->getCustomParameter(0), Ogre::Vector4(0, 0, 0, 1));
+}
+
+TEST_F(FrameStep, TheMousePicksTheGroundUnderIt) {
+  LoadDemo();
+  // The centre of the view is the point looked at, a cell of the lane.
+  LookAt(90.3f, 40.6f);
+  const Ogre::Vector3 centre = terrain->PickGround(controller->GetPickRay(0.5f, 0.5f));
+  EXPECT_EQ(int(centre.x), 90);
+  EXPECT_EQ(int(centre.z), 40);
+  // Any ground point seen at a screen point is picked back there.
+  for (const Ogre::Vector3 at : {Ogre::Vector3(84.5f, 0, 44.5f), Ogre::Vector3(97.2f, 0, 35.9f)}) {
+    const Ogre::Vector3 ground(at.x, terrain->GetHeight(at.x, at.z), at.z);
+    Ogre::Vector3 screen;
+    ASSERT_TRUE(controller->WorldToScreen(ground, &screen));
+    const Ogre::Vector3 picked = terrain->PickGround(controller->GetPickRay(screen.x, screen.y));
+    EXPECT_NEAR(picked.x, ground.x, 0.01f);
+    EXPECT_NEAR(picked.z, ground.z, 0.01f);
+  }
+  // The platform's walkable top is ground for the mouse; skipping objects
+  // reaches the terrain.
+  LookAt(40, 33);
+  const Ogre::Ray ray = controller->GetPickRay(0.5f, 0.5f);
+  const float top = Static("platform").Node->getPosition().y + 1.5f;
+  EXPECT_NEAR(terrain->PickGround(ray).y, top, 1e-3);
+  EXPECT_LT(terrain->PickGround(ray, nullptr, true).y, top - 1.0f);
+}
+
+}  // namespace
