@@ -1,9 +1,9 @@
 #include "screens/GUIAnim.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "platform/Tick.h"
 #include "screens/GUIAnimFile.h"
-#include "screens/ResourceText.h"
 
 #include <CEGUI/BasicImage.h>
 #include <CEGUI/Exceptions.h>

@@ -1,7 +1,7 @@
 #include "screens/GUIAnimFile.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
-#include "screens/XmlRead.h"
 
 #include <tinyxml.h>
 

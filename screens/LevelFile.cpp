@@ -1,9 +1,8 @@
 #include "screens/LevelFile.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
-#include "screens/ResourceText.h"
-#include "screens/XmlRead.h"
 
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>

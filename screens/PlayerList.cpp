@@ -1,9 +1,9 @@
 #include "screens/PlayerList.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/PlayerRecord.h"
 #include "platform/Paths.h"
-#include "screens/XmlRead.h"
 
 #include <tinyxml.h>
 

@@ -1,8 +1,7 @@
 #include "screens/UnlockList.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
-#include "screens/ResourceText.h"
-#include "screens/XmlRead.h"
 
 #include <tinyxml.h>
 

@@ -1,5 +1,6 @@
 #include "terrain/MapReader.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
 
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char* const kGeneralGroup = "General";
 
 std::string Attr(const TiXmlElement* element, const char* name) {
   const char* value = element->Attribute(name);
@@ -80,11 +80,10 @@ bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAM
     return false;
   }
   auto document = std::make_unique<TiXmlDocument>();
-  document->Parse(stream->getAsString().c_str(), nullptr, TIXML_ENCODING_UTF8);
+  const bool parsed = ParseDataXml(*document, stream->getAsString(), "Map " + fileName);
   stream->close();
-  if (document->Error()) {
-    Report("refused: not XML (" + std::string(document->ErrorDesc()) + " at line " +
-           std::to_string(document->ErrorRow()) + ")");
+  if (!parsed) {
+    Report("refused: not XML");
     return false;
   }
   const TiXmlElement* scene = document->FirstChildElement("Scene");
@@ -389,17 +388,7 @@ void CGAMapReader::Report(const std::string& text, const TiXmlElement* at) const
   GameLog(where + ": " + text);
 }
 
-Ogre::DataStreamPtr CGAMapReader::OpenFromResources(const std::string& name) {
-  auto* groups = Ogre::ResourceGroupManager::getSingletonPtr();
-  if (!groups || name.empty()) return Ogre::DataStreamPtr();
-  try {
-    if (groups->resourceExists(kGeneralGroup, name)) return groups->openResource(name, kGeneralGroup);
-    if (groups->resourceExistsInAnyGroup(name))
-      return groups->openResource(name, groups->findGroupContainingResource(name));
-  } catch (const Ogre::Exception&) {
-  }
-  return Ogre::DataStreamPtr();
-}
+Ogre::DataStreamPtr CGAMapReader::OpenFromResources(const std::string& name) { return OpenDataFile(name); }
 
 CGAMapReader::FileOpener CGAMapReader::OpenFromFolder(const std::string& folder) {
   return [folder](const std::string& name) -> Ogre::DataStreamPtr {

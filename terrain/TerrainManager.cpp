@@ -1,5 +1,6 @@
 #include "terrain/TerrainManager.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
 #include "terrain/PathFinder.h"
@@ -110,12 +111,9 @@ void CGATerrainManager::LoadStaticList(const std::string& fileName) {
     return;
   }
   TiXmlDocument document;
-  document.Parse(stream->getAsString().c_str(), nullptr, TIXML_ENCODING_UTF8);
+  const bool parsed = ParseDataXml(document, stream->getAsString(), where);
   stream->close();
-  if (document.Error()) {
-    GameLog(where + ": not XML (" + document.ErrorDesc() + " at line " + std::to_string(document.ErrorRow()) + ")");
-    return;
-  }
+  if (!parsed) return;
   const TiXmlElement* list = document.FirstChildElement("Static");
   if (!list) {
     GameLog(where + ": no \"Static\" element");

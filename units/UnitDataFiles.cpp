@@ -1,11 +1,11 @@
 // Reading "unit.xml", the display tables and the per-map creature lists.
 #include "units/UnitManager.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "units/Attribute.h"
-#include "units/DataXml.h"
 #include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
 
@@ -15,21 +15,13 @@
 #include <OgreResourceGroupManager.h>
 #include <OgreSkeletonManager.h>
 #include <OgreTextureManager.h>
+#include <tinyxml.h>
 
 #include <set>
 
 static_assert(kUnlockIndexNone == kUnlockSlots, "unit types get one unlock flag each");
 
 namespace {
-
-// Parses a whole document; logs and returns false when it is not XML.
-bool ParseDocument(TiXmlDocument& document, const std::string& text, const std::string& file) {
-  document.Parse(text.c_str());
-  if (!document.Error()) return true;
-  GameLog(file + ":" + std::to_string(document.ErrorRow()) + ": not a valid XML file (" + document.ErrorDesc() +
-          "); it is not read");
-  return false;
-}
 
 // A creature list's kind from its name: "mob_..." or "npc_...".
 struct CreatureListKind {
@@ -53,7 +45,7 @@ void CGAUnitManager::LoadUnitXml(const std::string& file) {
 
 void CGAUnitManager::ReadUnitXml(const std::string& text, const std::string& file) {
   TiXmlDocument document;
-  if (!ParseDocument(document, text, file)) return;
+  if (!ParseDataXml(document, text, file)) return;
   const TiXmlElement* root = document.RootElement();
   if (!root) return;
   int counter = 0;
@@ -103,7 +95,7 @@ void CGAUnitManager::ReadUnitXml(const std::string& text, const std::string& fil
 void CGAUnitManager::ReadDisplayNames(const std::string& text, const std::string& file, const char* rootName,
                                       const char* itemName, std::map<std::string, std::string>& table) {
   TiXmlDocument document;
-  if (!ParseDocument(document, text, file)) return;
+  if (!ParseDataXml(document, text, file)) return;
   const TiXmlElement* root = document.FirstChildElement(rootName);
   if (!root) {
     GameLog(file + ": has no \"" + rootName + "\" element; it is not read");
@@ -154,7 +146,7 @@ std::vector<std::string> CGAUnitManager::ReadCreatureList(const std::string& tex
     return {};
   }
   TiXmlDocument document;
-  if (!ParseDocument(document, text, file)) return {};
+  if (!ParseDataXml(document, text, file)) return {};
   const TiXmlElement* top = document.FirstChildElement(kind->topElement);
   if (!top) {
     GameLog(file + ": has no \"" + kind->topElement + "\" element; no creature is preloaded");

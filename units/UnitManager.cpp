@@ -1,10 +1,10 @@
 #include "units/UnitManager.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
-#include "units/DataXml.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitModelBase.h"
@@ -12,6 +12,7 @@
 
 #include <OgreException.h>
 #include <OgreResourceGroupManager.h>
+#include <tinyxml.h>
 
 #include <cstdio>
 

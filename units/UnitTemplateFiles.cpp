@@ -1,14 +1,15 @@
 // Reading the unit template files ("*.unt").
 #include "units/UnitManager.h"
 
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
-#include "units/DataXml.h"
 #include "units/UnitAction.h"
 #include "units/UnitPartDef.h"
 
 #include <OgreMatrix3.h>
 #include <OgreResourceGroupManager.h>
+#include <tinyxml.h>
 
 namespace {
 
@@ -56,12 +57,7 @@ void CGAUnitManager::LoadUnitTemplateFile(const std::string& file, const std::st
 
 void CGAUnitManager::ReadUnitTemplates(const std::string& text, const std::string& file) {
   auto document = std::make_unique<TiXmlDocument>();
-  document->Parse(text.c_str());
-  if (document->Error()) {
-    GameLog(file + ":" + std::to_string(document->ErrorRow()) + ": not a valid unit template file (" +
-            document->ErrorDesc() + "); its units are not loaded");
-    return;
-  }
+  if (!ParseDataXml(*document, text, file)) return;
   const TiXmlElement* root = document->RootElement();
   if (!root) return;
   for (const TiXmlElement* unit = root->FirstChildElement("Unit"); unit; unit = unit->NextSiblingElement("Unit"))

@@ -1,17 +1,42 @@
-#include "screens/XmlRead.h"
+#include "game/DataFiles.h"
 
 #include "game/GameLog.h"
 #include "game/Parse.h"
 
+#include <OgreException.h>
+#include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
 
+Ogre::DataStreamPtr OpenDataFile(const std::string& name) {
+  Ogre::ResourceGroupManager* groups = Ogre::ResourceGroupManager::getSingletonPtr();
+  if (!groups || name.empty()) return Ogre::DataStreamPtr();
+  try {
+    if (groups->resourceExists(Ogre::RGN_DEFAULT, name)) return groups->openResource(name, Ogre::RGN_DEFAULT);
+    if (groups->resourceExistsInAnyGroup(name))
+      return groups->openResource(name, groups->findGroupContainingResource(name));
+  } catch (const Ogre::Exception& e) {
+    GameLog(name + ": cannot be opened: " + e.getDescription());
+  }
+  return Ogre::DataStreamPtr();
+}
+
+bool ReadResourceText(const std::string& name, std::string& text) {
+  Ogre::DataStreamPtr stream = OpenDataFile(name);
+  if (!stream) return false;
+  text = stream->getAsString();
+  return true;
+}
+
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName) {
-  // Legacy encoding: bytes are taken one by one, so GBK texts pass unchanged
-  // (read as UTF-8, a GBK lead byte could swallow the closing quote).
   doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
   if (!doc.Error()) return true;
   GameLog(fileName + ":" + std::to_string(doc.ErrorRow()) + ": not read: " + doc.ErrorDesc());
   return false;
+}
+
+std::string XmlAttr(const TiXmlElement* element, const char* name) {
+  const char* value = element->Attribute(name);
+  return value ? value : "";
 }
 
 std::string XmlWhere(const std::string& fileName, const TiXmlNode* node) {
