@@ -1,7 +1,10 @@
 #!/bin/sh
 # The game opens its window, draws the GUI, takes a click and a key, and ends
-# cleanly when its window closes, saving the current player's record.
+# cleanly when its window closes, saving the current player's record. It
+# runs without "cursor.cur": the default pointer stays.
 . "$(dirname "$0")/lib.sh"
+
+rm "$WORK/cursor.cur"
 
 printf '<record player="tester">\n  <tester />\n</record>\n' > "$WORK/record.xml"
 start_game
@@ -14,4 +17,5 @@ xdotool key --window "$WID" a
 close_game
 grep -q "/\*\*\*装载完毕\*\*\*" "$WORK/game.out" || fail "start-up progress lines missing"
 [ "$(wc -c < "$WORK/save/tester" 2>/dev/null)" = 216 ] || fail "closing did not save the current player's record"
+grep -q "cursor file cursor.cur not loaded" "$WORK/game.out" || fail "no word of the missing cursor file"
 echo "ok"
