@@ -1,6 +1,6 @@
 #include "game/ResourcePreloader.h"
 
-#include "game/YourView.h"
+#include "game/LoadingProgress.h"
 
 #include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>

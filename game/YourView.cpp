@@ -4,8 +4,10 @@
 #include "game/AudioManager.h"
 #include "game/Camera.h"
 #include "game/FrameClock.h"
+#include "game/GameLog.h"
 #include "game/GAPAK/PakArchive.h"
 #include "game/Input.h"
+#include "game/LoadingProgress.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
 #include "game/Parse.h"
@@ -15,6 +17,7 @@
 #include "platform/Console.h"
 #include "platform/Profile.h"
 #include "platform/Tick.h"
+#include "platform/WebPage.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
 #include "screens/StartScene.h"
@@ -26,16 +29,7 @@
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
 #include <Ogre.h>
 
-#include <cstdlib>
 #include <locale>
-
-int LoadingPercent = 0;
-std::string LoadingText;
-
-void SetLoadingProgress(int percent, const std::string& caption) {
-  LoadingPercent = percent;
-  LoadingText = caption;
-}
 
 namespace {
 
@@ -98,6 +92,27 @@ CYourView::CYourView() {
   InitGame();
 }
 
+CYourView::~CYourView() {
+  delete CGAGUILabelEx::getSingletonPtr();
+  delete CGAGUIManager::getSingletonPtr();
+  delete mFrameTimer;
+  delete CGAStartScene::getSingletonPtr();
+  delete CTPAudioManager::getSingletonPtr();  // closes the sound device
+  delete CGAResourcePreloader::getSingletonPtr();
+  delete CGAEffectManager::getSingletonPtr();
+  delete CGACamera::getSingletonPtr();
+  delete CGAUnitManager::getSingletonPtr();
+  delete CGACollisionManager::getSingletonPtr();
+  delete CGATerrainManager::getSingletonPtr();
+  delete CGALogManager::getSingletonPtr();
+  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();  // with the GUI's textures
+  delete mInput;
+  delete mRoot;  // the render window, the scene and the plug-ins
+  delete mPakFactory;
+  delete Ogre::LogManager::getSingletonPtr();
+  g_view = nullptr;
+}
+
 CYourView* CYourView::GetSingletonPtr() { return g_view; }
 
 void CYourView::SetupOgre() {
@@ -108,7 +123,8 @@ void CYourView::SetupOgre() {
   }
   mRoot = new Ogre::Root("plugins.cfg", "ogre.cfg", "Ogre.log");
 
-  Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
+  mPakFactory = new Ogre::PakArchiveFactory();
+  Ogre::ArchiveManager::getSingleton().addArchiveFactory(mPakFactory);
 
   Ogre::ConfigFile resources;
   resources.load("resources.cfg", "\t:=", true);
@@ -230,7 +246,7 @@ void CYourView::InitGame() {
   mFrameTimer = new Ogre::Timer();
   Ogre::MaterialManager::getSingleton().setDefaultTextureFiltering(Ogre::TFO_BILINEAR);
 
-  new CGAGUIManager();
+  new CGAGUIManager(*this);
   new CGAGUILabelEx();
   LoadStartMap();
 
@@ -267,7 +283,7 @@ void CYourView::StepState() {
     case 0: SetState(1); break;
     case 1: SetState(2); break;
     case 3: SetState(4); break;
-    case 10: std::exit(0);
+    case 10: platform::PostQuitMessage(0); break;
     default: break;
   }
 }
@@ -353,3 +369,9 @@ void CYourView::LoadPlayerRecord(const std::string& name) {
   // The unlock flags decide which unit types the player may recruit.
   CGAUnitManager::getSingleton().LoadUnitXml("unit.xml");
 }
+
+void CYourView::OpenWebPage(const std::string& address) {
+  if (!platform::OpenWebPage(address)) GameLog("Cannot open the web page " + address);
+}
+
+void CYourView::ExitGame() { platform::PostQuitMessage(0); }

@@ -4,8 +4,8 @@
 
 #include "game/Camera.h"
 #include "game/GameLog.h"
+#include "game/LoadingProgress.h"
 #include "game/Settings.h"
-#include "game/YourView.h"
 #include "platform/Random.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
