@@ -68,7 +68,11 @@ void TreeLoader2D::addTree(Ogre::Entity* entity, const Ogre::Vector3& position, 
 }
 
 void TreeLoader2D::deleteTrees(const Ogre::Vector3& position, float radius, Ogre::Entity* type) {
-  for (auto& [entity, pages] : mKinds) {
+  for (auto& kind : mKinds) {
+    // (named, not bound: a lambda below captures it, which clang 14 refuses
+    // for a structured binding)
+    Ogre::Entity* const entity = kind.first;
+    Pages& pages = kind.second;
     if (type && entity != type) continue;
     for (size_t page = 0; page < pages.size(); ++page) {
       std::vector<Compact>& records = pages[page];
