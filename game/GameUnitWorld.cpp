@@ -1,8 +1,5 @@
 #include "game/GameUnitWorld.h"
 
-#include <OgreSceneManager.h>
-#include <OgreSceneNode.h>
-
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "screens/LevelState.h"
@@ -11,6 +8,9 @@
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 #include "units/UnitModelBase.h"
+
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
 
 namespace {
 

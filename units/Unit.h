@@ -178,7 +178,6 @@ class CGAUnit : public CGAAttribute {
   void AddRunningEffect(CGAEffectNode* effect) { mRunningEffects.push_back(effect); }
   void StopActionEffects();
   void SetActionPaused(bool paused) { mActionPaused = paused; }
-  bool HasDied() const { return mDied; }
 
  private:
   void OrientNode();

@@ -161,7 +161,6 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
 
   static bool IsPickable(CGAUnit& unit);
   UnitGridCell* CellAt(int x, int z);
-  void ResetGrid();
   void DeleteUnit(CGAUnit* unit);
 
   int mUnitCounter = 0;

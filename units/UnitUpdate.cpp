@@ -3,17 +3,18 @@
 // and attacks, the defeat check and the march to its goal. The attacks
 // themselves are effects started by the "attack" action; their messages do
 // the damage.
-#include <cmath>
-#include <string>
+#include "units/Unit.h"
 
 #include "game/FrameClock.h"
 #include "platform/Random.h"
-#include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
 #include "units/UnitWorld.h"
+
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -162,10 +163,11 @@ void CGAUnit::UpdateTint() {
 
 // Runs once: the unit stops, fades out over 2 s playing "die" (whatever the
 // Level of the action it was in), loses the level if it had to survive, and
-// an enemy drops its coins.
+// an enemy drops its coins. A unit without any action (its template has no
+// "ready") only stops.
 void CGAUnit::Die() {
   StopMoving();
-  if (mDied) return;
+  if (mDied || !mCurrentAction) return;
   mDied = true;
   if (*GetType() == kUnitMustSurvive) mWorld.LoseLevel();
   SetFadeOut(true, 2000);
