@@ -362,6 +362,34 @@ TEST_F(UnitUpdate, AttackersMarchToTheirGoalAndLeaveThere) {
   EXPECT_FALSE(alongX->IsFading());
 }
 
+// Riding is never used by the game, but a mount and its rider must not
+// reach each other once one of them is deleted.
+TEST_F(UnitUpdate, AMountCarriesItsRiderAndEitherMayGoFirst) {
+  CGAUnit* rider = Make(10, 10);
+  CGAUnit* mount = Make(10, 10);
+  rider->RideOn(mount);
+  EXPECT_EQ(mount->GetRider(), rider);
+  rider->AddWaypoint(rider->GetPosition());
+  rider->AddWaypoint(Ogre::Vector3(20, 0, 10));
+  Frames(10);
+  EXPECT_GT(rider->GetPosition().x, 10.0f);
+  EXPECT_EQ(mount->GetPosition(), rider->GetPosition());
+  mount->SetFadeOut(true, 0);
+  Frames(3);
+  EXPECT_FALSE(manager.IsLive(mount));
+  EXPECT_EQ(rider->GetMount(), nullptr);
+  Frames(2);
+
+  CGAUnit* horse = Make(30, 10);
+  CGAUnit* knight = Make(30, 10);
+  knight->RideOn(horse);
+  knight->SetFadeOut(true, 0);
+  Frames(3);
+  EXPECT_FALSE(manager.IsLive(knight));
+  EXPECT_TRUE(horse->IsFading());
+  EXPECT_EQ(horse->GetRider(), nullptr);
+}
+
 // Bugfix: a unit kept handles of its running effects and set their life
 // after the effect manager had destroyed them (a level reset destroys every
 // effect, and clears units before or after it).
