@@ -8,6 +8,7 @@
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 #include "units/UnitModelBase.h"
+#include "units/UnitNumbers.h"
 
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
@@ -103,7 +104,9 @@ void GameUnitWorld::PlaySound(const std::string& name, CGAUnit* at) {
 
 void GameUnitWorld::LoseLevel() { GameState = 1; }
 
-void GameUnitWorld::AddLevelSilver(int amount) { LevelSilver += amount; }
+void GameUnitWorld::AddLevelSilver(int amount) {
+  LevelSilver = TruncateToInt(static_cast<double>(LevelSilver) + amount);  // no wrap past the int range
+}
 
 // The label layer draws no labels yet.
 void GameUnitWorld::AddLabel(const std::string&, const Ogre::Vector3&, float, const std::string&) {}

@@ -193,6 +193,7 @@ class CGAUnit : public CGAAttribute {
   void Fight();
   void March();
   bool InLane(CGAUnit& other);
+  int LaneRows();
 
   UnitWorld& mWorld;
   std::vector<UnitPartRecord> mPendingParts;

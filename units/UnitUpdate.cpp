@@ -189,6 +189,9 @@ void CGAUnit::EarnIncome() {
   mWorld.AddLabel("{colour,FFFFFFFF}+$" + std::to_string(amount), mTransform.position, 3.0f, "simhei-10");
 }
 
+// How many grid rows a search reaches to either side: the lane's span - 1.
+int CGAUnit::LaneRows() { return TruncateToInt(static_cast<double>(GetInt(kSlotLaneSpan)) - 1); }
+
 bool CGAUnit::InLane(CGAUnit& other) {
   const float span = static_cast<float>(GetInt(kSlotLaneSpan));
   return std::fabs(other.GetPosition().z - mTransform.position.z) <= std::fabs(2.0f * span - 2.0f + 0.1f);
@@ -204,7 +207,7 @@ void CGAUnit::Heal() {
   if (mWorld.GetLogic(Trunc(position.x), Trunc(position.z)) == 0) return;
   mTarget = nullptr;
   mCandidates.clear();
-  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, GetInt(kSlotRange), GetInt(kSlotLaneSpan) - 1);
+  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, GetInt(kSlotRange), LaneRows());
   const float reach = static_cast<float>(GetInt(kSlotRange));
   float best = 0.0f;
   for (CGAUnit* patient : mCandidates) {
@@ -228,7 +231,7 @@ CGAUnit* CGAUnit::FindTarget(int halfWidth, int) {
   const Ogre::Vector3& position = mTransform.position;
   if (mWorld.GetLogic(Trunc(position.x), Trunc(position.z)) == 0) return nullptr;
   mCandidates.clear();
-  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, halfWidth, GetInt(kSlotLaneSpan) - 1);
+  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, halfWidth, LaneRows());
   const float reach = static_cast<float>(GetInt(kSlotRange));
   float best = 10000.0f;
   for (CGAUnit* enemy : mCandidates) {

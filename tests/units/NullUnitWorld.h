@@ -35,7 +35,7 @@ struct NullUnitWorld : UnitWorld {
   bool endlessEffects = false;
   int effectsCreated = 0;
   char effect = 0;
-  int silver = 0;
+  long long silver = 0;
   int gameState = 0;
   CGAUnitManager* manager = nullptr;
 
