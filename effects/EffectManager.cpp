@@ -42,7 +42,7 @@ CGAEffectManager::CGAEffectManager(Ogre::SceneManager* sceneManager, Ogre::Scene
 CGAEffectManager::~CGAEffectManager() {
   DestroyAllEffects();
   if (mRenderTarget) {
-    mRenderTarget->removeListener(this);
+    mRenderTarget->removeListener(&mRttListener);
     Ogre::TextureManager::getSingleton().remove(kRttTexture, Ogre::RGN_DEFAULT);
   }
 }
@@ -63,7 +63,7 @@ void CGAEffectManager::CreateRenderTexture() {
     return;
   }
   mRenderTarget->setAutoUpdated(false);
-  mRenderTarget->addListener(this);
+  mRenderTarget->addListener(&mRttListener);
   Ogre::Viewport* viewport = mRenderTarget->addViewport(mCamera, 0, 0.0f, 0.0f, 1.0f, 1.0f);
   viewport->setClearEveryFrame(true);
   viewport->setBackgroundColour(Ogre::ColourValue::Black);

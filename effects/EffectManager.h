@@ -28,11 +28,13 @@ class EffectWorld;
 class TiXmlDocument;
 class TiXmlElement;
 
-class CGAEffectManager : public Ogre::RenderTargetListener, public Ogre::Singleton<CGAEffectManager> {
+class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
  public:
   // Creates "RttTex" when a render system is up.
   CGAEffectManager(Ogre::SceneManager* sceneManager, Ogre::SceneNode* effectRoot, Ogre::Camera* camera);
-  ~CGAEffectManager() override;
+  ~CGAEffectManager();
+  CGAEffectManager(const CGAEffectManager&) = delete;
+  CGAEffectManager& operator=(const CGAEffectManager&) = delete;
 
   // What effects reach of the game; a world with nothing in it until set.
   void SetWorld(EffectWorld* world);
@@ -76,8 +78,10 @@ class CGAEffectManager : public Ogre::RenderTargetListener, public Ogre::Singlet
   // Objects hidden while "RttTex" renders (those that sample it).
   void AddRttHidden(Ogre::MovableObject* object);
   void RemoveRttHidden(Ogre::MovableObject* object);
-  void preRenderTargetUpdate(const Ogre::RenderTargetEvent& event) override;
-  void postRenderTargetUpdate(const Ogre::RenderTargetEvent& event) override;
+  // Around each rendering of "RttTex": hide them, then give each back the
+  // visibility it had.
+  void preRenderTargetUpdate(const Ogre::RenderTargetEvent& event);
+  void postRenderTargetUpdate(const Ogre::RenderTargetEvent& event);
 
   Ogre::SceneManager* GetSceneManager() const { return mSceneManager; }
   Ogre::SceneNode* GetEffectRoot() const { return mEffectRoot; }
@@ -92,6 +96,22 @@ class CGAEffectManager : public Ogre::RenderTargetListener, public Ogre::Singlet
   void NoteDeleted(const CGAEffectNode* effect) { mLive.erase(effect); }
 
  private:
+  // Hears of "RttTex" being rendered. A member rather than a base: the
+  // manager stays a plain class, as the singleton's construction needs.
+  class RttListener : public Ogre::RenderTargetListener {
+   public:
+    explicit RttListener(CGAEffectManager& manager) : mManager(manager) {}
+    void preRenderTargetUpdate(const Ogre::RenderTargetEvent& event) override {
+      mManager.preRenderTargetUpdate(event);
+    }
+    void postRenderTargetUpdate(const Ogre::RenderTargetEvent& event) override {
+      mManager.postRenderTargetUpdate(event);
+    }
+
+   private:
+    CGAEffectManager& mManager;
+  };
+
   void CreateRenderTexture();
   // Whether another effect may start in this frame's update; a definition
   // that spawns itself would otherwise never let the frame end.
@@ -111,6 +131,7 @@ class CGAEffectManager : public Ogre::RenderTargetListener, public Ogre::Singlet
   Ogre::Camera* mCamera;
   unsigned long long mNameCounter = 0;
   Ogre::RenderTarget* mRenderTarget = nullptr;
+  RttListener mRttListener{*this};
   std::vector<Ogre::MovableObject*> mRttHidden;
   // Visibility of the hidden objects before "RttTex" rendered.
   std::vector<std::pair<Ogre::MovableObject*, bool>> mRttVisibility;

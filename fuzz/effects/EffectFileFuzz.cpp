@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       effect->SetTargetPosition(target.GetPosition());
     }
     FrameDeltaSeconds = 0.05f;
-    for (int frame = 0; frame < 30; ++frame) manager.Update();
+    for (int frame = 0; frame < 12; ++frame) manager.Update();
     manager.DestroyAllEffects();
     scene->destroySceneNode(root);
   }
