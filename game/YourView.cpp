@@ -5,6 +5,8 @@
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameEffectWorld.h"
+#include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
@@ -195,10 +197,12 @@ void CYourView::InitGame() {
   CGATerrainManager::getSingleton().SetShadows(shadow != 0);
   new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
+  CGAUnitManager::getSingleton().SetUnitWorld(new GameUnitWorld());
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
+  CGAEffectManager::getSingleton().SetWorld(new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();
@@ -293,7 +297,7 @@ void CYourView::UpdateSound() {
   CTPAudioManager::getSingleton().Update(listener, FrameDeltaSeconds);
 }
 
-void CYourView::UpdateUnits() {}
+void CYourView::UpdateUnits() { CGAUnitManager::getSingleton().Update(); }
 
 void CYourView::UpdateEffects() { CGAEffectManager::getSingleton().Update(); }
 

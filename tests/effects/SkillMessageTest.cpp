@@ -1,6 +1,6 @@
 // Skill messages: hits with stun, slow, capture and the side-step, splash,
 // summons, coin drops by the seeded random source, further effects, unit
-// actions, sounds and the camera, also while the battle is paused.
+// actions, sounds and the camera.
 #include "EffectTestSupport.h"
 
 #include "game/FrameClock.h"
@@ -253,16 +253,6 @@ TEST_F(SkillMessageTest, EndlessReleasedEffectsEndShortlyAfterTheirSpellUnlessTi
   EXPECT_FALSE(manager->IsLive(spell));
   Frames(3);
   EXPECT_EQ(manager->GetManagedCount(), 0u);
-}
-
-TEST_F(SkillMessageTest, EffectsAndMessagesRunWhileTheBattleIsPaused) {
-  DefineNow("hit", R"(<M Type="skill_0" Name="-10,0,0,0,0,0"/>)");
-  BattlePaused = 1;
-  CGAUnit* caster = MakeUnit({10, 0, 10}, 1);
-  CGAUnit* target = MakeUnit({11, 0, 10}, 0);
-  Cast("hit", caster, target);
-  EXPECT_EQ(target->GetInt(kSlotHp), 90);
-  BattlePaused = 0;
 }
 
 }  // namespace
