@@ -1,6 +1,7 @@
 #include "game/GameUnitWorld.h"
 
 #include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
 #include "game/AudioManager.h"
 #include "screens/LevelState.h"
 #include "terrain/PathFinder.h"
@@ -87,14 +88,19 @@ CGAEffectNode* GameUnitWorld::CreateEffect(const std::string& name) {
   return CGAEffectManager::getSingleton().CreateEffect(name, "", false, nullptr);
 }
 
-// The effect manager makes no effect yet, so no effect reaches these.
-void GameUnitWorld::SetEffectPosition(CGAEffectNode*, const Ogre::Vector3&) {}
-void GameUnitWorld::SetEffectLinkBone(CGAEffectNode*, const std::string&) {}
-void GameUnitWorld::AttachEffectToOwner(CGAEffectNode*, CGAUnit*) {}
-void GameUnitWorld::AddEffectTarget(CGAEffectNode*, CGAUnit*) {}
-void GameUnitWorld::SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) {}
-bool GameUnitWorld::IsEffectEndless(CGAEffectNode*) { return false; }
-void GameUnitWorld::SetEffectLifeTime(CGAEffectNode*, float) {}
+void GameUnitWorld::SetEffectPosition(CGAEffectNode* effect, const Ogre::Vector3& position) {
+  effect->SetPosition(position);
+}
+void GameUnitWorld::SetEffectLinkBone(CGAEffectNode* effect, const std::string& bone) { effect->SetLinkBone(bone); }
+void GameUnitWorld::AttachEffectToOwner(CGAEffectNode* effect, CGAUnit* owner) { effect->AttachToOwner(owner, true); }
+void GameUnitWorld::AddEffectTarget(CGAEffectNode* effect, CGAUnit* target) { effect->AddTarget(target); }
+void GameUnitWorld::SetEffectTargetPosition(CGAEffectNode* effect, const Ogre::Vector3& position) {
+  effect->SetTargetPosition(position);
+}
+bool GameUnitWorld::IsEffectEndless(CGAEffectNode* effect) { return effect->IsEndless(); }
+void GameUnitWorld::SetEffectLifeTime(CGAEffectNode* effect, float seconds) {
+  if (IsEffectLive(effect)) effect->SetLifeTime(seconds);
+}
 
 bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) { return CGAEffectManager::getSingleton().IsLive(effect); }
 

@@ -5,6 +5,7 @@
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameEffectWorld.h"
 #include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LogManager.h"
@@ -201,6 +202,7 @@ void CYourView::InitGame() {
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
+  CGAEffectManager::getSingleton().SetWorld(new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();
