@@ -38,6 +38,19 @@ struct FakeModel : UnitModelBase {
     calls.push_back("anim group " + group + " " + anim);
   }
   void AddSkeletonFile(const std::string& file) override { calls.push_back("skeleton " + file); }
+  Ogre::SceneNode* GetSceneNode() override { return nullptr; }
+  Ogre::Entity* GetEntity() override { return nullptr; }
+  Ogre::Bone* GetBone(const std::string&) override { return nullptr; }
+  Ogre::Bone* GetRideBone() override { return nullptr; }
+  void AttachPart(const std::string& slot, const std::string& mesh) override {
+    calls.push_back("part " + slot + " " + mesh);
+  }
+  void AttachPartToBone(const std::string& slot, const std::string& mesh, const Ogre::Vector3&,
+                        const Ogre::Quaternion&, const std::string& bone) override {
+    calls.push_back("part " + slot + " " + mesh + " on " + bone);
+  }
+  void SetCustomParameter(unsigned, const Ogre::Vector4&) override {}
+  void Update() override {}
 };
 
 struct FakeEffect {

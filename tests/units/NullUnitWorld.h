@@ -18,6 +18,15 @@ struct NullUnitModel : UnitModelBase {
   void AddAnimGroup(const std::string&, const std::string&, const std::string&, const std::string&,
                     const std::string&) override {}
   void AddSkeletonFile(const std::string&) override {}
+  Ogre::SceneNode* GetSceneNode() override { return nullptr; }
+  Ogre::Entity* GetEntity() override { return nullptr; }
+  Ogre::Bone* GetBone(const std::string&) override { return nullptr; }
+  Ogre::Bone* GetRideBone() override { return nullptr; }
+  void AttachPart(const std::string&, const std::string&) override {}
+  void AttachPartToBone(const std::string&, const std::string&, const Ogre::Vector3&, const Ogre::Quaternion&,
+                        const std::string&) override {}
+  void SetCustomParameter(unsigned, const Ogre::Vector4&) override {}
+  void Update() override {}
 };
 
 struct NullUnitWorld : UnitWorld {
