@@ -41,6 +41,8 @@ class UnitWorld {
   // True for an effect without an end of its own.
   virtual bool IsEffectEndless(CGAEffectNode* effect) = 0;
   virtual void SetEffectLifeTime(CGAEffectNode* effect, float seconds) = 0;
+  // Shows or hides an effect with everything below it.
+  virtual void SetEffectVisible(CGAEffectNode* effect, bool visible) = 0;
 
   // A 3-D effect sound at the unit's scene node.
   virtual void PlaySound(const std::string& name, CGAUnit* at) = 0;

@@ -62,6 +62,7 @@ struct FakeEffect {
   Ogre::Vector3 targetPosition = Ogre::Vector3::ZERO;
   bool endless = false;
   float lifeTime = 5.0f;
+  bool visible = true;
 };
 
 class FakeUnitWorld : public UnitWorld {
@@ -102,6 +103,7 @@ class FakeUnitWorld : public UnitWorld {
   void SetEffectTargetPosition(CGAEffectNode* e, const Ogre::Vector3& p) override { Of(e).targetPosition = p; }
   bool IsEffectEndless(CGAEffectNode* e) override { return Of(e).endless; }
   void SetEffectLifeTime(CGAEffectNode* e, float seconds) override { Of(e).lifeTime = seconds; }
+  void SetEffectVisible(CGAEffectNode* e, bool visible) override { Of(e).visible = visible; }
   void PlaySound(const std::string& name, CGAUnit*) override { sounds.push_back(name); }
 };
 

@@ -52,5 +52,6 @@ struct NullUnitWorld : UnitWorld {
   void SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
   bool IsEffectEndless(CGAEffectNode*) override { return endlessEffects; }
   void SetEffectLifeTime(CGAEffectNode*, float) override {}
+  void SetEffectVisible(CGAEffectNode*, bool) override {}
   void PlaySound(const std::string&, CGAUnit*) override {}
 };
