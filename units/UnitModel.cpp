@@ -60,9 +60,10 @@ void CGAUnitModel::SetVisible(bool visible) {
   SetEffectsVisible(visible);
 }
 
+// Effects may end before the model: only live ones are touched.
 void CGAUnitModel::SetEffectsVisible(bool visible) {
   for (const UnitModelAttachment& a : mAttachments)
-    if (a.effect) mWorld.SetEffectVisible(a.effect, visible);
+    if (a.effect && mWorld.IsEffectLive(a.effect)) mWorld.SetEffectVisible(a.effect, visible);
 }
 
 void CGAUnitModel::SetNodePosition(const Ogre::Vector3& position) { mNode->setPosition(position); }
@@ -189,7 +190,7 @@ void CGAUnitModel::RemovePart(const std::string& slot) {
       ++it;
       continue;
     }
-    if (it->effect) mWorld.SetEffectLifeTime(it->effect, 0.01f);
+    if (it->effect && mWorld.IsEffectLive(it->effect)) mWorld.SetEffectLifeTime(it->effect, 0.01f);
     if (it->entity) {
       if (it->entity == mEntity) ForgetMainEntity();
       mSceneManager->destroyEntity(it->entity);

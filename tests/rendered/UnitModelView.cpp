@@ -1,55 +1,29 @@
 // A demo unit drawn for real (usage: unit_model_view BUILD_FOLDER): the
-// swordsman stands on the full demo map with its parts loaded in the
+// swordsman, made and updated by the game's unit manager in the game's unit
+// world, stands on the full demo map with its parts loaded in the
 // background, tinted red, playing "attack" with its sword on its hand. Two
-// screenshots a third of a second apart must show the tint and the swing;
+// screenshots a quarter of a second apart must show the tint and the swing;
 // they stay in the build folder. Exit code 77 without a display.
+#include "effects/EffectManager.h"
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameUnitWorld.h"
 #include "game/ResourcePreloader.h"
 #include "terrain/CollisionManager.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 #include "units/UnitModel.h"
-#include "units/UnitPartDef.h"
-#include "units/UnitWorld.h"
 
 #include <Ogre.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
 const Ogre::Vector4 kTint(1.0f, 0.3f, 0.3f, 1.0f);
-
-// Units get real models; the ground is the terrain's; there are no effects.
-class ViewWorld : public UnitWorld {
- public:
-  ViewWorld(Ogre::SceneManager* scene, Ogre::SceneNode* node) : mScene(scene), mNode(node) {}
-  UnitModelBase* CreateModel(CGAUnit& unit) override { return new CGAUnitModel(mScene, mNode, unit); }
-  bool GetGroundHeight(Ogre::Vector3& probe) override {
-    return CGATerrainManager::getSingleton().GetGroundHeight(probe, true);
-  }
-  int GetLogic(int x, int z) override { return CGATerrainManager::getSingleton().GetLogic(x, z); }
-  std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2&, const Ogre::Vector2&, int) override { return {}; }
-  CGAEffectNode* CreateEffect(const std::string&) override { return nullptr; }
-  void SetEffectPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
-  void SetEffectLinkBone(CGAEffectNode*, const std::string&) override {}
-  void AttachEffectToOwner(CGAEffectNode*, CGAUnit*) override {}
-  void AddEffectTarget(CGAEffectNode*, CGAUnit*) override {}
-  void SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) override {}
-  bool IsEffectEndless(CGAEffectNode*) override { return false; }
-  void SetEffectLifeTime(CGAEffectNode*, float) override {}
-  void SetEffectVisible(CGAEffectNode*, bool) override {}
-  void PlaySound(const std::string&, CGAUnit*) override {}
-
- private:
-  Ogre::SceneManager* mScene;
-  Ogre::SceneNode* mNode;
-};
 
 int Fail(const std::string& why) {
   std::printf("FAILED: %s\n", why.c_str());
@@ -110,6 +84,8 @@ double ChangedShare(const Ogre::Image& a, const Ogre::Image& b, const Rect& r) {
 struct Engine {
   ~Engine() {
     delete units;
+    delete world;
+    delete CGAEffectManager::getSingletonPtr();
     delete terrain;
     delete CGAResourcePreloader::getSingletonPtr();
     delete CGACamera::getSingletonPtr();
@@ -123,6 +99,7 @@ struct Engine {
   Ogre::Root* root = nullptr;
   CGATerrainManager* terrain = nullptr;
   CGAUnitManager* units = nullptr;
+  GameUnitWorld* world = nullptr;
 };
 
 int Check(const std::string& build, Engine& engine);
@@ -175,27 +152,27 @@ int Check(const std::string& build, Engine& engine) {
   if (!terrain->LoadMap("demo_full.map", 16)) return Fail("the demo map did not load");
   terrain->LoadPendingStatics();
 
+  new CGAEffectManager(scene, scene->getRootSceneNode()->createChildSceneNode("effect_root"), camera);
+
   // The swordsman in the middle of the map, facing the camera.
   CGAUnitManager* units = engine.units = new CGAUnitManager(scene);
-  ViewWorld world(scene, scene->getRootSceneNode()->createChildSceneNode("CGAUnitManager"));
-  units->SetUnitWorld(&world);
+  units->SetUnitWorld(engine.world = new GameUnitWorld());
   units->LoadUnitTemplates("Main");
+  units->LoadUnitXml("unit.xml");  // hit points: without them it would die at once
   CGAUnit* unit = units->CreateNamedUnit("swordsman", "hero");
   if (!unit) return Fail("no swordsman");
   auto* model = static_cast<CGAUnitModel*>(unit->GetModel());
-  Ogre::Vector3 at(terrain->GetWorldSizeX() / 2, 200.0f, terrain->GetWorldSizeZ() / 2);
-  world.GetGroundHeight(at);
-  model->SetNodePosition(at);
-  model->SetNodeOrientation(Ogre::Quaternion(Ogre::Degree(30), Ogre::Vector3::UNIT_Y));
+  const Ogre::Vector3 middle(terrain->GetWorldSizeX() / 2, 0.0f, terrain->GetWorldSizeZ() / 2);
+  unit->SetPosition(middle);
+  unit->SetHeading(30.0f);
+  unit->SetColour(kTint);
+  const Ogre::Vector3 at = unit->GetDerivedPosition();
   // The statics load round the point looked at.
   CGACamera::getSingleton().SetLookAt(at);
   cameraNode->setPosition(at + Ogre::Vector3(1.2f, 2.0f, 4.0f));
   cameraNode->lookAt(at + Ogre::Vector3(0, 1.0f, 0), Ogre::Node::TS_WORLD);
 
-  // Frames as the game runs them: the unit's queued parts appear once their
-  // loads are done, the tint goes in every frame, then the model steps.
-  std::set<size_t> shown;
-  const std::vector<UnitPartRecord>& pending = unit->GetPendingParts();
+  // Frames as the game runs them; once the unit is whole it swings.
   bool attacking = false;
   int attackFrames = 0;
   Ogre::Image before;
@@ -204,25 +181,11 @@ int Check(const std::string& build, Engine& engine) {
     FrameDeltaMs = 33;
     FrameDeltaSeconds = 0.033f;
     FrameTimeMs += FrameDeltaMs;
-    // Parts wait for the main entity, which hangs the others.
-    for (size_t i = 0; i < pending.size(); ++i) {
-      const UnitPartRecord& record = pending[i];
-      if (!shown.count(i) && record.part->LoadResources()) {
-        shown.insert(i);
-        model->RemovePart(record.key);
-        if (record.bone.empty())
-          model->AttachPart(record.key, record.part->GetResName());
-        else
-          model->AttachPartToBone(record.key, record.part->GetResName(), record.part->GetPosition(),
-                                  record.part->GetOrientation(), record.bone);
-      }
-      if (!model->GetEntity()) break;
-    }
-    model->SetCustomParameter(0, kTint);
-    model->Update();
+    units->Update();
     terrain->Update();
     root->renderOneFrame();
-    if (!attacking && shown.size() == pending.size()) {
+    // A new unit fades in over a second.
+    if (!attacking && unit->GetPendingParts().empty() && model->GetEntity() && unit->GetAlpha().first >= 1.0f) {
       model->PlayAnimationByName("attack", 1.0f, true);
       attacking = true;
     }

@@ -258,8 +258,14 @@ TEST_F(UnitModelTest, RemovingASlotRemovesEveryAttachmentOfIt) {
   EXPECT_TRUE(model.HasAttachment("shadow"));
   EXPECT_FALSE(model.HasAttachment("body"));  // asks only of the first
 
+  // An effect the effect manager has already destroyed is left alone.
+  world->effects[0].live = false;
+  model.SetVisible(false);
   model.RemovePart("shadow");
-  for (const FakeEffect& effect : world->effects) EXPECT_EQ(effect.lifeTime, 0.01f);
+  EXPECT_EQ(world->effects[0].lifeTime, -1.0f);
+  EXPECT_TRUE(world->effects[0].visible);
+  EXPECT_EQ(world->effects[1].lifeTime, 0.01f);
+  EXPECT_FALSE(world->effects[1].visible);
   ASSERT_EQ(model.GetAttachments().size(), 1u);
   EXPECT_EQ(model.GetAttachments()[0].slot, "body");
 
