@@ -1,5 +1,8 @@
 #include "game/GameUnitWorld.h"
 
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "game/AudioManager.h"
@@ -8,65 +11,22 @@
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
-#include "units/UnitModelBase.h"
+#include "units/UnitModel.h"
+#include "units/UnitPartDef.h"
 #include "units/UnitNumbers.h"
 
-#include <OgreSceneManager.h>
-#include <OgreSceneNode.h>
-
 namespace {
-
-// A unit's place in the scene without a body: its node under the unit
-// manager's node, moved and turned with the unit. Parts, animations and tints
-// have nothing to act on.
-class NodeOnlyUnitModel : public UnitModelBase {
- public:
-  explicit NodeOnlyUnitModel(Ogre::SceneNode* parent)
-      : mParent(parent), mNode(parent->getCreator()->createSceneNode()) {
-    mNode->setFixedYawAxis(true);
-  }
-  ~NodeOnlyUnitModel() override { mNode->getCreator()->destroySceneNode(mNode); }
-
-  void SetVisible(bool visible) override {
-    if (visible && !mNode->getParent()) mParent->addChild(mNode);
-    if (!visible && mNode->getParent()) mParent->removeChild(mNode);
-  }
-  void SetNodePosition(const Ogre::Vector3& position) override { mNode->setPosition(position); }
-  void SetNodeOrientation(const Ogre::Quaternion& orientation) override { mNode->setOrientation(orientation); }
-  void SetNodeScale(const Ogre::Vector3& scale) override { mNode->setScale(scale); }
-  void PlayAnimationByName(const std::string&, float, bool) override {}
-  void SetSpeed(float) override {}
-  void RemovePart(const std::string&) override {}
-  void AttachPartEffect(const std::string&, const std::string&) override {}
-  void SetBoneAlias(const std::string&, const std::string&) override {}
-  void AddAnimGroup(const std::string&, const std::string&, const std::string&, const std::string&,
-                    const std::string&) override {}
-  void AddSkeletonFile(const std::string&) override {}
-  Ogre::SceneNode* GetSceneNode() override { return mNode; }
-  Ogre::Entity* GetEntity() override { return nullptr; }
-  Ogre::Bone* GetBone(const std::string&) override { return nullptr; }
-  Ogre::Bone* GetRideBone() override { return nullptr; }
-  void AttachPart(const std::string&, const std::string&) override {}
-  void AttachPartToBone(const std::string&, const std::string&, const Ogre::Vector3&, const Ogre::Quaternion&,
-                        const std::string&) override {}
-  void SetCustomParameter(unsigned, const Ogre::Vector4&) override {}
-  void Update() override {}
-
- private:
-  Ogre::SceneNode* mParent;
-  Ogre::SceneNode* mNode;
-};
 
 CGATerrainManager& Terrain() { return CGATerrainManager::getSingleton(); }
 
 }  // namespace
 
-UnitModelBase* GameUnitWorld::CreateModel(CGAUnit&) {
-  return new NodeOnlyUnitModel(CGAUnitManager::getSingleton().GetNode());
+UnitModelBase* GameUnitWorld::CreateModel(CGAUnit& unit) {
+  Ogre::SceneNode* node = CGAUnitManager::getSingleton().GetNode();
+  return new CGAUnitModel(node->getCreator(), node, unit);
 }
 
-// A node-only model shows no part, so there is nothing to load.
-bool GameUnitWorld::LoadPart(UnitPartDef&) { return true; }
+bool GameUnitWorld::LoadPart(UnitPartDef& part) { return part.LoadResources(); }
 
 bool GameUnitWorld::GetGroundHeight(Ogre::Vector3& probe) { return Terrain().GetGroundHeight(probe, true); }
 
@@ -100,6 +60,10 @@ void GameUnitWorld::SetEffectTargetPosition(CGAEffectNode* effect, const Ogre::V
 bool GameUnitWorld::IsEffectEndless(CGAEffectNode* effect) { return effect->IsEndless(); }
 void GameUnitWorld::SetEffectLifeTime(CGAEffectNode* effect, float seconds) {
   if (IsEffectLive(effect)) effect->SetLifeTime(seconds);
+}
+
+void GameUnitWorld::SetEffectVisible(CGAEffectNode* effect, bool visible) {
+  if (IsEffectLive(effect)) effect->SetVisible(visible);
 }
 
 bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) { return CGAEffectManager::getSingleton().IsLive(effect); }

@@ -62,6 +62,7 @@ struct NullUnitWorld : UnitWorld {
   bool IsEffectEndless(CGAEffectNode*) override { return endlessEffects; }
   void SetEffectLifeTime(CGAEffectNode*, float) override {}
   bool IsEffectLive(CGAEffectNode*) override { return true; }
+  void SetEffectVisible(CGAEffectNode*, bool) override {}
   void PlaySound(const std::string&, CGAUnit*) override {}
   void LoseLevel() override { gameState = 1; }
   void AddLevelSilver(int amount) override { silver += amount; }
