@@ -45,12 +45,18 @@ int lodLevelOf(const Ogre::Any& data) { return data.has_value() ? Ogre::any_cast
 BatchPage::~BatchPage() { delete mBatch; }
 
 void BatchPage::init(PagedVegetation* vegetation, const Ogre::Any& data) {
+  const int lod = lodLevelOf(data);
+  initPage(vegetation, lod, new BatchedGeometry(vegetation->getSceneManager(), vegetation->getSceneNode()),
+           vegetation->getShadersEnabled());
+}
+
+void BatchPage::initPage(PagedVegetation* vegetation, int lodLevel, BatchedGeometry* batch, bool shadersWanted) {
   mGeom = vegetation;
-  mLODLevel = lodLevelOf(data);
-  sceneMgr = vegetation->getSceneManager();
-  mBatch = new BatchedGeometry(sceneMgr, vegetation->getSceneNode());
+  mLODLevel = lodLevel;
+  mSceneMgr = vegetation->getSceneManager();
+  mBatch = batch;
   mFadeEnabled = false;
-  mShadersSupported = vegetation->getShadersEnabled() && RenderQueries::get().runsGeneratedPrograms();
+  mShadersSupported = shadersWanted && RenderQueries::get().runsGeneratedPrograms();
 }
 
 void BatchPage::addEntity(Ogre::Entity* ent, const Ogre::Vector3& position, const Ogre::Quaternion& rotation,

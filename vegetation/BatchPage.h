@@ -60,6 +60,11 @@ class BatchPage : public GeometryPage {
   static Ogre::String programSource(const ShaderLayout& layout);
 
  protected:
+  // Takes the page's batch (owned). shadersWanted: whether the page may use
+  // generated programs (a batch page asks the paged vegetation's shaders
+  // flag, a wind page does not); they also need a render system that runs
+  // them.
+  void initPage(PagedVegetation* vegetation, int lodLevel, BatchedGeometry* batch, bool shadersWanted);
   // Installs the generated programs and materials for the fade state.
   virtual void _updateShaders();
   // The layout of a merged mesh and the lighting of its material.
@@ -80,7 +85,7 @@ class BatchPage : public GeometryPage {
   bool mShadersSupported = false;
   Ogre::Real mVisibleDist = 0, mInvisibleDist = 0;
   std::vector<Ogre::MaterialPtr> mUnfadedMaterials;
-  Ogre::SceneManager* sceneMgr = nullptr;
+  Ogre::SceneManager* mSceneMgr = nullptr;
   BatchedGeometry* mBatch = nullptr;
   int mLODLevel = 0;
   PagedVegetation* mGeom = nullptr;

@@ -1,7 +1,6 @@
 #include "vegetation/WindBatchPage.h"
 
 #include "vegetation/PagedVegetation.h"
-#include "vegetation/RenderQueries.h"
 #include "vegetation/WindBatchedGeometry.h"
 
 #include <OgreException.h>
@@ -12,14 +11,10 @@
 namespace Verdure {
 
 void WindBatchPage::init(PagedVegetation* vegetation, const Ogre::Any& data) {
-  mGeom = vegetation;
-  mLODLevel = lodLevelOf(data);
-  sceneMgr = vegetation->getSceneManager();
-  auto* batch = new WindBatchedGeometry(sceneMgr, vegetation->getSceneNode());
+  const int lod = lodLevelOf(data);
+  auto* batch = new WindBatchedGeometry(vegetation->getSceneManager(), vegetation->getSceneNode());
   batch->setPagedVegetation(vegetation);
-  mBatch = batch;
-  mFadeEnabled = false;
-  mShadersSupported = RenderQueries::get().runsGeneratedPrograms();
+  initPage(vegetation, lod, batch, true);
 }
 
 Ogre::String WindBatchPage::programSource(const ShaderLayout& layout) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,14 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// This thread's processor time in milliseconds: the machine's other work
+// does not count.
+double ThreadMs() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
 }
 
 // A grass tuft as the game's: two crossed quads, position, normal and one
@@ -95,8 +104,10 @@ void BM_LoadPage(benchmark::State& state) {
 BENCHMARK(BM_LoadPage)->Arg(100)->Arg(500)->Arg(2000)->ArgName("tufts")->Unit(benchmark::kMillisecond);
 
 // A camera flying at 0.03 units per ms (30 per second) over a 512 x 512
-// field of tufts 2 apart, 15 ms a frame, as the game's one grass level
-// pages it: the worst frame, and the worst page load, of the flight.
+// field of tufts 2 apart (64 a page), 15 ms a frame, as the game's one
+// grass level pages it: the worst frame, and the worst page load, of the
+// flight in processor time. The first frame, which loads every page in
+// reach at once and makes the program and material, is counted apart.
 void BM_FlyThrough(benchmark::State& state) {
   FakeRenderSystem openGL;
   InstallGlslConstants();
@@ -105,7 +116,7 @@ void BM_FlyThrough(benchmark::State& state) {
   Ogre::Camera* camera = scene->createCamera("bench_flight");
   Ogre::SceneNode* eye = scene->getRootSceneNode()->createChildSceneNode();
   eye->attachObject(camera);
-  double worstFrame = 0, worstLoad = 0;
+  double firstFrame = 0, worstFrame = 0, worstLoad = 0;
   size_t frames = 0, loads = 0;
   for (auto _ : state) {
     Verdure::PagedVegetation vegetation(camera, 16, 60);
@@ -114,22 +125,28 @@ void BM_FlyThrough(benchmark::State& state) {
     vegetation.setPageLoader(&trees);
     trees.setScaleRange(10);
     for (size_t i = 0; i < 256 * 256; ++i) trees.addTree(tuft, Spot(i, 256, 2), Ogre::Degree(float(i % 360)), 1.1f);
-    // Along a diagonal and back across, each frame timed apart.
+    // Along a diagonal, each frame timed apart.
     for (int frame = 0; frame < 1500; ++frame) {
-      const float t = float(frame) * 15 * 0.03f;
-      eye->setPosition(20 + std::fmod(t, 470.0f), 10, 20 + 0.5f * std::fmod(t, 470.0f));
+      const float t = std::fmod(float(frame) * 15 * 0.03f, 470.0f);
+      eye->setPosition(20 + t, 10, 20 + 0.5f * t);
       const size_t before = level->getLoadedPages().size();
       bool pendingLoadAllowed = true;
-      const Clock::time_point start = Clock::now();
+      const double start = ThreadMs();
       level->update(15, camera->getDerivedPosition(), Ogre::Vector3(0.03f, 0, 0.015f), pendingLoadAllowed, nullptr);
-      const double ms = MsSince(start);
-      worstFrame = std::max(worstFrame, ms);
-      const size_t loaded = level->getLoadedPages().size() > before ? level->getLoadedPages().size() - before : 0;
-      if (loaded > 0) worstLoad = std::max(worstLoad, ms / double(loaded));
+      const double ms = ThreadMs() - start;
+      const size_t after = level->getLoadedPages().size();
+      const size_t loaded = after > before ? after - before : 0;
       loads += loaded;
       ++frames;
+      if (frame == 0) {
+        firstFrame = ms;
+        continue;
+      }
+      worstFrame = std::max(worstFrame, ms);
+      if (loaded > 0) worstLoad = std::max(worstLoad, ms / double(loaded));
     }
   }
+  state.counters["first_frame_ms"] = firstFrame;
   state.counters["worst_frame_ms"] = worstFrame;
   state.counters["worst_page_load_ms"] = worstLoad;
   state.counters["frames"] = double(frames);
