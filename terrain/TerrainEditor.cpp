@@ -115,7 +115,8 @@ void CGATerrainManager::BrushTargetHeight(unsigned x, unsigned z, int size, unsi
 
 void CGATerrainManager::BrushFlatten(unsigned x, unsigned z, int size, unsigned amount) {
   const unsigned cell = unsigned(mMap.Scale * mMap.Step);
-  const unsigned target = RawHeightAt(int(std::min(x / cell, mMap.GridSizeX())), int(std::min(z / cell, mMap.GridSizeZ())));
+  const unsigned cx = std::min(x / cell, mMap.GridSizeX()), cz = std::min(z / cell, mMap.GridSizeZ());
+  const unsigned target = RawHeightAt(int(cx), int(cz));
   BrushTargetHeight(x, z, size, amount, target);
 }
 
@@ -235,7 +236,8 @@ void CGATerrainManager::PaintTileLayer(float x, float z, int blendTexture, int s
     for (int j = 0; j <= 2 * s; ++j) {
       const long long tx = Within(double(i) + x - s, lastX), tz = Within(double(j) + z - s, lastZ);
       // The painter moves bytes by at most 255 whatever the strength.
-      const int strength = int(std::clamp(brush->getColourAt(size_t(i), size_t(j), 0).r * 10.0 * amount, -255.0, 255.0));
+      const double weight = brush->getColourAt(size_t(i), size_t(j), 0).r;
+      const int strength = int(std::clamp(weight * 10.0 * amount, -255.0, 255.0));
       CGATerrainTile* tile = GetTileAt(unsigned(tx) / texelsPerVertex, unsigned(tz) / texelsPerVertex);
       x0 = std::min(x0, tx);
       z0 = std::min(z0, tz);
@@ -327,8 +329,8 @@ bool CGATerrainManager::RemoveStatic(const std::string& nodeName) {
   // Nothing may point at the entity once it is gone: the see-through test
   // walks the collision lists and the fading steps the fade list.
   if (CGACollisionManager* collision = CGACollisionManager::getSingletonPtr()) collision->RemoveObject(entity);
-  mFades.erase(std::remove_if(mFades.begin(), mFades.end(), [entity](const StaticFade& f) { return f.Entity == entity; }),
-               mFades.end());
+  auto fading = [entity](const StaticFade& fade) { return fade.Entity == entity; };
+  mFades.erase(std::remove_if(mFades.begin(), mFades.end(), fading), mFades.end());
   mStatics.erase(found);
   mAnimatedStatics.erase(name);
   mSceneManager->destroyEntity(entity);

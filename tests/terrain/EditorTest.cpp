@@ -265,7 +265,8 @@ TEST_F(TerrainEditing, HeightImagesAddToTheHeightsWhenTheyCoverTheGrid) {
 
   testing::internal::CaptureStdout();
   EXPECT_FALSE(terrain->ImportHeightImage("narrow_heights.png", 10.0f));
-  EXPECT_NE(testing::internal::GetCapturedStdout().find(platform::GbkToUtf8("读取高度图出错")), std::string::npos);
+  const std::string console = testing::internal::GetCapturedStdout();
+  EXPECT_NE(console.find(platform::GbkToUtf8("读取高度图出错")), std::string::npos) << console;
   EXPECT_FALSE(terrain->ImportHeightImage("no_such_heights.png", 10.0f));
   EXPECT_TRUE(log.Has({"no_such_heights.png"})) << log.All();
   EXPECT_EQ(Heights(), before);
@@ -357,7 +358,8 @@ TEST_F(TerrainEditing, AScriptedEditSavesAndLoadsBackTheSameMap) {
                                    edited.Material->GetPaintBuffer() + edited.Material->GetPaintBufferSize());
   auto statics = [this] {
     std::multimap<std::string, Ogre::Vector3> placed;
-    for (const auto& [name, record] : terrain->GetStatics()) placed.emplace(record.TypeName, record.Node->getPosition());
+    for (const auto& [name, record] : terrain->GetStatics())
+      placed.emplace(record.TypeName, record.Node->getPosition());
     return placed;
   };
   const std::multimap<std::string, Ogre::Vector3> placed = statics();
