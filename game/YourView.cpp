@@ -3,6 +3,7 @@
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/DataFiles.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
 #include "game/GameEffectWorld.h"
@@ -112,11 +113,7 @@ void CYourView::SetupOgre() {
 
   Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
 
-  Ogre::ConfigFile resources;
-  resources.load("resources.cfg", "\t:=", true);
-  for (const auto& section : resources.getSettingsBySection())
-    for (const auto& setting : section.second)
-      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+  AddResourceLocations("resources.cfg");
 
   if (!Ogre::Root::getSingletonPtr()) SetupFailed("No root node available!");
 
