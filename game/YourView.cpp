@@ -3,9 +3,12 @@
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/DataFiles.h"
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameEffectWorld.h"
+#include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LoadingProgress.h"
 #include "game/LogManager.h"
@@ -93,6 +96,8 @@ CYourView::CYourView() {
 }
 
 CYourView::~CYourView() {
+  // Units first, while the effects, sounds and ground they reach still exist.
+  if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr()) units->ClearUnits();
   delete CGAGUILabelEx::getSingletonPtr();
   delete CGAGUIManager::getSingletonPtr();
   delete mFrameTimer;
@@ -100,8 +105,10 @@ CYourView::~CYourView() {
   delete CTPAudioManager::getSingletonPtr();  // closes the sound device
   delete CGAResourcePreloader::getSingletonPtr();
   delete CGAEffectManager::getSingletonPtr();
+  delete mEffectWorld;
   delete CGACamera::getSingletonPtr();
   delete CGAUnitManager::getSingletonPtr();
+  delete mUnitWorld;
   delete CGACollisionManager::getSingletonPtr();
   delete CGATerrainManager::getSingletonPtr();
   delete CGALogManager::getSingletonPtr();
@@ -126,11 +133,7 @@ void CYourView::SetupOgre() {
   mPakFactory = new Ogre::PakArchiveFactory();
   Ogre::ArchiveManager::getSingleton().addArchiveFactory(mPakFactory);
 
-  Ogre::ConfigFile resources;
-  resources.load("resources.cfg", "\t:=", true);
-  for (const auto& section : resources.getSettingsBySection())
-    for (const auto& setting : section.second)
-      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+  AddResourceLocations("resources.cfg");
 
   if (!Ogre::Root::getSingletonPtr()) SetupFailed("No root node available!");
 
@@ -211,10 +214,12 @@ void CYourView::InitGame() {
   CGATerrainManager::getSingleton().SetShadows(shadow != 0);
   new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
+  CGAUnitManager::getSingleton().SetUnitWorld(mUnitWorld = new GameUnitWorld());
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
+  CGAEffectManager::getSingleton().SetWorld(mEffectWorld = new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();
@@ -309,7 +314,7 @@ void CYourView::UpdateSound() {
   CTPAudioManager::getSingleton().Update(listener, FrameDeltaSeconds);
 }
 
-void CYourView::UpdateUnits() {}
+void CYourView::UpdateUnits() { CGAUnitManager::getSingleton().Update(); }
 
 void CYourView::UpdateEffects() { CGAEffectManager::getSingleton().Update(); }
 

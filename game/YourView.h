@@ -22,6 +22,8 @@ class Timer;
 class Viewport;
 }  // namespace Ogre
 class CGAInput;
+class GameEffectWorld;
+class GameUnitWorld;
 
 class CYourView : public CGAGameHost, private CGAFrameSteps {
  public:
@@ -77,6 +79,8 @@ class CYourView : public CGAGameHost, private CGAFrameSteps {
 
   Ogre::Root* mRoot = nullptr;
   Ogre::ArchiveFactory* mPakFactory = nullptr;
+  GameUnitWorld* mUnitWorld = nullptr;
+  GameEffectWorld* mEffectWorld = nullptr;
   Ogre::SceneManager* mSceneManager = nullptr;
   Ogre::Camera* mCamera = nullptr;
   Ogre::RenderWindow* mRenderWindow = nullptr;
