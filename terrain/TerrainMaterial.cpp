@@ -3,6 +3,7 @@
 #include "game/GameLog.h"
 #include "platform/Random.h"
 
+#include <OgreHighLevelGpuProgram.h>
 #include <OgreHighLevelGpuProgramManager.h>
 #include <OgreMaterialManager.h>
 #include <OgrePass.h>

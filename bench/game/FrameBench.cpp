@@ -7,6 +7,7 @@
 #include "game/Camera.h"
 #include "game/MainWindow.h"
 #include "game/YourView.h"
+#include "platform/Window.h"
 
 #include <OgreFrameListener.h>
 #include <OgreRenderWindow.h>
@@ -99,13 +100,11 @@ void RunPhase(const char* phase, double seconds, const std::function<void(int)>&
     logicCpu.push_back(cpu - draw.cpuMs);
   }
   Ogre::Root::getSingleton().removeFrameListener(&draw);
-  const Ogre::RenderTarget::FrameStats& stats = CYourView::GetSingletonPtr()->GetRenderWindow()->getStatistics();
   const double elapsed = MsSince(start);
   std::printf("%-14s %4.0f frames/s, %3.0f%% of a core; median frame: logic %.2f ms (CPU %.2f), draw %.2f ms "
-              "(CPU %.2f); 90th percentile draw %.2f ms; last frame %zu batches, %zu triangles\n",
+              "(CPU %.2f); 90th percentile draw %.2f ms\n",
               phase, drawWall.size() * 1000.0 / elapsed, (ProcessCpuMs() - cpuStart) / elapsed * 100.0,
-              Median(logicWall), Median(logicCpu), Median(drawWall), Median(drawCpu), Percentile90(drawWall),
-              stats.batchCount, stats.triangleCount);
+              Median(logicWall), Median(logicCpu), Median(drawWall), Median(drawCpu), Percentile90(drawWall));
 }
 
 bool StartGame() {
@@ -118,12 +117,18 @@ bool StartGame() {
   return true;
 }
 
+void EndGame() {
+  delete CYourView::GetSingletonPtr();
+  platform::CloseAppWindow();
+}
+
 int StartScreen() {
   const Clock::time_point start = Clock::now();
   if (chdir(YVEK_BUILD_DIR) != 0 || !StartGame()) return 1;
   std::printf("first frame:   %.0f ms after start\n", MsSince(start));
   RunPhase("logos fading", 10, [](int) {});
   RunPhase("idle", 10, [](int) {});
+  EndGame();
   std::fflush(stdout);
 
   // The map view, in a process of its own.
@@ -152,6 +157,7 @@ int MapView(const std::string& map) {
     const float t = frame * 0.02f;
     CGACamera::getSingleton().SetLookAt(lookAt + Ogre::Vector3(30 * std::sin(t), 0, 20 * std::sin(t * 0.7f)));
   });
+  EndGame();
   fs::remove_all(work);
   return 0;
 }
