@@ -20,9 +20,23 @@ Ogre::DataStreamPtr OpenDataFile(const std::string& name);
 // cannot be read (logged with the file name).
 bool ReadResourceText(const std::string& name, std::string& text);
 
+// Elements nested deeper than this are refused before parsing: the XML
+// library recurses once per level and a file nested some ten thousand
+// levels deep would run it out of stack.
+constexpr size_t kMaxXmlDepth = 1000;
+
+// How deep the elements of an XML text nest, counted as the XML library
+// nests them: start tags open a level, end tags and "/>" close one;
+// comments, CDATA, declarations and quoted attribute values hold none.
+size_t XmlNestingDepth(const std::string& text);
+
+// False, with a log line naming the file, when the text nests deeper than
+// kMaxXmlDepth. Every reader of XML data asks this before parsing.
+bool CheckXmlDepth(const std::string& text, const std::string& fileName);
+
 // Parses a file's text byte for byte (read as UTF-8, a GBK character could
-// swallow the quote that ends its attribute). A parse error is logged
-// ("file:line: ...") and gives false.
+// swallow the quote that ends its attribute). A text nested too deep or a
+// parse error is logged ("file:line: ...") and gives false.
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName);
 
 // An attribute's text, empty when absent.

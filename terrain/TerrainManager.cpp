@@ -3,6 +3,7 @@
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
+#include "platform/Paths.h"
 #include "terrain/PathFinder.h"
 
 #include <OgreImage.h>
@@ -34,7 +35,8 @@ CGATerrainManager::CGATerrainManager(Ogre::SceneManager* sceneManager, bool edit
 
 void CGATerrainManager::ReadEditorConfig() {
   TiXmlDocument config;
-  if (!config.LoadFile(kEditorConfig)) {
+  std::string text;
+  if (!platform::ReadWholeFile(kEditorConfig, text) || !ParseDataXml(config, text, kEditorConfig)) {
     GameLog(std::string("Editor configuration ") + kEditorConfig + ": cannot be read; no logic colours");
   } else if (const TiXmlElement* root = config.FirstChildElement("TerrainEditConfig")) {
     for (const TiXmlElement* e = root->FirstChildElement("LogicColour"); e; e = e->NextSiblingElement("LogicColour")) {

@@ -2,8 +2,6 @@
 
 #include "support/HeadlessEngine.h"
 
-#include <OgreLogManager.h>
-
 CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int scale) {
   CGAMapData map;
   std::string error;
@@ -32,25 +30,6 @@ std::string MapXml::Text() const {
          "  <StaticObjects/>\n  <BuildObjects/>\n  <Lights/>\n  <SceneEffect/>\n"
          "  <Terrain" +
          attributes(Terrain) + "/>\n  " + Textures + "\n" + Children + "</Scene>\n";
-}
-
-LogCapture::LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
-
-LogCapture::~LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this); }
-
-bool LogCapture::Has(std::initializer_list<std::string> parts) const {
-  for (const std::string& line : mLines) {
-    bool all = true;
-    for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
-    if (all) return true;
-  }
-  return false;
-}
-
-std::string LogCapture::All() const {
-  std::string all;
-  for (const std::string& line : mLines) all += line + "\n";
-  return all;
 }
 
 EngineUp::EngineUp() { HeadlessEngine(); }

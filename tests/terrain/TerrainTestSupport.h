@@ -2,10 +2,10 @@
 // Helpers of the terrain tests: map documents with sound defaults, maps laid
 // out in memory, a catcher of log lines, and a fixture that loads maps from
 // a temporary folder.
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 #include "terrain/TerrainManager.h"
 
-#include <OgreLog.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -34,22 +34,7 @@ CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int
 void InstallGrid(CGATerrainManager& terrain, int sizeX, int sizeZ, const std::vector<uint8_t>& obstacles = {});
 
 // Collects the engine log's lines while it lives.
-class LogCapture : public Ogre::LogListener {
- public:
-  LogCapture();
-  ~LogCapture() override;
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&,
-                     bool&) override {
-    mLines.push_back(message);
-  }
-  // Whether one line holds every part.
-  bool Has(std::initializer_list<std::string> parts) const;
-  std::string All() const;
-  void Clear() { mLines.clear(); }
-
- private:
-  std::vector<std::string> mLines;
-};
+using LogCapture = LogLines;
 
 // Starts the headless engine (log, resource groups, image codecs).
 struct EngineUp {
