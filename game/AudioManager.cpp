@@ -288,7 +288,7 @@ int CTPAudioManager::LoadSoundList(const std::string& file) {
   CEGUI::System* gui = CEGUI::System::getSingletonPtr();
   if (!gui || !gui->getXMLParser()) return -1;
   const std::string where = "Sound list " + file;
-  CTPAudioXML handler(this);
+  CTPAudioXML handler(this, where);
   CEGUI::ResourceProvider* files = gui->getResourceProvider();
   CEGUI::RawDataContainer raw;
   bool read = false;

@@ -110,6 +110,26 @@ std::string XmlWhere(const std::string& fileName, const TiXmlNode* node) {
   return fileName + ":" + std::to_string(node->Row()) + ": ";
 }
 
+TextPlace XmlPlace(const std::string& fileName, const TiXmlNode* node, const char* name) {
+  return TextPlace{&fileName, node->Row(), name};
+}
+
+int XmlInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
+  return ParseInt(XmlAttr(element, name), fallback, XmlPlace(fileName, element, name));
+}
+
+float XmlReal(const TiXmlElement* element, const char* name, const std::string& fileName, float fallback) {
+  return ParseReal(XmlAttr(element, name), fallback, XmlPlace(fileName, element, name));
+}
+
+Ogre::Vector2 XmlVector2(const TiXmlElement* element, const char* name, const std::string& fileName) {
+  return ParseVector2(XmlAttr(element, name), XmlPlace(fileName, element, name));
+}
+
+Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const std::string& fileName) {
+  return ParseVector3(XmlAttr(element, name), XmlPlace(fileName, element, name));
+}
+
 std::string RequiredText(const TiXmlElement* element, const char* name, const std::string& fileName,
                          const std::string& fallback) {
   if (const char* value = element->Attribute(name)) return value;
@@ -119,7 +139,7 @@ std::string RequiredText(const TiXmlElement* element, const char* name, const st
 }
 
 int RequiredInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
-  if (const char* value = element->Attribute(name)) return ParseInt(value);
+  if (const char* value = element->Attribute(name)) return ParseInt(value, fallback, XmlPlace(fileName, element, name));
   GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using " +
           std::to_string(fallback));
   return fallback;

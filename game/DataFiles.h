@@ -3,6 +3,8 @@
 // XML whose texts are GBK bytes with no encoding declaration, passed through
 // unchanged. Problems are logged with the file name and line, and the reader
 // goes on with defaults.
+#include "game/Parse.h"
+
 #include <OgreDataStream.h>
 
 #include <string>
@@ -44,6 +46,17 @@ std::string XmlAttr(const TiXmlElement* element, const char* name);
 
 // "file:line: ", the start of a log line about a node.
 std::string XmlWhere(const std::string& fileName, const TiXmlNode* node);
+
+// Where an attribute of a node was read, for the parsers of Parse.h.
+TextPlace XmlPlace(const std::string& fileName, const TiXmlNode* node, const char* name = nullptr);
+
+// Number and vector attributes, read by the parsers of Parse.h; the fallback
+// when absent or not a number. A value beyond its field's range saturates,
+// logged with the file, line and attribute.
+int XmlInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback = 0);
+float XmlReal(const TiXmlElement* element, const char* name, const std::string& fileName, float fallback = 0.0f);
+Ogre::Vector2 XmlVector2(const TiXmlElement* element, const char* name, const std::string& fileName);
+Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const std::string& fileName);
 
 // An attribute that the format requires: its text, or the fallback with a
 // log line when it is missing.

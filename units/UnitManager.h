@@ -83,7 +83,7 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   void ReadDisplayNames(const std::string& text, const std::string& file, const char* rootName,
                         const char* itemName, std::map<std::string, std::string>& table);
   UnitAction* ParseAction(const TiXmlElement* action, const std::string& file);
-  UnitPartDef* ParsePart(const TiXmlElement* part);
+  UnitPartDef* ParsePart(const TiXmlElement* part, const std::string& file);
   void BuildFromElement(CGAUnit& unit, UnitTemplate& unitType);
 
   int mUnitCounter = 0;
