@@ -209,7 +209,7 @@ CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const 
 void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) { mSceneEffects.erase(nodeName); }
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {
-  if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassLoader) return;
+  if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassKinds[size_t(kind)] || !mGrassLoader) return;
   mGrassLoader->addTree(mGrassKinds[size_t(kind)], position, Ogre::Degree(yaw), scale);
 }
 
