@@ -9,6 +9,7 @@
 #include <OgreGpuProgramManager.h>
 #include <OgreLight.h>
 #include <OgreMaterialManager.h>
+#include <OgreMesh.h>
 #include <OgreMeshManager.h>
 #include <OgrePass.h>
 #include <OgreResourceGroupManager.h>

@@ -73,8 +73,8 @@ void TreeLoader2D::deleteTrees(const Ogre::Vector3& position, float radius, Ogre
     for (size_t page = 0; page < pages.size(); ++page) {
       std::vector<Compact>& records = pages[page];
       records.erase(std::remove_if(records.begin(), records.end(),
-                                   [&](const Compact& c) {
-                                     const Ogre::Vector3 p = Expand(entity, page, c).getPosition();
+                                   [&, kind = entity](const Compact& c) {
+                                     const Ogre::Vector3 p = Expand(kind, page, c).getPosition();
                                      const float dx = p.x - position.x, dz = p.z - position.z;
                                      return dx * dx + dz * dz <= radius * radius;
                                    }),

@@ -212,6 +212,21 @@ TEST_F(FaultyMaps, GrassKindsAndRecords) {
   EXPECT_FALSE(scene->hasEntity("tuft"));
 }
 
+// A static scaled far past the map (a hostile or broken map) is filed in
+// the collision cells the grid has and the map loads at once.
+TEST_F(FaultyMaps, AStaticScaledFarPastTheGridLoadsAtOnce) {
+  MapXml xml;
+  xml.Statics = "<Object Name=\"platform\" Position=\"20 0 20\" Scale=\"1e8 1 1\" Quaternion=\"1 0 0 0\"/>";
+  ASSERT_TRUE(Load(xml)) << log.All();
+  terrain->LoadPendingStatics();
+  ASSERT_EQ(terrain->GetStatics().size(), 1u);
+  for (float x : {0.5f, 511.5f}) {
+    std::vector<Ogre::Entity*> ground;
+    collision->GetObjectsAt(Ogre::Vector3(x, 0, 20), ground, CGACollisionManager::kGroundList);
+    EXPECT_EQ(ground.size(), 1u) << x;
+  }
+}
+
 // A grass kind that repeats a name draws as the first kind of that name:
 // every record stays on the kind its id names (the later kinds do not shift
 // down), and the writer writes ids that draw the same.

@@ -27,7 +27,8 @@ std::string MapXml::Text() const {
          "  <Ambient Color=\"0.5 0.5 0.5 1\"/>\n"
          "  <DirectionLight Direction=\"0 -1 0\" Color=\"1 1 1 1\"/>\n"
          "  <Fog Mode=\"3\" Color=\"1 1 1 1\" Start=\"10\" End=\"100\" Density=\"0.1\"/>\n"
-         "  <StaticObjects/>\n  <BuildObjects/>\n  <Lights/>\n  <SceneEffect/>\n"
+         "  " + (Statics.empty() ? "<StaticObjects/>" : "<StaticObjects>" + Statics + "</StaticObjects>") +
+         "\n  <BuildObjects/>\n  <Lights/>\n  <SceneEffect/>\n"
          "  <Terrain" +
          attributes(Terrain) + "/>\n  " + Textures + "\n" + Children + "</Scene>\n";
 }

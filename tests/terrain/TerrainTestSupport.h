@@ -13,8 +13,8 @@
 #include <vector>
 
 // A complete map document. Tests change attributes of "Scene" and
-// "Terrain" (erase one to leave it out), the texture lists and the extra
-// children of "Scene".
+// "Terrain" (erase one to leave it out), the texture lists, the statics and
+// the extra children of "Scene".
 struct MapXml {
   std::map<std::string, std::string> Scene = {
       {"Name", "test"}, {"Width", "32"},      {"Height", "32"},         {"Step", "1"},
@@ -22,6 +22,7 @@ struct MapXml {
   std::map<std::string, std::string> Terrain = {
       {"BlendMap", ""}, {"PaintData", ""}, {"DefaultHeight", "0"}, {"HeightData", ""}, {"Water", "false"}};
   std::string Textures = "<TerrainTextures/><TexturesBlend/><TileTextures/>";
+  std::string Statics;  // the "Object" elements of "StaticObjects"
   std::string Children;
   std::string Text() const;
 };
