@@ -3,6 +3,7 @@
 #include "game/GameLog.h"
 #include "game/Parse.h"
 
+#include <OgreConfigFile.h>
 #include <OgreException.h>
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
@@ -22,6 +23,14 @@ bool StartsElementName(unsigned char c) {
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 }  // namespace
+
+void AddResourceLocations(const std::string& configFile) {
+  Ogre::ConfigFile resources;
+  resources.load(configFile, "\t:=", true);
+  for (const auto& section : resources.getSettingsBySection())
+    for (const auto& setting : section.second)
+      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+}
 
 Ogre::DataStreamPtr OpenDataFile(const std::string& name) {
   Ogre::ResourceGroupManager* groups = Ogre::ResourceGroupManager::getSingletonPtr();

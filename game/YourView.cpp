@@ -3,8 +3,11 @@
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/DataFiles.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameEffectWorld.h"
+#include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
@@ -110,11 +113,7 @@ void CYourView::SetupOgre() {
 
   Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
 
-  Ogre::ConfigFile resources;
-  resources.load("resources.cfg", "\t:=", true);
-  for (const auto& section : resources.getSettingsBySection())
-    for (const auto& setting : section.second)
-      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+  AddResourceLocations("resources.cfg");
 
   if (!Ogre::Root::getSingletonPtr()) SetupFailed("No root node available!");
 
@@ -195,10 +194,12 @@ void CYourView::InitGame() {
   CGATerrainManager::getSingleton().SetShadows(shadow != 0);
   new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
+  CGAUnitManager::getSingleton().SetUnitWorld(new GameUnitWorld());
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
+  CGAEffectManager::getSingleton().SetWorld(new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();
@@ -293,7 +294,7 @@ void CYourView::UpdateSound() {
   CTPAudioManager::getSingleton().Update(listener, FrameDeltaSeconds);
 }
 
-void CYourView::UpdateUnits() {}
+void CYourView::UpdateUnits() { CGAUnitManager::getSingleton().Update(); }
 
 void CYourView::UpdateEffects() { CGAEffectManager::getSingleton().Update(); }
 

@@ -1,8 +1,11 @@
 // Statics, point lights, scene effects and grass records of the map.
 #include "terrain/TerrainManager.h"
 
+#include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
 #include "game/GameLog.h"
 #include "terrain/CollisionManager.h"
+#include "units/UnitManager.h"
 #include "vegetation/TreeLoader2D.h"
 
 #include <OgreEntity.h>
@@ -71,6 +74,9 @@ Ogre::SceneNode* CGATerrainManager::CreateStatic(const std::string& typeName, co
     if (collision) collision->AddObject(entity, CGACollisionManager::kGroundList);
     entity->setRenderQueueGroup(kGroundQueue);
     record.HasCollide = true;
+    // Units standing where it now is stand on it.
+    if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr())
+      units->RefreshUnitHeights();
   }
   mStatics[node->getName()] = record;
   if (entity->getAllAnimationStates()) mAnimatedStatics[node->getName()] = record;
@@ -200,14 +206,23 @@ Ogre::Light* CGATerrainManager::AddPointLight(const std::string& name, const Ogr
   return light;
 }
 
-CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3&) {
-  // Placed effects come with the effect manager's effect nodes; until then
-  // a map's scene effects are left out (and kept in its file).
-  GameLog("Map " + mMap.FileName + ": scene effect \"" + name + "\" left out: the effect manager makes no effects yet");
-  return nullptr;
+CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3& position) {
+  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  CGAEffectNode* effect = effects ? effects->CreateEffect(name) : nullptr;
+  if (!effect) return nullptr;
+  effect->SetPosition(position);
+  mSceneEffects[effect->GetName()] = effect;
+  return effect;
 }
 
-void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) { mSceneEffects.erase(nodeName); }
+void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) {
+  auto found = mSceneEffects.find(nodeName);
+  if (found == mSceneEffects.end()) return;
+  // The effect manager ends it; it may have done so already.
+  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  if (effects && effects->IsLive(found->second)) found->second->SetLifeTime(0.0f);
+  mSceneEffects.erase(found);
+}
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {
   if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassKinds[size_t(kind)] || !mGrassLoader) return;

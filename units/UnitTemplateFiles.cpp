@@ -132,7 +132,7 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
   return action;
 }
 
-UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, const std::string& file) {
+UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, const std::string& file, bool withEffectTextures) {
   mPartStore.push_back(std::make_unique<UnitPartDef>());
   UnitPartDef* part = mPartStore.back().get();
   part->SetPartType(XmlAttr(element, "PartType"));
@@ -143,7 +143,7 @@ UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, const std::s
   part->SetAttackType(XmlAttr(element, "AttackType"));
   part->SetPosition(XmlVector3(element, "Position", file));
   if (element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(XmlVector3(element, "Angle", file)));
-  const TiXmlElement* first = element->FirstChildElement("EffectTexture");
+  const TiXmlElement* first = withEffectTextures ? element->FirstChildElement("EffectTexture") : nullptr;
   if (first) {
     part->SetEffectTexture(0, ReadEffectTexture(first, file));
     if (const TiXmlElement* second = first->NextSiblingElement("EffectTexture"))
