@@ -73,6 +73,17 @@ class EffectReader {
     GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + what);
   }
 
+  // Where an attribute was read: a number beyond its field is logged there,
+  // once per definition (while preloading) like every other problem.
+  TextPlace At(const TiXmlElement* e, const char* name) {
+    const TiXmlDocument* doc = e->GetDocument();
+    return mPreload && doc ? XmlPlace(doc->ValueStr(), e, name) : TextPlace();
+  }
+  const std::string* KeysFile(const TiXmlElement* e) {
+    const TiXmlDocument* doc = e->GetDocument();
+    return mPreload && doc ? &doc->ValueStr() : nullptr;
+  }
+
   // A required attribute's text; false (reported) when it is missing.
   bool Require(const TiXmlElement* e, const char* name, std::string& value) {
     if (const char* text = e->Attribute(name)) {
@@ -85,7 +96,7 @@ class EffectReader {
   bool RequireReal(const TiXmlElement* e, const char* name, float& value) {
     std::string text;
     if (!Require(e, name, text)) return false;
-    value = ParseReal(text);
+    value = ParseReal(text, 0.0f, At(e, name));
     return true;
   }
 
@@ -100,13 +111,14 @@ class EffectReader {
     } else if (tag == "SetAccordTerrain") {
       if (Require(e, "AccordTerrain", text) && ParseBool(text)) node->SetAccordTerrain(true);
     } else if (tag == "SetAngle") {
-      if (Require(e, "Angle", text)) node->SetOrientation(ReadAngle(text));
+      if (Require(e, "Angle", text)) node->SetOrientation(ReadAngle(text, At(e, "Angle")));
     } else if (tag == "SetPosition") {
       if (!Require(e, "Position", text)) return;
       const bool fromParams = text.compare(0, 8, "position") == 0;
-      node->SetPosition(ParseVector3(fromParams ? mParams.GetParam(text) : text));
+      node->SetPosition(fromParams ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Position")));
     } else if (tag == "SetScale") {
-      if (Require(e, "Scale", text)) node->SetScale(ParseVector3(text == "scale" ? mParams.GetParam(text) : text));
+      if (!Require(e, "Scale", text)) return;
+      node->SetScale(text == "scale" ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Scale")));
     } else if (tag == "AutoDischargeEffect") {
       if (!RequireReal(e, "Time", real) || !Require(e, "Name", text)) return;
       if (mPreload) {
@@ -127,7 +139,7 @@ class EffectReader {
     } else if (tag == "SetNodeAnim") {
       ReadNodeAnim(e, node);
     } else if (tag == "Cast") {
-      if (Require(e, "Type", text)) node->SetCastType(ParseInt(text));
+      if (Require(e, "Type", text)) node->SetCastType(ParseInt(text, 0, At(e, "Type")));
     } else if (tag == "EffectText") {
       // Recognised; nothing of it is shown.
     } else if (tag == "EffectBillboard") {
@@ -184,9 +196,9 @@ class EffectReader {
 
   // "Angle": "angle" takes the creation parameter; otherwise degrees about
   // x, y and z.
-  Ogre::Quaternion ReadAngle(const std::string& text) {
+  Ogre::Quaternion ReadAngle(const std::string& text, const TextPlace& place) {
     if (text == "angle") return ParseQuaternion(mParams.GetParam("angle"));
-    const Ogre::Vector3 degrees = ParseVector3(text);
+    const Ogre::Vector3 degrees = ParseVector3(text, place);
     Ogre::Matrix3 rotation;
     rotation.FromEulerAnglesXYZ(Ogre::Degree(degrees.x), Ogre::Degree(degrees.y), Ogre::Degree(degrees.z));
     return Ogre::Quaternion(rotation);
@@ -202,10 +214,10 @@ class EffectReader {
     if (found == NodeAnimTypes().end()) return;
     int rejected = 0;
     if (found->second == kAnimPosXYZ || found->second == kAnimScaleXYZ) {
-      VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected);
+      VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected, KeysFile(e));
       node->SetNodeAnimVector(keys, found->second, length, ParseBool(loop), ParseBool(linear));
     } else {
-      ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected);
+      ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected, KeysFile(e));
       node->SetNodeAnim(keys, found->second, length, ParseBool(loop), ParseBool(linear));
     }
     if (rejected) Report(e, std::to_string(rejected) + " key(s) with too few numbers skipped");

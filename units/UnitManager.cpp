@@ -173,14 +173,15 @@ CGAUnit* CGAUnitManager::BuildUnit(const std::string& templateName, const std::s
 void CGAUnitManager::BuildFromElement(CGAUnit& unit, UnitTemplate& unitType) {
   const TiXmlElement* element = unitType.unitElement;
   if (element) {
+    const std::string& file = element->GetDocument()->ValueStr();  // the template file's name
     if (const TiXmlElement* e = element->FirstChildElement("SetTerrain"))
       unit.SetTerrainFollow(ParseBool(XmlAttr(e, "Terrain")));
     if (const TiXmlElement* e = element->FirstChildElement("SetPosition"))
-      unit.SetPositionOffset(ParseVector3(XmlAttr(e, "Position")));
+      unit.SetPositionOffset(XmlVector3(e, "Position", file));
     if (const TiXmlElement* e = element->FirstChildElement("CollideBox"))
-      unit.SetCollideBox(ParseVector3(XmlAttr(e, "Scale")));
+      unit.SetCollideBox(XmlVector3(e, "Scale", file));
     // A template without a Scale keeps the natural size.
-    const float scale = ParseReal(XmlAttr(element, "Scale"), 1.0f);
+    const float scale = XmlReal(element, "Scale", file, 1.0f);
     unit.SetScale(scale, scale, scale);
   }
   unit.SetTemplate(&unitType);
