@@ -8,3 +8,10 @@ CGAEffectManager::CGAEffectManager(Ogre::SceneManager* sceneManager, Ogre::Scene
 void CGAEffectManager::LoadEffectFiles(const std::string&) {}
 
 void CGAEffectManager::Update() {}
+
+CGAEffectNode* CGAEffectManager::CreateEffect(const std::string& name, std::string, bool, CGAEffectNode*) {
+  mRequests.push_back(name);
+  return nullptr;
+}
+
+bool CGAEffectManager::IsLive(const CGAEffectNode*) const { return false; }

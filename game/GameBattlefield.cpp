@@ -6,36 +6,25 @@
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
+#include "units/UnitModelBase.h"
 
 #include <algorithm>
 
 namespace {
 
-// Sound modes of the sound manager: a 2-D stream once, or looping.
-const int kStreamOnce = 3;
-const int kStreamLoop = 4;
 const unsigned kCellsPerTile = 16;
 
 CGAUnitManager& Units() { return CGAUnitManager::getSingleton(); }
 
 }  // namespace
 
-// Until the unit manager keeps its grid and answers these itself, the
-// battlefield reads its live list.
-bool CGAGameBattlefield::HasSideZeroUnits() {
-  const auto& units = Units().GetUnits();
-  return std::any_of(units.begin(), units.end(),
-                     [](CGAUnit* unit) { return unit->GetInt(kSlotSide) == 0 && !unit->IsFinished(); });
-}
+bool CGAGameBattlefield::HasSideZeroUnits() { return Units().HasSideZeroUnits(); }
 
 bool CGAGameBattlefield::CellHasPlayerUnit(int cellX, int cellZ) {
-  for (CGAUnit* unit : Units().GetUnits()) {
-    const Ogre::Vector3& at = unit->GetPosition();
-    if (static_cast<int>(at.x) / 2 == cellX && static_cast<int>(at.z) / 2 == cellZ &&
-        unit->GetInt(kSlotSide) == kSidePlayer)
-      return true;
-  }
-  return false;
+  std::vector<CGAUnit*> units;
+  Units().GetCellUnits(units, cellX, cellZ);
+  return std::any_of(units.begin(), units.end(),
+                     [](CGAUnit* unit) { return unit->GetInt(kSlotSide) == kSidePlayer; });
 }
 
 void CGAGameBattlefield::SpawnUnit(const std::string& type, int side, int x, int z, bool hasGoal, int goalX,
@@ -75,23 +64,22 @@ UnitTemplate* CGAGameBattlefield::GetUnitTemplate(const std::string& name) { ret
 
 CGAUnit* CGAGameBattlefield::CreateUnit(const std::string& type) { return Units().CreateUnit(type); }
 
-bool CGAGameBattlefield::IsLive(const CGAUnit* unit) {
-  const auto& units = Units().GetUnits();
-  return std::find(units.begin(), units.end(), unit) != units.end();
+bool CGAGameBattlefield::IsLive(const CGAUnit* unit) { return Units().IsLive(unit); }
+
+bool CGAGameBattlefield::IsPlaceBlocked(CGAUnit* unit) { return Units().IsPlaceBlocked(unit); }
+
+CGAUnit* CGAGameBattlefield::PickUnitAt(const Ogre::Vector3& ground) { return Units().PickUnitAt(ground); }
+
+CGAUnit* CGAGameBattlefield::PickUnitByRay(const Ogre::Ray& ray) { return Units().PickUnitByRay(ray); }
+
+void CGAGameBattlefield::SetHighlight(CGAUnit* unit, bool on) {
+  unit->GetModel()->SetCustomParameter(1, Ogre::Vector4(0, 0, 0, on ? 5.0f : 0.0f));
 }
-
-bool CGAGameBattlefield::IsPlaceBlocked(CGAUnit*) { return false; }
-
-CGAUnit* CGAGameBattlefield::PickUnitAt(const Ogre::Vector3&) { return nullptr; }
-
-CGAUnit* CGAGameBattlefield::PickUnitByRay(const Ogre::Ray&) { return nullptr; }
-
-void CGAGameBattlefield::SetHighlight(CGAUnit*, bool) {}
 
 void CGAGameBattlefield::ClearUnits() { Units().ClearUnits(); }
 
 void CGAGameBattlefield::PlaySound(const std::string& name) {
-  CTPAudioManager::getSingleton().PlaySound(name, nullptr, kStreamOnce, true);
+  CTPAudioManager::getSingleton().PlaySound(name, nullptr, CTPAudioManager::kModeStream, true);
 }
 
 void CGAGameBattlefield::PlayMusic(const std::string& name) {
@@ -99,7 +87,7 @@ void CGAGameBattlefield::PlayMusic(const std::string& name) {
   CTPAudioManager& sound = CTPAudioManager::getSingleton();
   if (!mMusic.empty()) sound.StopSound(mMusic);
   mMusic = name;
-  sound.PlaySound(name, nullptr, kStreamLoop, false);
+  sound.PlaySound(name, nullptr, CTPAudioManager::kModeStreamLoop, false);
 }
 
 void CGAGameBattlefield::SetSoundVolume(float volume) { CTPAudioManager::getSingleton().SetSoundVolume(volume); }

@@ -5,6 +5,7 @@
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
@@ -174,6 +175,7 @@ void CYourView::InitGame() {
   CGATerrainManager::getSingleton().SetShadows(shadow != 0);
   new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
+  CGAUnitManager::getSingleton().SetUnitWorld(new GameUnitWorld());
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
@@ -271,7 +273,7 @@ void CYourView::UpdateSound() {
   CTPAudioManager::getSingleton().Update(listener, FrameDeltaSeconds);
 }
 
-void CYourView::UpdateUnits() {}
+void CYourView::UpdateUnits() { CGAUnitManager::getSingleton().Update(); }
 
 void CYourView::UpdateEffects() { CGAEffectManager::getSingleton().Update(); }
 

@@ -3,6 +3,7 @@
 
 #include "game/GameLog.h"
 #include "terrain/CollisionManager.h"
+#include "units/UnitManager.h"
 #include "vegetation/TreeLoader2D.h"
 
 #include <OgreEntity.h>
@@ -70,6 +71,9 @@ Ogre::SceneNode* CGATerrainManager::CreateStatic(const std::string& typeName, co
     if (collision) collision->AddObject(entity, CGACollisionManager::kGroundList);
     entity->setRenderQueueGroup(kGroundQueue);
     record.HasCollide = true;
+    // Units standing where it now is stand on it.
+    if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr())
+      units->RefreshUnitHeights();
   }
   mStatics[node->getName()] = record;
   if (entity->getAllAnimationStates()) mAnimatedStatics[node->getName()] = record;

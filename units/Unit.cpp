@@ -11,13 +11,21 @@
 
 CGAUnit::CGAUnit(UnitWorld& world) : mWorld(world), mModel(world.CreateModel(*this)) { SetVisible(true); }
 
-CGAUnit::~CGAUnit() { StopActionEffects(); }
+CGAUnit::~CGAUnit() {
+  if (mMount) {
+    mMount->SetFadeOut(true, 1000);
+    mMount->SetRider(nullptr);
+  }
+  if (mRider) mRider->mMount = nullptr;
+  StopActionEffects();
+}
 
 void CGAUnit::SetVisible(bool visible) { mModel->SetVisible(visible); }
 
 void CGAUnit::SetOrientation(const Ogre::Quaternion& orientation) {
   mTransform.orientation = orientation;
-  mModel->SetNodeOrientation(mTransform.GetDerivedOrientation());
+  mNodeOrientation = mTransform.GetDerivedOrientation();
+  mModel->SetNodeOrientation(mNodeOrientation);
 }
 
 void CGAUnit::SetScale(float x, float y, float z) {
@@ -42,6 +50,14 @@ CGAUnit* CGAUnit::GetTarget() {
 void CGAUnit::SetColour(const Ogre::Vector4& colour) {
   mColour = colour;
   mAlpha.second = colour.w;
+}
+
+UnitEffectRecord* CGAUnit::GetEffectRecord(size_t index) {
+  return index < mEffectRecords.size() ? &mEffectRecords[index] : nullptr;
+}
+
+void CGAUnit::SetEffectRecordValue(size_t index, int value) {
+  if (index < mEffectRecords.size()) mEffectRecords[index].value = value;
 }
 
 void CGAUnit::SetFadeOut(bool fade, int ms) {
@@ -100,7 +116,7 @@ void CGAUnit::RemoveAction(unsigned index) {
   mActionIndex.clear();  // the cached index ranges moved
 }
 
-void CGAUnit::SetAction(const std::string& name) {
+void CGAUnit::SetAction(const std::string& name, bool overrideLevel) {
   const float roll = static_cast<float>(platform::Rand()) * 100.0f / static_cast<float>(platform::kRandMax);
   auto cached = mActionIndex.find(name);
   if (cached == mActionIndex.end()) {
@@ -118,22 +134,22 @@ void CGAUnit::SetAction(const std::string& name) {
   const unsigned first = cached->second.first;
   const unsigned last = cached->second.second;
   if (first == last) {
-    StartActionByIndex(first);
+    StartActionByIndex(first, overrideLevel);
     return;
   }
   // Every action between the first and the last of that name takes part in
   // the choice, whatever its own name.
   const std::vector<unsigned> candidates = ActionCandidates(mActions, first, last, roll);
   if (candidates.empty()) return;
-  StartAction(mActions[candidates[platform::Rand() % candidates.size()]]);
+  StartAction(mActions[candidates[platform::Rand() % candidates.size()]], overrideLevel);
 }
 
-void CGAUnit::StartActionByIndex(unsigned index) {
-  if (index < mActions.size()) StartAction(mActions[index]);
+void CGAUnit::StartActionByIndex(unsigned index, bool overrideLevel) {
+  if (index < mActions.size()) StartAction(mActions[index], overrideLevel);
 }
 
-void CGAUnit::StartAction(UnitAction* action) {
-  if (action && mCurrentAction && mCurrentAction->GetLevel() > action->GetLevel()) return;
+void CGAUnit::StartAction(UnitAction* action, bool overrideLevel) {
+  if (!overrideLevel && action && mCurrentAction && mCurrentAction->GetLevel() > action->GetLevel()) return;
   StopActionEffects();
   mCurrentAction = action;
   mActionClock = 0.0f;
@@ -150,6 +166,8 @@ void CGAUnit::RunAction() {
 }
 
 void CGAUnit::StopActionEffects() {
-  for (CGAEffectNode* effect : mRunningEffects) mWorld.SetEffectLifeTime(effect, 0.1f);
+  // The effect manager may have ended some already (a level reset).
+  for (CGAEffectNode* effect : mRunningEffects)
+    if (mWorld.IsEffectLive(effect)) mWorld.SetEffectLifeTime(effect, 0.1f);
   mRunningEffects.clear();
 }

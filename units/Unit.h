@@ -1,8 +1,10 @@
 #pragma once
 // One live unit on the battlefield: its attribute slots (hit points, timers,
 // side), transform and heading, walking state, target, fading, running action
-// and queued parts. Its model, the terrain, effects and sounds are reached
-// through the unit world, so the logic runs without a scene.
+// and queued parts, and its behaviour in each frame: targets, attacks,
+// healing, income, death and marching. Its model, the terrain, the nearby
+// units, effects, sounds and the level's state are reached through the unit
+// world, so the logic runs without a scene.
 #include "units/Attribute.h"
 #include "units/UnitTransform.h"
 
@@ -32,6 +34,12 @@ struct UnitPartRecord {
   UnitPartDef* part = nullptr;
 };
 
+// An entry of a unit's effect record list, which nothing in the game fills.
+struct UnitEffectRecord {
+  std::string name;
+  int value = 0;
+};
+
 class CGAUnit : public CGAAttribute {
  public:
   explicit CGAUnit(UnitWorld& world);
@@ -42,6 +50,13 @@ class CGAUnit : public CGAAttribute {
   UnitWorld& GetWorld() { return mWorld; }
   UnitModelBase* GetModel() { return mModel.get(); }
   void OnCreated() {}
+
+  // One frame of the unit's whole behaviour (see UnitUpdate.cpp).
+  void Update();
+  // Chooses the nearest enemy along x within halfWidth grid cells across
+  // and the lane's span, and makes it the target (the second argument is
+  // not used).
+  CGAUnit* FindTarget(int halfWidth, int unused = 0);
 
   // Names and identity.
   void SetName(const std::string& name) { mName = name; }
@@ -64,6 +79,9 @@ class CGAUnit : public CGAAttribute {
   void SetScale(float x, float y, float z);
   void SetScaleOffset(float s) { mTransform.offset.scale = Ogre::Vector3(s, s, s); }
   const Ogre::Vector3& GetScale() const { return mTransform.scale; }
+  // The orientation the scene node was last given (picking places the
+  // unit's picking shape with it).
+  const Ogre::Quaternion& GetNodeOrientation() const { return mNodeOrientation; }
   void SetCollideBox(const Ogre::Vector3& box) { mCollideBox = box; }
   const Ogre::Vector3& GetCollideBox() const { return mCollideBox; }
   void SetTagOffset(const Ogre::Vector3& offset) { mTagOffset = offset; }
@@ -108,6 +126,22 @@ class CGAUnit : public CGAAttribute {
   void SetTarget(CGAUnit* target) { mTarget = target; }
   CGAUnit* GetTarget();
 
+  // Riding and the weapon attack: complete, but nothing in the game calls
+  // them. A mount and its rider forget each other when either is deleted.
+  void RideOn(CGAUnit* mount);
+  void Dismount();
+  void SetRider(CGAUnit* rider) { mRider = rider; }
+  void SetRidden(bool ridden) { mRidden = ridden; }
+  CGAUnit* GetMount() const { return mMount; }
+  CGAUnit* GetRider() const { return mRider; }
+  void SetAttackMode(bool on);
+  void Attack();
+
+  // Effect records: nothing in the game fills them.
+  size_t GetEffectRecordCount() const { return mEffectRecords.size(); }
+  UnitEffectRecord* GetEffectRecord(size_t index);
+  void SetEffectRecordValue(size_t index, int value);
+
   // Looks and fading.
   void SetColour(const Ogre::Vector4& colour);
   const Ogre::Vector4& GetColour() const { return mColour; }
@@ -131,9 +165,11 @@ class CGAUnit : public CGAAttribute {
   void ReloadActions();
   void RemoveAction(unsigned index);
   const std::vector<UnitAction*>& GetActions() const { return mActions; }
-  void SetAction(const std::string& name);
-  void StartActionByIndex(unsigned index);
-  void StartAction(UnitAction* action);
+  // Starts an action of that name; one of a higher Level than the current
+  // one's is refused unless overrideLevel (death is never refused).
+  void SetAction(const std::string& name, bool overrideLevel = false);
+  void StartActionByIndex(unsigned index, bool overrideLevel = false);
+  void StartAction(UnitAction* action, bool overrideLevel = false);
   UnitAction* GetCurrentAction() const { return mCurrentAction; }
   bool IsInAction(const char* name) const;
   float GetActionClock() const { return mActionClock; }
@@ -142,10 +178,22 @@ class CGAUnit : public CGAAttribute {
   void AddRunningEffect(CGAEffectNode* effect) { mRunningEffects.push_back(effect); }
   void StopActionEffects();
   void SetActionPaused(bool paused) { mActionPaused = paused; }
+  bool HasDied() const { return mDied; }
 
  private:
   void OrientNode();
   void PlaceNode();
+  void PlaceOnMount();
+  // Steps of Update; each returns false when the update ends there.
+  bool AttachReadyParts();
+  bool UpdateAlpha();
+  void UpdateTint();
+  void Die();
+  void EarnIncome();
+  void Heal();
+  void Fight();
+  void March();
+  bool InLane(CGAUnit& other);
 
   UnitWorld& mWorld;
   std::vector<UnitPartRecord> mPendingParts;
@@ -169,9 +217,13 @@ class CGAUnit : public CGAAttribute {
   Ogre::Vector4 mColour{1.0f, 1.0f, 1.0f, 1.0f};
   Ogre::Vector3 mTagOffset = Ogre::Vector3::UNIT_Y;
   std::unique_ptr<UnitModelBase> mModel;
+  CGAUnit* mRider = nullptr;
+  CGAUnit* mMount = nullptr;
+  bool mRidden = false;
   CGAUnit* mTarget = nullptr;
   UnitPartDef* mMainHand = nullptr;
   UnitPartDef* mOffHand = nullptr;
+  bool mAttackMode = false;
   std::vector<UnitAction*> mActions;
   std::map<std::string, std::pair<unsigned, unsigned>> mActionIndex;  // name -> first, last
   UnitAction* mCurrentAction = nullptr;
@@ -184,4 +236,12 @@ class CGAUnit : public CGAAttribute {
   UnitMoveListener* mListener = nullptr;
   uint64_t mId = 0;
   std::vector<std::pair<int, int>> mTriggerPoints;
+  std::vector<UnitEffectRecord> mEffectRecords;
+  Ogre::Quaternion mNodeOrientation = Ogre::Quaternion::IDENTITY;
+  // Death runs once, even when "die" is missing from the template.
+  bool mDied = false;
+  // Hidden by fading out: shown again when it fades back in.
+  bool mFadedOut = false;
+  // Candidates of target searches, kept to spare an allocation a frame.
+  std::vector<CGAUnit*> mCandidates;
 };

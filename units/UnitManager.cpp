@@ -2,26 +2,72 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
+#include "game/Geometry.h"
 #include "game/Parse.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
+#include "terrain/CollisionManager.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitModelBase.h"
+#include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
 
 #include <OgreException.h>
+#include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>
+#include <OgreSceneManager.h>
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 template <>
 CGAUnitManager* Ogre::Singleton<CGAUnitManager>::msSingleton = nullptr;
 
-CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager) : mSceneManager(sceneManager) {}
+CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager) : mSceneManager(sceneManager) {
+  ResetGrid();
+  if (!mSceneManager) return;
+  mNode = mSceneManager->getRootSceneNode()->createChildSceneNode("CGAUnitManager", Ogre::Vector3::ZERO,
+                                                                  Ogre::Quaternion::IDENTITY);
+  LoadPickingShape("collider.mesh");
+}
 
-CGAUnitManager::~CGAUnitManager() { ClearUnits(); }
+CGAUnitManager::~CGAUnitManager() {
+  ClearUnits();
+  for (CGAUnit* unit : mDeleteQueue) DeleteUnit(unit);
+  if (mNode) mSceneManager->destroySceneNode(mNode);
+}
+
+void CGAUnitManager::LoadPickingShape(const std::string& mesh) {
+  mPickingShape.clear();
+  try {
+    // Shadow buffers keep the vertex data readable.
+    Ogre::MeshPtr shape = Ogre::MeshManager::getSingleton().load(
+        mesh, Ogre::ResourceGroupManager::AUTODETECT_RESOURCE_GROUP_NAME, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY,
+        Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true, true);
+    std::vector<Ogre::Vector3> vertices;
+    std::vector<uint32_t> indices;
+    CGACollisionManager::GetMeshInformation(*shape, vertices, indices, Ogre::Vector3::ZERO,
+                                            Ogre::Quaternion::IDENTITY, Ogre::Vector3::UNIT_SCALE, "");
+    for (uint32_t index : indices)
+      if (index < vertices.size()) mPickingShape.push_back(vertices[index]);
+  } catch (const Ogre::Exception& e) {
+    GameLog(mesh + ": the picking shape of units cannot be read, so no unit can be picked by a ray (" +
+            e.getDescription() + ")");
+  }
+}
+
+void CGAUnitManager::ResetGrid() {
+  mGrid.assign(kGridSize * kGridSize, UnitGridCell());
+  for (size_t i = 0; i < mGrid.size(); ++i) mGrid[i].index = static_cast<int>(i);
+}
+
+void CGAUnitManager::DeleteUnit(CGAUnit* unit) {
+  mAllocated.erase(unit);
+  delete unit;
+}
 
 bool CGAUnitManager::ReadDataFile(const std::string& file, const std::string& group, bool searchOtherGroups,
                                   std::string& text) {
@@ -113,6 +159,10 @@ CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const 
   unit->SetAction("ready");
   for (const std::string& file : unitType.skeletonFiles) unit->GetModel()->AddSkeletonFile(file);
   mUnits.push_back(unit);
+  mAllocated.insert(unit);
+  // Filed at once in the cell it remembers, (0, 0): a unit that stays there
+  // would otherwise never be filed, as Update refiles only on a change.
+  AddToCell(0, 0, unit);
   return unit;
 }
 
@@ -157,7 +207,92 @@ CGAUnit* CGAUnitManager::FindUnit(const std::string& instanceName) {
   return nullptr;
 }
 
+CGAUnit* CGAUnitManager::FindUnitById(uint64_t id) { return FindUnit("Unit_" + std::to_string(id)); }
+
 void CGAUnitManager::ClearUnits() {
-  for (CGAUnit* unit : mUnits) delete unit;
+  for (CGAUnit* unit : mUnits) DeleteUnit(unit);
   mUnits.clear();
+  ResetGrid();
+  mSelection = nullptr;  // it was one of them
+}
+
+void CGAUnitManager::Update() {
+  // Units that finished last frame: nothing may aim at them any more.
+  if (!mDeleteQueue.empty()) {
+    for (CGAUnit* gone : mDeleteQueue) {
+      const std::pair<int, int> cell = gone->GetGridCell();
+      RemoveFromCell(cell.first, cell.second, gone);
+    }
+    for (CGAUnit* unit : mUnits) {
+      CGAUnit* target = unit->GetTarget();
+      if (target && std::find(mDeleteQueue.begin(), mDeleteQueue.end(), target) != mDeleteQueue.end())
+        unit->SetTarget(nullptr);
+    }
+    for (CGAUnit* gone : mDeleteQueue) DeleteUnit(gone);
+    mDeleteQueue.clear();
+  }
+
+  mEnemyPresent = false;
+  // By index: a unit's update may create units, which join the end.
+  for (size_t i = 0; i < mUnits.size();) {
+    CGAUnit* unit = mUnits[i];
+    if (unit->IsFinished()) {
+      mDeleteQueue.push_back(unit);
+      mUnits.erase(mUnits.begin() + static_cast<std::ptrdiff_t>(i));
+      if (mSelection == unit) mSelection = nullptr;
+      continue;
+    }
+    if (unit->GetInt(kSlotSide) == 0) mEnemyPresent = true;
+    RefileUnit(unit);
+    unit->Update();
+    ++i;
+  }
+}
+
+// Members the game never calls ------------------------------------------------
+
+void CGAUnitManager::SetSelection(CGAUnit* unit) {
+  if (mSelection) mSelection->GetModel()->RemovePart("Selection");
+  if (!unit || unit->IsInAction("die") || unit->IsFading()) return;
+  mSelection = unit;
+  unit->GetModel()->AttachPartEffect("Selection", "Selection");
+}
+
+void CGAUnitManager::FadeOutAllUnits() {
+  if (mSelection) mSelection->GetModel()->RemovePart("Selection");
+  mSelection = nullptr;
+  for (CGAUnit* unit : mUnits) unit->SetFadeOut(true, 100);
+}
+
+void CGAUnitManager::FadeOutUnit(const std::string& instanceName) {
+  if (CGAUnit* unit = FindUnit(instanceName)) unit->SetFadeOut(true, 1000);
+}
+
+void CGAUnitManager::FadeOutUnitById(uint64_t id) {
+  if (CGAUnit* unit = FindUnitById(id)) unit->SetFadeOut(true, 1000);
+}
+
+void CGAUnitManager::AttachPartByName(const std::string& instanceName, const std::string& partName) {
+  if (CGAUnit* unit = FindUnit(instanceName)) AttachPart(unit, partName);
+}
+
+void CGAUnitManager::AttachWeapon(CGAUnit* unit, const std::string& partName, bool mainHand) {
+  auto found = mPartDefs.find(partName);
+  if (unit && found != mPartDefs.end()) unit->AddWeapon(found->second, mainHand);
+}
+
+CGAUnit* CGAUnitManager::CreateMonster(int n, const std::string& instanceName) {
+  return CreateNamedUnit("m" + std::to_string(n), instanceName);
+}
+
+void CGAUnitManager::ReloadUnitActions(CGAUnit* unit) {
+  unit->ClearActions();
+  if (UnitTemplate* unitType = GetUnitTemplate(unit->GetTemplateName()))
+    for (UnitAction* action : unitType->actions) unit->AddAction(action);
+}
+
+float CGAUnitManager::GetUnitDistance(CGAUnit* a, CGAUnit* b) {
+  if (!b) return 0.0f;
+  const Ogre::Vector3 d = a->GetPosition() - b->GetPosition();
+  return static_cast<float>(ApproxDistance(TruncateToInt(d.x), TruncateToInt(d.z)));
 }

@@ -32,4 +32,15 @@ class UnitModelBase {
   virtual void AddAnimGroup(const std::string& group, const std::string& anim, const std::string& skeleton,
                             const std::string& sound, const std::string& effect) = 0;
   virtual void AddSkeletonFile(const std::string& file) = 0;
+  // The model's scene node, main entity and bones; null until the first part.
+  virtual Ogre::SceneNode* GetSceneNode() = 0;
+  virtual Ogre::Entity* GetEntity() = 0;
+  virtual Ogre::Bone* GetBone(const std::string& name) = 0;
+  virtual Ogre::Bone* GetRideBone() = 0;
+  virtual void AttachPart(const std::string& slot, const std::string& mesh) = 0;
+  virtual void AttachPartToBone(const std::string& slot, const std::string& mesh, const Ogre::Vector3& position,
+                                const Ogre::Quaternion& orientation, const std::string& bone) = 0;
+  virtual void SetCustomParameter(unsigned index, const Ogre::Vector4& value) = 0;
+  // Once per frame, from the unit's update.
+  virtual void Update() = 0;
 };

@@ -8,6 +8,9 @@
 #include "units/UnitMoveListener.h"
 #include "units/UnitWorld.h"
 
+#include <OgreBone.h>
+#include <OgreSceneNode.h>
+
 #include <cmath>
 
 namespace {
@@ -23,7 +26,8 @@ float WrapOnce(float degrees) {
 }  // namespace
 
 void CGAUnit::OrientNode() {
-  mModel->SetNodeOrientation(Ogre::Quaternion(Ogre::Degree(mHeading), Ogre::Vector3::UNIT_Y));
+  mNodeOrientation = Ogre::Quaternion(Ogre::Degree(mHeading), Ogre::Vector3::UNIT_Y);
+  mModel->SetNodeOrientation(mNodeOrientation);
 }
 
 void CGAUnit::PlaceNode() { mModel->SetNodePosition(mTransform.GetDerivedPosition()); }
@@ -97,6 +101,17 @@ void CGAUnit::SetMoveTarget(float x, float z) {
 
 Mover* CGAUnit::FlyTo(float, float, float) { return nullptr; }
 
+// The mount stands where the rider is; the rider sits on the mount's "ride"
+// bone, which moves with the mount's node.
+void CGAUnit::PlaceOnMount() {
+  const Ogre::Vector3 at = mTransform.GetDerivedPosition();
+  mMount->SetPosition(at);
+  Ogre::Bone* bone = mMount->GetModel()->GetRideBone();
+  Ogre::SceneNode* node = mMount->GetModel()->GetSceneNode();
+  if (!bone || !node) return;
+  mModel->SetNodePosition(at + node->getOrientation() * (node->getScale() * bone->_getDerivedPosition()));
+}
+
 bool CGAUnit::UpdateMovement() {
   // Both wrap: a wanted heading left past 360 would keep the unit turning
   // back and forth across 0 for ever.
@@ -115,6 +130,7 @@ bool CGAUnit::UpdateMovement() {
     else
       mHeading += diff >= 180.0f ? turn : -turn;
     OrientNode();
+    if (mMount) mMount->SetHeading(mHeading);
   }
 
   if (mMover) {
@@ -143,7 +159,7 @@ bool CGAUnit::UpdateMovement() {
     }
     position -= (position - mMoveTarget).normalisedCopy() * step;
     SnapToTerrain();
-    PlaceNode();
+    if (!mMount) PlaceNode();
     const Ogre::Vector3& at = mTransform.GetDerivedPosition();
     for (auto point = mTriggerPoints.begin(); point != mTriggerPoints.end(); ++point) {
       if (Ogre::Vector2(point->first - at.x, point->second - at.z).length() < 2.0f) {
@@ -153,6 +169,8 @@ bool CGAUnit::UpdateMovement() {
       }
     }
   }
+
+  if (mMount) PlaceOnMount();
 
   if (!mWaypoints.empty()) {
     if (!IsInAction("run")) SetAction("run");

@@ -1,7 +1,8 @@
 #pragma once
 // What the unit logic asks of the world around a unit: a model for each new
-// unit, ground heights, logic cells and paths of the map, effects and sounds.
-// The game implements it over the terrain, effect and sound managers; tests
+// unit, ground heights, logic cells and paths of the map, the units nearby,
+// effects, sounds and the running level's state. The game implements it over
+// the terrain, unit, effect and sound managers and the level globals; tests
 // use a recording stand-in. Effects are handles the unit never looks into.
 #include <OgreVector.h>
 
@@ -11,6 +12,7 @@
 class CGAEffectNode;
 class CGAUnit;
 class UnitModelBase;
+class UnitPartDef;
 
 class UnitWorld {
  public:
@@ -18,6 +20,8 @@ class UnitWorld {
 
   // The model of a new unit; the unit owns it.
   virtual UnitModelBase* CreateModel(CGAUnit& unit) = 0;
+  // One step of a part's background loading; true once it can be shown.
+  virtual bool LoadPart(UnitPartDef& part) = 0;
 
   // Terrain. GetGroundHeight moves probe.y onto the ground (statics
   // included) below the probe; false when there is no ground there.
@@ -28,6 +32,10 @@ class UnitWorld {
   // there is none within the search limit.
   virtual std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2& start, const Ogre::Vector2& goal,
                                               int searchLimit) = 0;
+
+  // Appends the units of the unit grid's cells (x - rx .. x + rx, z - rz ..
+  // z + rz) that stand on a logic cell other than 0.
+  virtual void GetUnitsInRect(std::vector<CGAUnit*>& out, int x, int z, int rx, int rz) = 0;
 
   // Effects, created managed and without parent; null when there is no
   // effect of that name.
@@ -41,7 +49,18 @@ class UnitWorld {
   // True for an effect without an end of its own.
   virtual bool IsEffectEndless(CGAEffectNode* effect) = 0;
   virtual void SetEffectLifeTime(CGAEffectNode* effect, float seconds) = 0;
+  // False once the effect manager has destroyed the effect: a unit keeps
+  // handles of effects that may end before it does.
+  virtual bool IsEffectLive(CGAEffectNode* effect) = 0;
 
   // A 3-D effect sound at the unit's scene node.
   virtual void PlaySound(const std::string& name, CGAUnit* at) = 0;
+
+  // The running level: lost (a unit that must survive died, or an attacker
+  // reached a defeat cell), silver earned, and a floating label at a world
+  // position ("{colour,AARRGGBB}" tags and text) for some seconds.
+  virtual void LoseLevel() = 0;
+  virtual void AddLevelSilver(int amount) = 0;
+  virtual void AddLabel(const std::string& markup, const Ogre::Vector3& position, float seconds,
+                        const std::string& font) = 0;
 };

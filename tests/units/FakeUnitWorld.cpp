@@ -12,6 +12,12 @@ void FakeModel::PlayAnimationByName(const std::string& name, float s, bool loop)
   animations.push_back(line);
 }
 
+void FakeUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3&, float seconds, const std::string& font) {
+  char line[64];
+  std::snprintf(line, sizeof line, " %g ", seconds);
+  labels.push_back(markup + line + font);
+}
+
 LogCapture::LogCapture() {
   HeadlessEngine();
   Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this);

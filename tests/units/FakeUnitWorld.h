@@ -1,10 +1,14 @@
 #pragma once
-// A unit world without a scene: models, effects and sounds are records the
-// tests read back; the ground is flat at a settable height.
+// A unit world without a scene: models, effects, sounds, labels and the
+// level's state are records the tests read back; the ground is flat at a
+// settable height; logic cells are 1 unless set; the unit grid is the one of
+// a unit manager the test names.
+#include "units/UnitManager.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitWorld.h"
 
 #include <OgreLogManager.h>
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
@@ -19,6 +23,8 @@ struct FakeModel : UnitModelBase {
   std::vector<std::string> animations;  // "name speed loop"
   std::vector<std::string> calls;       // everything else, in order
   float speed = 1.0f;
+  Ogre::Vector4 tint = Ogre::Vector4::ZERO;  // custom parameter 0
+  int updates = 0;
 
   void SetVisible(bool v) override { visible = v; }
   void SetNodePosition(const Ogre::Vector3& p) override { nodePosition = p; }
@@ -38,6 +44,21 @@ struct FakeModel : UnitModelBase {
     calls.push_back("anim group " + group + " " + anim);
   }
   void AddSkeletonFile(const std::string& file) override { calls.push_back("skeleton " + file); }
+  Ogre::SceneNode* GetSceneNode() override { return nullptr; }
+  Ogre::Entity* GetEntity() override { return nullptr; }
+  Ogre::Bone* GetBone(const std::string&) override { return nullptr; }
+  Ogre::Bone* GetRideBone() override { return nullptr; }
+  void AttachPart(const std::string& slot, const std::string& mesh) override {
+    calls.push_back("part " + slot + " " + mesh);
+  }
+  void AttachPartToBone(const std::string& slot, const std::string& mesh, const Ogre::Vector3&,
+                        const Ogre::Quaternion&, const std::string& bone) override {
+    calls.push_back("part " + slot + " " + mesh + " on " + bone);
+  }
+  void SetCustomParameter(unsigned index, const Ogre::Vector4& value) override {
+    if (index == 0) tint = value;
+  }
+  void Update() override { ++updates; }
 };
 
 struct FakeEffect {
@@ -49,6 +70,7 @@ struct FakeEffect {
   Ogre::Vector3 targetPosition = Ogre::Vector3::ZERO;
   bool endless = false;
   float lifeTime = 5.0f;
+  bool live = true;  // false once "destroyed": the unit must not touch it
 };
 
 class FakeUnitWorld : public UnitWorld {
@@ -58,6 +80,18 @@ class FakeUnitWorld : public UnitWorld {
   std::vector<std::string> endlessEffects;  // names of effects without an end
   std::vector<std::string> sounds;
   std::map<const CGAUnit*, FakeModel*> models;
+  std::map<std::pair<int, int>, int> logic;  // cells other than 1
+  std::vector<const UnitPartDef*> partsNotReady;
+  CGAUnitManager* manager = nullptr;  // whose grid GetUnitsInRect asks
+  int gameState = 0;
+  int silver = 0;
+  std::vector<std::string> labels;  // "markup seconds font"
+
+  std::vector<std::string> EffectNames() const {
+    std::vector<std::string> names;
+    for (const FakeEffect& e : effects) names.push_back(e.name);
+    return names;
+  }
 
   FakeModel& ModelOf(const CGAUnit& unit) { return *models.at(&unit); }
   static FakeEffect& Of(CGAEffectNode* e) { return *reinterpret_cast<FakeEffect*>(e); }
@@ -71,7 +105,18 @@ class FakeUnitWorld : public UnitWorld {
     probe.y = groundHeight;
     return true;
   }
-  int GetLogic(int, int) override { return 1; }
+  bool LoadPart(UnitPartDef& part) override {
+    for (const UnitPartDef* p : partsNotReady)
+      if (p == &part) return false;
+    return true;
+  }
+  int GetLogic(int x, int z) override {
+    auto found = logic.find({x, z});
+    return found == logic.end() ? 1 : found->second;
+  }
+  void GetUnitsInRect(std::vector<CGAUnit*>& out, int x, int z, int rx, int rz) override {
+    if (manager) manager->GetUnitsInRect(out, x, z, rx, rz);
+  }
   std::vector<Ogre::Vector2> FindPath(const Ogre::Vector2& start, const Ogre::Vector2& goal, int) override {
     return {start, goal};
   }
@@ -88,8 +133,15 @@ class FakeUnitWorld : public UnitWorld {
   void AddEffectTarget(CGAEffectNode* e, CGAUnit* target) override { Of(e).targets.push_back(target); }
   void SetEffectTargetPosition(CGAEffectNode* e, const Ogre::Vector3& p) override { Of(e).targetPosition = p; }
   bool IsEffectEndless(CGAEffectNode* e) override { return Of(e).endless; }
-  void SetEffectLifeTime(CGAEffectNode* e, float seconds) override { Of(e).lifeTime = seconds; }
+  void SetEffectLifeTime(CGAEffectNode* e, float seconds) override {
+    EXPECT_TRUE(Of(e).live) << "the life of destroyed effect " << Of(e).name << " was set";
+    Of(e).lifeTime = seconds;
+  }
+  bool IsEffectLive(CGAEffectNode* e) override { return Of(e).live; }
   void PlaySound(const std::string& name, CGAUnit*) override { sounds.push_back(name); }
+  void LoseLevel() override { gameState = 1; }
+  void AddLevelSilver(int amount) override { silver += amount; }
+  void AddLabel(const std::string& markup, const Ogre::Vector3&, float seconds, const std::string& font) override;
 };
 
 // Collects the game's log lines (and message boxes) while it lives.
