@@ -51,8 +51,9 @@ const CEGUI::Image* LoadIconImage(const CEGUI::String& prefix, const std::string
 
 CGAGUIIconItem::CGAGUIIconItem() : CEGUI::ListboxItem("", 0, nullptr, false, true) {}
 
+// The list box's whole inside: larger, it would show scroll bars.
 CEGUI::Sizef CGAGUIIconItem::getPixelSize() const {
-  return d_owner ? d_owner->getUnclippedOuterRect().get().getSize() : CEGUI::Sizef(0, 0);
+  return d_owner ? static_cast<const CEGUI::Listbox*>(d_owner)->getListRenderArea().getSize() : CEGUI::Sizef(0, 0);
 }
 
 void CGAGUIIconItem::draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& target, float alpha,

@@ -36,7 +36,7 @@ class CGAGUIIconItem : public CEGUI::ListboxItem {
   bool IsDimmed() const { return mDimmed; }
   const CEGUI::Image* GetIcon() const { return mIcon; }
 
-  // Always the size of its list box.
+  // Always the size of its list box's inside.
   CEGUI::Sizef getPixelSize() const override;
   void draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& targetRect, float alpha,
             const CEGUI::Rectf* clipper) const override;
