@@ -2,8 +2,13 @@
 // deferred statics near the camera, see-through fading, mouse picks.
 #include "SceneTestSupport.h"
 #include "game/FrameClock.h"
+#include "vegetation/BatchPage.h"
+#include "vegetation/BatchedGeometry.h"
+#include "vegetation/PagedVegetation.h"
 
 #include <Ogre.h>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -93,6 +98,43 @@ TEST_F(FrameStep, AStaticHidingTheViewFadesAndComesBack) {
   EXPECT_TRUE(terrain->GetFades().empty());
   EXPECT_EQ(pillar.Entity->getRenderQueueGroup(), CGATerrainManager::kStaticQueue);
   EXPECT_EQ(pillar.Entity->getSubEntity(0)->getCustomParameter(0), Ogre::Vector4(0, 0, 0, 1));
+}
+
+TEST_F(FrameStep, TheGrassRoundThePointLookedAtIsBatchedInTheFrameStep) {
+  LoadDemo();
+  const Verdure::GeometryPageManager* level = terrain->GetGrass()->getDetailLevels().front();
+  EXPECT_TRUE(level->getLoadedPages().empty());
+  Frames(1);
+  ASSERT_FALSE(level->getLoadedPages().empty());
+  // Every loaded page is one batch of the tufts of its square, standing on
+  // the ground.
+  size_t tufts = 0;
+  for (Verdure::GeometryPage* page : level->getLoadedPages()) {
+    Verdure::BatchedGeometry* batch = static_cast<Verdure::BatchPage*>(page)->getBatch();
+    for (auto it = batch->getSubBatchIterator(); it.hasMoreElements();) {
+      const Verdure::BatchedGeometry::SubBatch* sub = it.getNext();
+      EXPECT_TRUE(sub->isBuilt());
+      tufts += sub->vertexData->vertexCount / 8;  // two quads a tuft
+    }
+    if (batch->isBuilt()) {
+      // Its lowest tufts stand on the ground somewhere under it (a page by
+      // the pond has the hollow under its centre).
+      const Ogre::Vector3 centre = batch->getParentSceneNode()->getPosition();
+      const Ogre::Vector3 half = batch->getBoundingBox().getHalfSize();
+      float lowest = std::numeric_limits<float>::max(), highest = std::numeric_limits<float>::lowest();
+      for (float dx : {-1.0f, 0.0f, 1.0f})
+        for (float dz : {-1.0f, 0.0f, 1.0f}) {
+          const float ground = terrain->GetHeight(centre.x + dx * half.x, centre.z + dz * half.z);
+          lowest = std::min(lowest, ground);
+          highest = std::max(highest, ground);
+        }
+      EXPECT_GE(centre.y - half.y, lowest - 1.0f);
+      EXPECT_LE(centre.y - half.y, highest + 1.0f);
+    }
+  }
+  EXPECT_GT(tufts, 100u);
+  terrain->ClearMap();
+  EXPECT_FALSE(terrain->GetGrass());
 }
 
 TEST_F(FrameStep, TheMousePicksTheGroundUnderIt) {
