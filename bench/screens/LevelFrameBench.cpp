@@ -10,6 +10,7 @@
 #include "game/GameBattlefield.h"
 #include "game/GameUnitWorld.h"
 #include "game/PlayerRecord.h"
+#include "game/ResourcePreloader.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIMain.h"
 #include "screens/GUIManager.h"
@@ -22,6 +23,7 @@
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
+#include "units/UnitPartDef.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -39,6 +41,28 @@ class QuietHost : public CGAGameHost {
   void SetFullScreen(bool) override {}
   void SetWindowedSize(int, int) override {}
   void ExitGame() override {}
+};
+
+// The units' meshes and skeletons load at once: the headless engine answers
+// no background requests and has no textures.
+class LoadAtOnce : public BackgroundLoader {
+ public:
+  Ogre::BackgroundProcessTicket LoadInBackground(const std::string& type, const std::string& name) override {
+    if (type != "Texture") Ogre::ResourceGroupManager::getSingleton()._getResourceManager(type)->load(name, "General");
+    return ++mTickets;
+  }
+  bool IsLoaded(Ogre::BackgroundProcessTicket) override { return true; }
+
+ private:
+  Ogre::BackgroundProcessTicket mTickets = 0;
+};
+
+class BenchUnitWorld : public GameUnitWorld {
+ public:
+  bool LoadPart(UnitPartDef& part) override { return part.LoadResources(mLoader); }
+
+ private:
+  LoadAtOnce mLoader;
 };
 
 // One level on the flat demo map whose only wave never comes.
@@ -144,7 +168,7 @@ class Game {
   CTPAudioManager sound;  // without a device: silent
   QuietHost host;
   OneLevel levels;
-  GameUnitWorld world;
+  BenchUnitWorld world;
   CGAGameBattlefield battlefield;
   std::unique_ptr<CGATerrainManager> terrain;
   std::unique_ptr<CGACollisionManager> collision;
@@ -168,6 +192,7 @@ void BM_LevelFrameLogic(benchmark::State& state) {
   for (CGAUnit* unit : game.units->GetUnits()) fighting += unit->IsInAction("attack");
   state.counters["fighting"] = fighting;
   state.counters["labels"] = static_cast<double>(game.labels->GetLabels().size());
+  state.counters["paused"] = BattlePaused;
 }
 BENCHMARK(BM_LevelFrameLogic)->Unit(benchmark::kMillisecond)->Iterations(400);
 
