@@ -6,6 +6,8 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "game/AudioManager.h"
+#include "screens/GUICommon.h"
+#include "screens/GUILabelEx.h"
 #include "screens/LevelState.h"
 #include "terrain/PathFinder.h"
 #include "terrain/TerrainManager.h"
@@ -79,11 +81,14 @@ void GameUnitWorld::PlaySound(const std::string& name, CGAUnit* at) {
   CTPAudioManager::getSingleton().PlaySound(name, at->GetModel()->GetSceneNode(), 1, true);
 }
 
-void GameUnitWorld::LoseLevel() { GameState = 1; }
+void GameUnitWorld::LoseLevel() { GameState = kGameLost; }
 
 void GameUnitWorld::AddLevelSilver(int amount) {
   LevelSilver = TruncateToInt(static_cast<double>(LevelSilver) + amount);  // no wrap past the int range
 }
 
-// The label layer draws no labels yet.
-void GameUnitWorld::AddLabel(const std::string&, const Ogre::Vector3&, float, const std::string&) {}
+void GameUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3& position, float seconds,
+                             const std::string& font) {
+  if (CGAGUILabelEx* labels = CGAGUILabelEx::getSingletonPtr())
+    labels->AddLabel(CGAGUICommon::ToCEGUIString(markup), position, seconds, CGAGUICommon::ToCEGUIString(font));
+}

@@ -1,9 +1,11 @@
 #include "screens/GUIManager.h"
 
 #include "game/FrameClock.h"
+#include "game/GameBattlefield.h"
 #include "game/GameLog.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
+#include "screens/GUIMain.h"
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
 #include "screens/LevelFile.h"
@@ -41,22 +43,30 @@ void SetUpLook() {
 
 CGAGUIManager::CGAGUIManager(CGAGameHost& host) {
   static ResourceLevelFiles levelFiles;
-  Init(host, levelFiles);
+  static CGAGameBattlefield battlefield;
+  Init(host, levelFiles, battlefield);
 }
 
-CGAGUIManager::CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles) { Init(host, levelFiles); }
+CGAGUIManager::CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
+  Init(host, levelFiles, battlefield);
+}
 
-void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles) {
+void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
   SetUpLook();
   mAnims.reset(new GUIAnimManager());
   mAnims->Load(kGUIAnimFile);
+  mMain.reset(new CGAGUIMain(host, battlefield));
   mStart.reset(new CGAGUIStart(host));
   mStart->Show();
   LevelList.clear();
   ReadLevelFiles(levelFiles, LevelList);
 }
 
-CGAGUIManager::~CGAGUIManager() {}
+CGAGUIManager::~CGAGUIManager() {
+  // The screens before the animations their icons draw.
+  mStart.reset();
+  mMain.reset();
+}
 
 void CGAGUIManager::Update() {
   CEGUI::System::getSingleton().injectTimePulse(FrameDeltaSeconds);
@@ -69,8 +79,8 @@ bool CGAGUIManager::StartLevel(int n) {
     return false;
   }
   GameLog("Starting level " + std::to_string(n) + " on map " + LevelList[n].id);
-  mLevelIndex = n;
-  return true;
+  mMain->Show();
+  return mMain->StartLevel(n);
 }
 
 void CGAGUIManager::ShowUnlock(CEGUI::Window*) { GameLog("The unlock screen is not there yet"); }

@@ -79,6 +79,12 @@ LevelRecord ReadLevel(const TiXmlElement* e, const std::string& file) {
     for (const TiXmlElement* a = assaults->FirstChildElement("assault"); a; a = a->NextSiblingElement("assault"))
       level.assaults.push_back(ReadAssault(a, file, waveClock));
   }
+  for (size_t i = 0; i < level.assaults.size(); ++i) {
+    if (level.assaults[i].goto_wave > 0 && static_cast<size_t>(level.assaults[i].goto_wave) >= level.assaults.size())
+      GameLog(file + ": level " + level.id + ", wave " + std::to_string(i + 1) + " goes to wave " +
+              std::to_string(level.assaults[i].goto_wave + 1) + " of " + std::to_string(level.assaults.size()) +
+              "; the waves end there");
+  }
   return level;
 }
 

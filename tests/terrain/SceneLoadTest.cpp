@@ -78,7 +78,7 @@ TEST_F(SceneLoading, TheFullDemoMapBuildsItsScene) {
   ASSERT_EQ(terrain->GetPointLights().size(), 1u);
   EXPECT_EQ(terrain->GetPointLights().begin()->first, "lantern");
   ASSERT_TRUE(CGATerrainWater::getSingletonPtr());
-  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 2.6f);
+  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 31.6f);
   // Low quality without the "Water" setting.
   EXPECT_EQ(CGATerrainWater::getSingleton().GetEntity()->getSubEntity(0)->getMaterialName(), "LowQuality_Water");
 }
@@ -336,7 +336,7 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   const Ogre::Light* lantern = terrain->GetPointLights().at("lantern");
   EXPECT_EQ(lantern->getAttenuationRange(), 24.0f);
   EXPECT_FLOAT_EQ(lantern->getAttenuationQuadric(), 0.012f);
-  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 2.6f);
+  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 31.6f);
   int l[4] = {};
   ASSERT_TRUE(terrain->GetMaterial()->GetTileLayers(15, l[0], l[1], l[2], l[3]));
   EXPECT_EQ(l[3], 3);
@@ -372,15 +372,15 @@ TEST_F(SceneLoading, EditorModeReadsItsColoursAndOverlaysTheCells) {
   collision->GetObjectsAt(platform->Node->getPosition(), tall, CGACollisionManager::kTallList);
   EXPECT_EQ(tall, std::vector<Ogre::Entity*>{platform->Entity});
   // The overlay: obstacles in layer 0, the logic colours in layer 2 (ID 257
-  // is logic 1, the lane).
+  // is logic 1, the lanes).
   CGACoverageMap* overlay = terrain->GetObstacleOverlay();
   ASSERT_TRUE(overlay);
   overlay->SelectLayer(0);
   EXPECT_EQ(overlay->GetValue(10, 71, 0), CGATerrainManager::kBlockedCell);
   overlay->SelectLayer(2);
-  EXPECT_EQ(overlay->GetValue(64, 40, 0), 255);  // the lane in red
-  EXPECT_EQ(overlay->GetValue(64, 40, 2), 0);
-  EXPECT_EQ(overlay->GetValue(100, 2, 2), 255);  // the defeat row in blue
+  EXPECT_EQ(overlay->GetValue(64, 48, 0), 255);  // the lanes in red
+  EXPECT_EQ(overlay->GetValue(64, 48, 2), 0);
+  EXPECT_EQ(overlay->GetValue(37, 48, 2), 255);  // the defeat cells in blue
   EXPECT_EQ(overlay->GetValue(20, 20, 3), 255);  // no colour: left blank
   // Each terrain template has one obstacle pass, however many maps load.
   const Ogre::Technique* technique = Ogre::MaterialManager::getSingleton().getByName("Newterrain_2")->getTechnique(0);
