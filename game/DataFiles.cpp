@@ -3,9 +3,18 @@
 #include "game/GameLog.h"
 #include "game/Parse.h"
 
+#include <OgreConfigFile.h>
 #include <OgreException.h>
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
+
+void AddResourceLocations(const std::string& configFile) {
+  Ogre::ConfigFile resources;
+  resources.load(configFile, "\t:=", true);
+  for (const auto& section : resources.getSettingsBySection())
+    for (const auto& setting : section.second)
+      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+}
 
 Ogre::DataStreamPtr OpenDataFile(const std::string& name) {
   Ogre::ResourceGroupManager* groups = Ogre::ResourceGroupManager::getSingletonPtr();

@@ -11,6 +11,10 @@ class TiXmlDocument;
 class TiXmlElement;
 class TiXmlNode;
 
+// Adds the resource locations of a "resources.cfg" file: one section per
+// resource group, the archive type as the key and the path as the value.
+void AddResourceLocations(const std::string& configFile);
+
 // Opens a file of group "General" or, when it is not there, of the first
 // group that has it; null when no group has it (or there is no resource
 // system) or it cannot be opened.

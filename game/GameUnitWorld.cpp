@@ -4,6 +4,7 @@
 #include <OgreSceneNode.h>
 
 #include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
 #include "game/AudioManager.h"
 #include "screens/GUICommon.h"
 #include "screens/GUILabelEx.h"
@@ -12,61 +13,22 @@
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
-#include "units/UnitModelBase.h"
+#include "units/UnitModel.h"
+#include "units/UnitPartDef.h"
+#include "units/UnitNumbers.h"
 
 namespace {
-
-// A unit's place in the scene without a body: its node under the unit
-// manager's node, moved and turned with the unit. Parts, animations and tints
-// have nothing to act on.
-class NodeOnlyUnitModel : public UnitModelBase {
- public:
-  explicit NodeOnlyUnitModel(Ogre::SceneNode* parent)
-      : mParent(parent), mNode(parent->getCreator()->createSceneNode()) {
-    mNode->setFixedYawAxis(true);
-  }
-  ~NodeOnlyUnitModel() override { mNode->getCreator()->destroySceneNode(mNode); }
-
-  void SetVisible(bool visible) override {
-    if (visible && !mNode->getParent()) mParent->addChild(mNode);
-    if (!visible && mNode->getParent()) mParent->removeChild(mNode);
-  }
-  void SetNodePosition(const Ogre::Vector3& position) override { mNode->setPosition(position); }
-  void SetNodeOrientation(const Ogre::Quaternion& orientation) override { mNode->setOrientation(orientation); }
-  void SetNodeScale(const Ogre::Vector3& scale) override { mNode->setScale(scale); }
-  void PlayAnimationByName(const std::string&, float, bool) override {}
-  void SetSpeed(float) override {}
-  void RemovePart(const std::string&) override {}
-  void AttachPartEffect(const std::string&, const std::string&) override {}
-  void SetBoneAlias(const std::string&, const std::string&) override {}
-  void AddAnimGroup(const std::string&, const std::string&, const std::string&, const std::string&,
-                    const std::string&) override {}
-  void AddSkeletonFile(const std::string&) override {}
-  Ogre::SceneNode* GetSceneNode() override { return mNode; }
-  Ogre::Entity* GetEntity() override { return nullptr; }
-  Ogre::Bone* GetBone(const std::string&) override { return nullptr; }
-  Ogre::Bone* GetRideBone() override { return nullptr; }
-  void AttachPart(const std::string&, const std::string&) override {}
-  void AttachPartToBone(const std::string&, const std::string&, const Ogre::Vector3&, const Ogre::Quaternion&,
-                        const std::string&) override {}
-  void SetCustomParameter(unsigned, const Ogre::Vector4&) override {}
-  void Update() override {}
-
- private:
-  Ogre::SceneNode* mParent;
-  Ogre::SceneNode* mNode;
-};
 
 CGATerrainManager& Terrain() { return CGATerrainManager::getSingleton(); }
 
 }  // namespace
 
-UnitModelBase* GameUnitWorld::CreateModel(CGAUnit&) {
-  return new NodeOnlyUnitModel(CGAUnitManager::getSingleton().GetNode());
+UnitModelBase* GameUnitWorld::CreateModel(CGAUnit& unit) {
+  Ogre::SceneNode* node = CGAUnitManager::getSingleton().GetNode();
+  return new CGAUnitModel(node->getCreator(), node, unit);
 }
 
-// A node-only model shows no part, so there is nothing to load.
-bool GameUnitWorld::LoadPart(UnitPartDef&) { return true; }
+bool GameUnitWorld::LoadPart(UnitPartDef& part) { return part.LoadResources(); }
 
 bool GameUnitWorld::GetGroundHeight(Ogre::Vector3& probe) { return Terrain().GetGroundHeight(probe, true); }
 
@@ -88,14 +50,23 @@ CGAEffectNode* GameUnitWorld::CreateEffect(const std::string& name) {
   return CGAEffectManager::getSingleton().CreateEffect(name, "", false, nullptr);
 }
 
-// The effect manager makes no effect yet, so no effect reaches these.
-void GameUnitWorld::SetEffectPosition(CGAEffectNode*, const Ogre::Vector3&) {}
-void GameUnitWorld::SetEffectLinkBone(CGAEffectNode*, const std::string&) {}
-void GameUnitWorld::AttachEffectToOwner(CGAEffectNode*, CGAUnit*) {}
-void GameUnitWorld::AddEffectTarget(CGAEffectNode*, CGAUnit*) {}
-void GameUnitWorld::SetEffectTargetPosition(CGAEffectNode*, const Ogre::Vector3&) {}
-bool GameUnitWorld::IsEffectEndless(CGAEffectNode*) { return false; }
-void GameUnitWorld::SetEffectLifeTime(CGAEffectNode*, float) {}
+void GameUnitWorld::SetEffectPosition(CGAEffectNode* effect, const Ogre::Vector3& position) {
+  effect->SetPosition(position);
+}
+void GameUnitWorld::SetEffectLinkBone(CGAEffectNode* effect, const std::string& bone) { effect->SetLinkBone(bone); }
+void GameUnitWorld::AttachEffectToOwner(CGAEffectNode* effect, CGAUnit* owner) { effect->AttachToOwner(owner, true); }
+void GameUnitWorld::AddEffectTarget(CGAEffectNode* effect, CGAUnit* target) { effect->AddTarget(target); }
+void GameUnitWorld::SetEffectTargetPosition(CGAEffectNode* effect, const Ogre::Vector3& position) {
+  effect->SetTargetPosition(position);
+}
+bool GameUnitWorld::IsEffectEndless(CGAEffectNode* effect) { return effect->IsEndless(); }
+void GameUnitWorld::SetEffectLifeTime(CGAEffectNode* effect, float seconds) {
+  if (IsEffectLive(effect)) effect->SetLifeTime(seconds);
+}
+
+void GameUnitWorld::SetEffectVisible(CGAEffectNode* effect, bool visible) {
+  if (IsEffectLive(effect)) effect->SetVisible(visible);
+}
 
 bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) { return CGAEffectManager::getSingleton().IsLive(effect); }
 
@@ -105,7 +76,9 @@ void GameUnitWorld::PlaySound(const std::string& name, CGAUnit* at) {
 
 void GameUnitWorld::LoseLevel() { GameState = kGameLost; }
 
-void GameUnitWorld::AddLevelSilver(int amount) { LevelSilver += amount; }
+void GameUnitWorld::AddLevelSilver(int amount) {
+  LevelSilver = TruncateToInt(static_cast<double>(LevelSilver) + amount);  // no wrap past the int range
+}
 
 void GameUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3& position, float seconds,
                              const std::string& font) {

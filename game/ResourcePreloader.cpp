@@ -1,7 +1,9 @@
 #include "game/ResourcePreloader.h"
 
+#include "game/GameLog.h"
 #include "game/YourView.h"
 
+#include <OgreException.h>
 #include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>
 #include <OgreSkeletonManager.h>
@@ -15,20 +17,49 @@ const char* const kGroup = "General";
 
 CGAResourcePreloader::CGAResourcePreloader() {}
 
+// Requests still in flight must not report to a preloader that is gone.
+CGAResourcePreloader::~CGAResourcePreloader() {
+  if (Ogre::ResourceBackgroundQueue* queue = Ogre::ResourceBackgroundQueue::getSingletonPtr())
+    for (const auto& [ticket, request] : mRequests)
+      if (!request.prepared) queue->abortRequest(ticket);
+}
+
 Ogre::BackgroundProcessTicket CGAResourcePreloader::LoadInBackground(const std::string& resourceType,
                                                                      const std::string& name) {
   auto it = mTickets.find(name);
   if (it != mTickets.end()) return it->second;
-  // load() prepares on the worker and finishes the GPU side on this thread
-  // when the engine processes the response at the end of a frame.
+  // The engine is built without locking around GPU resources, so its worker
+  // only reads the data; the load that makes buffers and textures happens
+  // here, on the thread that draws.
   Ogre::BackgroundProcessTicket ticket =
-      Ogre::ResourceBackgroundQueue::getSingleton().load(resourceType, name, kGroup);
+      Ogre::ResourceBackgroundQueue::getSingleton().prepare(resourceType, name, kGroup, false, nullptr, nullptr, this);
   mTickets[name] = ticket;
+  mRequests[ticket] = Request{resourceType, name};
   return ticket;
 }
 
+void CGAResourcePreloader::operationCompleted(Ogre::BackgroundProcessTicket ticket,
+                                              const Ogre::BackgroundProcessResult& result) {
+  auto it = mRequests.find(ticket);
+  if (it == mRequests.end()) return;
+  it->second.prepared = true;
+  if (result.error) GameLog(it->second.name + ": cannot be read in the background: " + result.message);
+}
+
 bool CGAResourcePreloader::IsLoaded(Ogre::BackgroundProcessTicket ticket) {
-  return Ogre::ResourceBackgroundQueue::getSingleton().isProcessComplete(ticket);
+  auto it = mRequests.find(ticket);
+  if (it == mRequests.end()) return true;  // nothing asked under that ticket
+  Request& request = it->second;
+  if (!request.prepared) return false;
+  if (!request.loaded) {
+    request.loaded = true;
+    try {
+      Ogre::ResourceGroupManager::getSingleton()._getResourceManager(request.type)->load(request.name, kGroup);
+    } catch (const Ogre::Exception& e) {
+      GameLog(request.name + ": cannot be loaded: " + e.getDescription());
+    }
+  }
+  return true;
 }
 
 void CGAResourcePreloader::PreloadGroup(const std::string& group) {

@@ -3,8 +3,10 @@
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/DataFiles.h"
 #include "game/FrameClock.h"
 #include "game/GAPAK/PakArchive.h"
+#include "game/GameEffectWorld.h"
 #include "game/GameUnitWorld.h"
 #include "game/Input.h"
 #include "game/LogManager.h"
@@ -90,11 +92,7 @@ void CYourView::SetupOgre() {
 
   Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
 
-  Ogre::ConfigFile resources;
-  resources.load("resources.cfg", "\t:=", true);
-  for (const auto& section : resources.getSettingsBySection())
-    for (const auto& setting : section.second)
-      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
+  AddResourceLocations("resources.cfg");
 
   if (!Ogre::Root::getSingletonPtr()) SetupFailed("No root node available!");
 
@@ -180,6 +178,7 @@ void CYourView::InitGame() {
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
+  CGAEffectManager::getSingleton().SetWorld(new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();

@@ -210,3 +210,9 @@ void CGACollisionManager::GetMeshInformation(const Ogre::Mesh& mesh, std::vector
     }
   }
 }
+
+void CGACollisionManager::RemoveObject(const Ogre::Entity* entity) {
+  for (Cell& cell : mCells)
+    for (std::vector<Ogre::Entity*>& list : cell.Lists)
+      list.erase(std::remove(list.begin(), list.end(), entity), list.end());
+}

@@ -64,6 +64,8 @@ class CGACollisionManager : public Ogre::Singleton<CGACollisionManager> {
   bool RayPickGrid(Ogre::Vector3& point, const Ogre::Ray& ray, bool useTall);
   // Whether the ray meets the entity's triangles closer than maxDistance.
   bool RayPickObject(Ogre::Entity* entity, const Ogre::Ray& ray, float maxDistance);
+  // Takes the entity out of every cell of both lists, before it is destroyed.
+  void RemoveObject(const Ogre::Entity* entity);
 
   // The cached model-space triangles of the entity's mesh (three corners
   // each): its "collide" sub-meshes with a non-empty filter, else all.

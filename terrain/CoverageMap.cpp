@@ -77,8 +77,9 @@ uint8_t CGACoverageMap::GetValue(unsigned x, unsigned y, unsigned c) const {
 }
 
 void CGACoverageMap::SetValue(unsigned x, unsigned y, unsigned c, uint8_t value) {
-  const size_t i = (size_t(y) * mWidth + x) * size_t(std::abs(mChannelCode)) + c;
-  if (i < mSize) mLayers[mCurrent][i] = value;
+  const size_t channels = size_t(std::abs(mChannelCode));
+  if (x >= mWidth || y >= mHeight || c >= channels || mSize == 0) return;
+  mLayers[mCurrent][(size_t(y) * mWidth + x) * channels + c] = value;
 }
 
 void CGACoverageMap::AddLayer(uint8_t fill) { mLayers.emplace_back(mSize, fill); }

@@ -39,8 +39,9 @@ class CGACoverageMap : public Ogre::ManualResourceLoader {
   Ogre::PixelFormat GetPixelFormat() const { return FormatOfCode(mChannelCode); }
 
   // Byte c of pixel (x, y) of the current layer, at (y x width + x) x bytes
-  // per pixel + c. Only that byte index is tested: beyond the layer reads 0
-  // and a write does nothing.
+  // per pixel + c. A read tests only that byte index: beyond the layer reads
+  // 0. A write outside the image (x, y or c too large) does nothing, so a
+  // brush over the right edge cannot spill into the next row.
   uint8_t GetValue(unsigned x, unsigned y, unsigned c) const;
   void SetValue(unsigned x, unsigned y, unsigned c, uint8_t value);
 

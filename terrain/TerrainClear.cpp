@@ -35,7 +35,7 @@ void CGATerrainManager::ClearMap() {
     if (node) mSceneManager->destroySceneNode(node);
   }
   mPointLights.clear();
-  mSceneEffects.clear();
+  while (!mSceneEffects.empty()) RemoveSceneEffect(mSceneEffects.begin()->first);
   DestroyStatics();
   DestroyGrass();
   mBuckets.clear();

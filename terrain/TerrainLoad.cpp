@@ -2,6 +2,7 @@
 // coverage textures, water, tiles and grass.
 #include "terrain/TerrainManager.h"
 
+#include "effects/EffectNode.h"
 #include "game/Camera.h"
 #include "game/GameLog.h"
 #include "game/Settings.h"
@@ -88,7 +89,12 @@ void CGATerrainManager::BuildSceneObjects() {
   for (const MapLightRecord& l : mMap.Lights)
     AddPointLight(l.Name, l.Position, Ogre::Vector3::UNIT_SCALE, Ogre::Quaternion::IDENTITY, l.Colour, l.Range,
                   l.Constant, l.Linear, l.Quadratic);
-  for (const MapObjectRecord& e : mMap.SceneEffects) AddSceneEffect(e.Name, e.Position);
+  for (const MapObjectRecord& e : mMap.SceneEffects) {
+    if (CGAEffectNode* effect = AddSceneEffect(e.Name, e.Position)) {
+      effect->SetScale(e.Scale);
+      effect->SetOrientation(e.Orientation);
+    }
+  }
 }
 
 void CGATerrainManager::BuildTerrain() {

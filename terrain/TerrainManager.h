@@ -15,8 +15,8 @@
 // (TerrainManager.cpp, TerrainQueries.cpp) need no scene; loading it into
 // the scene (TerrainLoad.cpp), clearing and saving (TerrainClear.cpp,
 // TerrainSave.cpp), statics, lights, effects and grass (TerrainStatics.cpp)
-// and the frame step (TerrainUpdate.cpp) build on them. Without a scene
-// manager a map is data only.
+// the frame step (TerrainUpdate.cpp) and the editor (TerrainEditor.cpp)
+// build on them. Without a scene manager a map is data only.
 #include "terrain/MapData.h"
 #include "terrain/MapReader.h"
 #include "terrain/StaticRecords.h"
@@ -24,6 +24,7 @@
 #include <OgreRay.h>
 #include <OgreSingleton.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -203,6 +204,53 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // The map loader paints through this (and the terrain editor).
   void SetVertexLayer(unsigned vx, unsigned vz, int layer);
 
+  // The terrain editor (TerrainEditor.cpp); the game never calls it. x and z
+  // are world units unless said otherwise. A brush of size k reaches k + 1
+  // vertices or cells from its centre; vertex row 0 and column 0 are never
+  // edited. Brushes that paint through a brush image need editor mode and
+  // do nothing without it. Each brush rebuilds the tiles it touched.
+  // Height brushes, in stored units: up, down (not below 0), by amount
+  // toward a target (a step may pass it), toward the centre's height.
+  void BrushRaise(unsigned x, unsigned z, int size, unsigned amount);
+  void BrushLower(unsigned x, unsigned z, int size, unsigned amount);
+  void BrushTargetHeight(unsigned x, unsigned z, int size, unsigned amount, unsigned target);
+  void BrushFlatten(unsigned x, unsigned z, int size, unsigned amount);
+  // Cells of a square, with the overlay's logic (layer 2) or obstacle
+  // (layer 0) pixels; cells off the grid are left out.
+  void PaintLogic(unsigned x, unsigned z, int size, uint8_t id);
+  void PaintObstacle(unsigned x, unsigned z, int size, uint8_t value);
+  // The overlay shows the obstacles (true) or nothing (false).
+  void ShowObstacleMap(bool show);
+  // Moves the colour map's or light map's texels toward a colour.
+  void PaintColourMap(unsigned x, unsigned z, int size, const Ogre::ColourValue& colour, int amount);
+  void PaintLightMap(unsigned x, unsigned z, int size, const Ogre::ColourValue& colour, int amount);
+  // The blend map's channel 3 up, or down to a floor; x and z in vertex
+  // units x 2.
+  void PaintBlend(int x, int z, int size, int amount);
+  void EraseBlend(int x, int z, int size, float floor, int amount);
+  // Blend texture painted at blend texels (x, z) through the painter.
+  void PaintTileLayer(float x, float z, int blendTexture, int size, int amount);
+  // Terrain layer of the vertices under a round brush; a layer beyond the
+  // terrain textures erases.
+  void PaintTileTexture(unsigned x, unsigned z, int layer, int size);
+  // Adds the red of an image of resource group "General" (at least the
+  // grid's size) x 255 x scale to every height; false when it cannot be
+  // read or is too small, and nothing changes.
+  bool ImportHeightImage(const std::string& fileName, float scale);
+  void RebuildAllTiles(bool regroup);
+  void ShowTileGrids();
+  void HideTileGrids();
+  // Uploads the blend map and remakes the water's depth alpha.
+  void RefreshWater();
+  // The brush images: round (true) or square (false).
+  void SetBrushShape(bool round);
+  // A static of a known type standing on the terrain at (x, z), with its
+  // type's scale; null for an unknown type.
+  Ogre::SceneNode* PlaceStaticOnGround(const std::string& typeName, float x, float z);
+  // Takes a static out of the collision grid, the fading and the scene;
+  // false when no static has that node name.
+  bool RemoveStatic(const std::string& nodeName);
+
   CGATerrainMaterial* GetMaterial() const { return mMap.Material.get(); }
   CGAPathFinder* GetPathFinder() const { return mPathFinder.get(); }
   CGACoverageMap* GetLightMap() const { return mMap.LightMap.get(); }
@@ -228,6 +276,14 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   void BuildTiles();
   void BuildGrass();
   void ReadEditorConfig();
+  // Editor steps (TerrainEditor.cpp).
+  void BrushHeights(unsigned x, unsigned z, int size, const std::function<uint32_t(uint32_t)>& change);
+  void PaintCells(unsigned x, unsigned z, int size, uint8_t value, bool logic);
+  void PaintCoverage(CGACoverageMap* map, unsigned x, unsigned z, int size, const Ogre::ColourValue& colour,
+                     int amount);
+  void BrushBlendAlpha(int x, int z, int size, const std::function<double(int, float)>& change);
+  // The active brush image of a size; null outside editor mode.
+  const Ogre::Image* BrushImage(int size) const;
   // Steps of Update (TerrainUpdate.cpp).
   void AdvancePendingStatics();
   void AnimateStatics();

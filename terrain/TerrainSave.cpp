@@ -1,6 +1,8 @@
 // The map writer: the live map back into its document and side files.
 #include "terrain/TerrainManager.h"
 
+#include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
 #include "game/Camera.h"
 #include "game/GameLog.h"
 #include "platform/Paths.h"
@@ -82,8 +84,15 @@ bool CGATerrainManager::SaveMap() {
     SetPlacement(e, record.Node->getPosition(), record.Node->getScale(), record.Node->getOrientation());
     e->SetAttribute("Render", 1);
   }
-  // "SceneEffect" keeps the file's entries while the scene has no effects
-  // of its own to write.
+  // Scene effects the effect manager has ended already are left out.
+  TiXmlElement* effects = Refill(scene, "SceneEffect");
+  CGAEffectManager* effectManager = CGAEffectManager::getSingletonPtr();
+  for (const auto& [name, effect] : mSceneEffects) {
+    if (!effectManager || !effectManager->IsLive(effect)) continue;
+    TiXmlElement* e = AddChild(effects, "Effect");
+    e->SetAttribute("Name", effect->GetEffectName());
+    SetPlacement(e, effect->GetPosition(), effect->GetScale(), effect->GetOrientation());
+  }
   TiXmlElement* lights = Refill(scene, "Lights");
   for (const auto& [name, light] : mPointLights) {
     TiXmlElement* e = AddChild(lights, "Light");

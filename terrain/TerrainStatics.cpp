@@ -1,6 +1,8 @@
 // Statics, point lights, scene effects and grass records of the map.
 #include "terrain/TerrainManager.h"
 
+#include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
 #include "game/GameLog.h"
 #include "terrain/CollisionManager.h"
 #include "units/UnitManager.h"
@@ -203,14 +205,23 @@ Ogre::Light* CGATerrainManager::AddPointLight(const std::string& name, const Ogr
   return light;
 }
 
-CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3&) {
-  // Placed effects come with the effect manager's effect nodes; until then
-  // a map's scene effects are left out (and kept in its file).
-  GameLog("Map " + mMap.FileName + ": scene effect \"" + name + "\" left out: the effect manager makes no effects yet");
-  return nullptr;
+CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3& position) {
+  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  CGAEffectNode* effect = effects ? effects->CreateEffect(name) : nullptr;
+  if (!effect) return nullptr;
+  effect->SetPosition(position);
+  mSceneEffects[effect->GetName()] = effect;
+  return effect;
 }
 
-void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) { mSceneEffects.erase(nodeName); }
+void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) {
+  auto found = mSceneEffects.find(nodeName);
+  if (found == mSceneEffects.end()) return;
+  // The effect manager ends it; it may have done so already.
+  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  if (effects && effects->IsLive(found->second)) found->second->SetLifeTime(0.0f);
+  mSceneEffects.erase(found);
+}
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {
   if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassLoader) return;

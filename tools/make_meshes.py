@@ -39,7 +39,9 @@ def box(size, faces=None, uv_scale=(1, 1)):
     return quads
 
 
-def submesh(material, quads):
+def submesh(material, quads, bones=None):
+    """`bones`, when given, holds the skeleton bone index each quad is bound
+    to (all four corners, weight 1)."""
     lines = ['    <submesh material="%s" usesharedvertices="false" use32bitindexes="false" '
              'operationtype="triangle_list">' % material]
     lines.append('      <faces count="%d">' % (2 * len(quads)))
@@ -57,15 +59,25 @@ def submesh(material, quads):
                          '<texcoord u="%g" v="%g"/></vertex>' % (x, y, z, nx, ny, nz, u, v))
     lines.append('        </vertexbuffer>')
     lines.append('      </geometry>')
+    if bones is not None:
+        lines.append('      <boneassignments>')
+        for q, bone in enumerate(bones):
+            for i in range(4 * q, 4 * q + 4):
+                lines.append('        <vertexboneassignment vertexindex="%d" boneindex="%d" weight="1"/>' % (i, bone))
+        lines.append('      </boneassignments>')
     lines.append('    </submesh>')
     return lines
 
 
-def write_mesh(path, submeshes):
+def write_mesh(path, submeshes, skeleton=None):
+    """submeshes: (material, quads) or (material, quads, bones) each."""
     lines = ['<mesh>', '  <submeshes>']
-    for material, quads in submeshes:
-        lines += submesh(material, quads)
-    lines += ['  </submeshes>', '</mesh>', '']
+    for entry in submeshes:
+        lines += submesh(*entry)
+    lines.append('  </submeshes>')
+    if skeleton:
+        lines.append('  <skeletonlink name="%s"/>' % skeleton)
+    lines += ['</mesh>', '']
     with open(path, 'w') as out:
         out.write('\n'.join(lines))
 

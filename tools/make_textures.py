@@ -188,9 +188,10 @@ def main():
     write_png(path("stone_block.png"), 128, 128, 3,
               ground(128, 128, 10, (0.42, 0.40, 0.36), (0.62, 0.58, 0.52),
                      detail=lambda c, u, v, g: stone_blocks(u, v, c)))
+    # Five blades, wide at the foot (v = 1) and pointed at the tip.
     write_png(path("grass_blade.png"), 64, 64, 4,
               ground(64, 64, 11, (0.20, 0.40, 0.10), (0.45, 0.70, 0.25),
-                     alpha=lambda u, v, t, g: 1.0 if abs((u * 5) % 1.0 - 0.5) < 0.25 * (1 - v) + 0.05 else 0.0))
+                     alpha=lambda u, v, t, g: 1.0 if abs((u * 5) % 1.0 - 0.5) < 0.25 * v + 0.03 else 0.0))
 
 
 if __name__ == "__main__":

@@ -178,7 +178,6 @@ class CGAUnit : public CGAAttribute {
   void AddRunningEffect(CGAEffectNode* effect) { mRunningEffects.push_back(effect); }
   void StopActionEffects();
   void SetActionPaused(bool paused) { mActionPaused = paused; }
-  bool HasDied() const { return mDied; }
 
  private:
   void OrientNode();
@@ -194,6 +193,7 @@ class CGAUnit : public CGAAttribute {
   void Fight();
   void March();
   bool InLane(CGAUnit& other);
+  int LaneRows();
 
   UnitWorld& mWorld;
   std::vector<UnitPartRecord> mPendingParts;

@@ -26,8 +26,9 @@
 template <>
 CGAUnitManager* Ogre::Singleton<CGAUnitManager>::msSingleton = nullptr;
 
-CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager) : mSceneManager(sceneManager) {
-  ResetGrid();
+CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager)
+    : mGrid(kGridSize * kGridSize), mSceneManager(sceneManager) {
+  for (size_t i = 0; i < mGrid.size(); ++i) mGrid[i].index = static_cast<int>(i);
   if (!mSceneManager) return;
   mNode = mSceneManager->getRootSceneNode()->createChildSceneNode("CGAUnitManager", Ogre::Vector3::ZERO,
                                                                   Ogre::Quaternion::IDENTITY);
@@ -35,7 +36,7 @@ CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager) : mSceneManager
 }
 
 CGAUnitManager::~CGAUnitManager() {
-  ClearUnits();
+  for (CGAUnit* unit : mUnits) DeleteUnit(unit);
   for (CGAUnit* unit : mDeleteQueue) DeleteUnit(unit);
   if (mNode) mSceneManager->destroySceneNode(mNode);
 }
@@ -57,11 +58,6 @@ void CGAUnitManager::LoadPickingShape(const std::string& mesh) {
     GameLog(mesh + ": the picking shape of units cannot be read, so no unit can be picked by a ray (" +
             e.getDescription() + ")");
   }
-}
-
-void CGAUnitManager::ResetGrid() {
-  mGrid.assign(kGridSize * kGridSize, UnitGridCell());
-  for (size_t i = 0; i < mGrid.size(); ++i) mGrid[i].index = static_cast<int>(i);
 }
 
 void CGAUnitManager::DeleteUnit(CGAUnit* unit) {
@@ -210,9 +206,13 @@ CGAUnit* CGAUnitManager::FindUnit(const std::string& instanceName) {
 CGAUnit* CGAUnitManager::FindUnitById(uint64_t id) { return FindUnit("Unit_" + std::to_string(id)); }
 
 void CGAUnitManager::ClearUnits() {
+  // Every unit listed in the grid is listed in the cell it remembers: the
+  // grid empties without a walk over all its cells.
+  for (const std::vector<CGAUnit*>* units : {&mUnits, &mDeleteQueue})
+    for (CGAUnit* unit : *units)
+      if (UnitGridCell* cell = CellAt(unit->GetGridCell().first, unit->GetGridCell().second)) cell->units.clear();
   for (CGAUnit* unit : mUnits) DeleteUnit(unit);
   mUnits.clear();
-  ResetGrid();
   mSelection = nullptr;  // it was one of them
 }
 

@@ -96,6 +96,18 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   CGAUnit* CreateUnitWithId(const std::string& templateName, uint64_t id);
   CGAUnit* CreateNamedUnit(const std::string& templateName, const std::string& instanceName);
   void AttachPart(CGAUnit* unit, const std::string& partName);
+
+  // Part definition files, which the game itself never reads (its units'
+  // parts come from the templates' choice groups). Each Part element of the
+  // root becomes a definition under its PartName, replacing an earlier one
+  // of that name; AttachPart prefers these to the template's groups.
+  void LoadPartFiles(const std::string& group);
+  void LoadPartFile(const std::string& file);
+  void LoadMainPartFile(const std::string& file);  // the Part elements of "Main"
+  void ParsePartDef(const TiXmlElement* part);
+  // The most bones any one vertex of the mesh (in group "General") is bound
+  // to; 0 when that is above 4, or for a mesh that cannot be loaded.
+  int GetMaxBoneAssignment(const std::string& mesh);
   CGAUnit* FindUnit(const std::string& instanceName);
   CGAUnit* FindUnitById(uint64_t id);
   const std::vector<CGAUnit*>& GetUnits() const { return mUnits; }
@@ -156,12 +168,12 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   void ReadDisplayNames(const std::string& text, const std::string& file, const char* rootName,
                         const char* itemName, std::map<std::string, std::string>& table);
   UnitAction* ParseAction(const TiXmlElement* action, const std::string& file);
-  UnitPartDef* ParsePart(const TiXmlElement* part);
+  UnitPartDef* ParsePart(const TiXmlElement* part, bool withEffectTextures = true);
+  void ReadPartFile(const std::string& file, const char* rootName);
   void BuildFromElement(CGAUnit& unit, UnitTemplate& unitType);
 
   static bool IsPickable(CGAUnit& unit);
   UnitGridCell* CellAt(int x, int z);
-  void ResetGrid();
   void DeleteUnit(CGAUnit* unit);
 
   int mUnitCounter = 0;

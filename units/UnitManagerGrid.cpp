@@ -1,16 +1,17 @@
 // The unit manager's grid and what is asked of it: neighbourhood queries,
 // the placement test, picking and the refiling of moved units.
+#include "units/UnitManager.h"
+
+#include "units/Unit.h"
+#include "units/UnitNumbers.h"
+#include "units/UnitWorld.h"
+
 #include <OgreMath.h>
 #include <OgreRay.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-
-#include "units/Unit.h"
-#include "units/UnitManager.h"
-#include "units/UnitNumbers.h"
-#include "units/UnitWorld.h"
 
 std::pair<int, int> CGAUnitManager::CellOf(const Ogre::Vector3& position) {
   return {TruncateToInt(position.x / kCellSize), TruncateToInt(position.z / kCellSize)};
@@ -106,19 +107,37 @@ CGAUnit* CGAUnitManager::PickUnitAt(const Ogre::Vector3& point) {
   return picked;
 }
 
+namespace {
+
+// Whether the ray, in front of its origin, comes within radius of a point.
+bool RayPassesNear(const Ogre::Ray& ray, const Ogre::Vector3& point, float radius) {
+  const Ogre::Vector3& direction = ray.getDirection();
+  const Ogre::Vector3 toPoint = point - ray.getOrigin();
+  const float t = std::max(0.0f, toPoint.dotProduct(direction) / direction.squaredLength());
+  return (toPoint - direction * t).squaredLength() <= radius * radius;
+}
+
+}  // namespace
+
 CGAUnit* CGAUnitManager::PickUnitByRay(const Ogre::Ray& ray) {
+  // The farthest corner of the shape bounds it: units the ray passes further
+  // away than that are not tested triangle by triangle.
+  float shapeRadius = 0.0f;
+  for (const Ogre::Vector3& corner : mPickingShape) shapeRadius = std::max(shapeRadius, corner.length());
   CGAUnit* picked = nullptr;
   for (CGAUnit* unit : mUnits) {
     if (!IsPickable(*unit)) continue;
     // Once a unit is picked only a pick-up can take its place.
     if (picked && *unit->GetType() != kUnitPickUp) continue;
-    const Ogre::Quaternion& orientation = unit->GetNodeOrientation();
     const Ogre::Vector3 size = unit->GetCollideBox() * unit->GetScale();
     const Ogre::Vector3& at = unit->GetDerivedPosition();
+    const float reach = shapeRadius * std::max({std::fabs(size.x), std::fabs(size.y), std::fabs(size.z)});
+    if (!RayPassesNear(ray, at, reach * 1.001f + 1e-4f)) continue;
+    const Ogre::Quaternion& orientation = unit->GetNodeOrientation();
     const auto place = [&](const Ogre::Vector3& corner) { return (orientation * corner) * size + at; };
     for (size_t i = 0; i + 2 < mPickingShape.size(); i += 3) {
-      if (Ogre::Math::intersects(ray, place(mPickingShape[i]), place(mPickingShape[i + 1]), place(mPickingShape[i + 2]),
-                                 true, true)
+      if (Ogre::Math::intersects(ray, place(mPickingShape[i]), place(mPickingShape[i + 1]),
+                                 place(mPickingShape[i + 2]), true, true)
               .first) {
         picked = unit;
         break;

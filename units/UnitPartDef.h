@@ -3,11 +3,14 @@
 // texture, optional effect textures blended over it by the shader, an
 // attached effect, and where it hangs. Shared by every unit that shows it.
 #include <OgrePrerequisites.h>
-#include <OgreSharedPtr.h>
 #include <OgreQuaternion.h>
+#include <OgreResourceBackgroundQueue.h>
+#include <OgreSharedPtr.h>
 #include <OgreVector.h>
 
 #include <string>
+
+class BackgroundLoader;
 
 struct UnitEffectTexture {
   std::string texture;  // empty: the slot plays no part
@@ -31,6 +34,14 @@ class UnitPartDef {
   const std::string& GetAttackType() const { return mAttackType; }
   const UnitEffectTexture& GetEffectTexture(int which) const { return mEffectTextures[which ? 1 : 0]; }
   int GetLoadState() const { return mLoadState; }
+  const Ogre::MaterialPtr& GetMaterial() const { return mMaterial; }
+
+  // One step of loading, once a frame: true once the part can be shown. The
+  // texture and mesh load in the background, then the mesh's skeleton; the
+  // part's material is a clone of a base material by how many effect
+  // textures it has, shared by every part of the same textures.
+  bool LoadResources();
+  bool LoadResources(BackgroundLoader& loader);
 
   void SetPartType(const std::string& v) { mPartType = v; }
   void SetResName(const std::string& v) { mResName = v; }
@@ -43,6 +54,8 @@ class UnitPartDef {
   void SetEffectTexture(int which, const UnitEffectTexture& v) { mEffectTextures[which ? 1 : 0] = v; }
 
  private:
+  void BuildMaterial();
+
   int mLoadState = kNotStarted;
   Ogre::MeshPtr mMesh;
   Ogre::MaterialPtr mMaterial;
@@ -55,4 +68,11 @@ class UnitPartDef {
   Ogre::Quaternion mOrientation = Ogre::Quaternion::IDENTITY;
   UnitEffectTexture mEffectTextures[2];
   std::string mAttackType;
+  Ogre::BackgroundProcessTicket mMeshTicket = 0;
+  Ogre::BackgroundProcessTicket mTextureTicket = 0;
+  Ogre::BackgroundProcessTicket mSkeletonTicket = 0;
 };
+
+// The material of parts with these textures: the three names kept apart, so
+// no two combinations share a name by accident.
+std::string UnitPartMaterialName(const std::string& texture, const std::string& effect0, const std::string& effect1);

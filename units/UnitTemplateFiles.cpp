@@ -132,7 +132,7 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
   return action;
 }
 
-UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element) {
+UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, bool withEffectTextures) {
   mPartStore.push_back(std::make_unique<UnitPartDef>());
   UnitPartDef* part = mPartStore.back().get();
   part->SetPartType(XmlAttr(element, "PartType"));
@@ -143,7 +143,7 @@ UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element) {
   part->SetAttackType(XmlAttr(element, "AttackType"));
   part->SetPosition(ParseVector3(XmlAttr(element, "Position")));
   if (const char* angle = element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(ParseVector3(angle)));
-  const TiXmlElement* first = element->FirstChildElement("EffectTexture");
+  const TiXmlElement* first = withEffectTextures ? element->FirstChildElement("EffectTexture") : nullptr;
   if (first) {
     part->SetEffectTexture(0, ReadEffectTexture(first));
     if (const TiXmlElement* second = first->NextSiblingElement("EffectTexture"))

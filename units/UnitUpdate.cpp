@@ -3,17 +3,18 @@
 // and attacks, the defeat check and the march to its goal. The attacks
 // themselves are effects started by the "attack" action; their messages do
 // the damage.
-#include <cmath>
-#include <string>
+#include "units/Unit.h"
 
 #include "game/FrameClock.h"
 #include "platform/Random.h"
-#include "units/Unit.h"
 #include "units/UnitAction.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
 #include "units/UnitWorld.h"
+
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -162,10 +163,11 @@ void CGAUnit::UpdateTint() {
 
 // Runs once: the unit stops, fades out over 2 s playing "die" (whatever the
 // Level of the action it was in), loses the level if it had to survive, and
-// an enemy drops its coins.
+// an enemy drops its coins. A unit without any action (its template has no
+// "ready") only stops.
 void CGAUnit::Die() {
   StopMoving();
-  if (mDied) return;
+  if (mDied || !mCurrentAction) return;
   mDied = true;
   if (*GetType() == kUnitMustSurvive) mWorld.LoseLevel();
   SetFadeOut(true, 2000);
@@ -187,6 +189,9 @@ void CGAUnit::EarnIncome() {
   mWorld.AddLabel("{colour,FFFFFFFF}+$" + std::to_string(amount), mTransform.position, 3.0f, "simhei-10");
 }
 
+// How many grid rows a search reaches to either side: the lane's span - 1.
+int CGAUnit::LaneRows() { return TruncateToInt(static_cast<double>(GetInt(kSlotLaneSpan)) - 1); }
+
 bool CGAUnit::InLane(CGAUnit& other) {
   const float span = static_cast<float>(GetInt(kSlotLaneSpan));
   return std::fabs(other.GetPosition().z - mTransform.position.z) <= std::fabs(2.0f * span - 2.0f + 0.1f);
@@ -202,7 +207,7 @@ void CGAUnit::Heal() {
   if (mWorld.GetLogic(Trunc(position.x), Trunc(position.z)) == 0) return;
   mTarget = nullptr;
   mCandidates.clear();
-  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, GetInt(kSlotRange), GetInt(kSlotLaneSpan) - 1);
+  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, GetInt(kSlotRange), LaneRows());
   const float reach = static_cast<float>(GetInt(kSlotRange));
   float best = 0.0f;
   for (CGAUnit* patient : mCandidates) {
@@ -226,7 +231,7 @@ CGAUnit* CGAUnit::FindTarget(int halfWidth, int) {
   const Ogre::Vector3& position = mTransform.position;
   if (mWorld.GetLogic(Trunc(position.x), Trunc(position.z)) == 0) return nullptr;
   mCandidates.clear();
-  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, halfWidth, GetInt(kSlotLaneSpan) - 1);
+  mWorld.GetUnitsInRect(mCandidates, mGridCell.first, mGridCell.second, halfWidth, LaneRows());
   const float reach = static_cast<float>(GetInt(kSlotRange));
   float best = 10000.0f;
   for (CGAUnit* enemy : mCandidates) {

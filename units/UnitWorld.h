@@ -52,6 +52,8 @@ class UnitWorld {
   // False once the effect manager has destroyed the effect: a unit keeps
   // handles of effects that may end before it does.
   virtual bool IsEffectLive(CGAEffectNode* effect) = 0;
+  // Shows or hides an effect with everything below it.
+  virtual void SetEffectVisible(CGAEffectNode* effect, bool visible) = 0;
 
   // A 3-D effect sound at the unit's scene node.
   virtual void PlaySound(const std::string& name, CGAUnit* at) = 0;

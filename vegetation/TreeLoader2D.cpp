@@ -1,5 +1,9 @@
 #include "vegetation/TreeLoader2D.h"
 
+#include "vegetation/PropertyMaps.h"
+
+#include <OgreException.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,87 +11,200 @@ namespace Verdure {
 
 namespace {
 
-// A value in [0, 1] as an integer step of 0 .. steps.
+// The low bits of a value truncated toward zero, so that values past the
+// stored range wrap as integers do (-10 degrees of yaw is stored as 249);
+// values too large to truncate, and NaN, are stored as 0.
 template <typename T>
-T Quantise(float fraction, float steps) {
-  return T(std::lround(std::clamp(fraction, 0.0f, 1.0f) * steps));
+T lowBits(float v) {
+  if (!(std::fabs(v) < 4e18f)) return 0;
+  return T(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)));
 }
+
+float floorDiv(float a, float b) { return std::floor(float(a / b)); }
+float ceilDiv(float a, float b) { return std::ceil(float(a / b)); }
+
+// 360 / 255 in single precision.
+const float kYawStep = 1.41176474f;
 
 }  // namespace
 
-TreeIterator::TreeIterator(const TreeLoader2D& loader) {
-  for (const auto& [entity, pages] : loader.mKinds)
-    for (size_t page = 0; page < pages.size(); ++page)
-      for (const TreeLoader2D::Compact& c : pages[page]) mRecords.push_back(loader.Expand(entity, page, c));
+TreeIterator::TreeIterator(const TreeLoader2D* trees) : mTrees(trees), mKind(trees->mPageGridList.begin()) {
+  settle();
 }
 
-TreeLoader2D::TreeLoader2D(PagedVegetation* vegetation, const Ogre::TRect<float>& bounds)
-    : mVegetation(vegetation), mPageSize(vegetation && vegetation->getPageSize() > 0 ? vegetation->getPageSize() : 1.0f) {
-  mBounds.left = std::floor(bounds.left / mPageSize) * mPageSize;
-  mBounds.top = std::floor(bounds.top / mPageSize) * mPageSize;
-  mBounds.right = std::max(mBounds.left + mPageSize, std::ceil(bounds.right / mPageSize) * mPageSize);
-  mBounds.bottom = std::max(mBounds.top + mPageSize, std::ceil(bounds.bottom / mPageSize) * mPageSize);
-  mPagesX = size_t(std::lround((mBounds.right - mBounds.left) / mPageSize));
-  mPagesZ = size_t(std::lround((mBounds.bottom - mBounds.top) / mPageSize));
+void TreeIterator::settle() {
+  for (; mKind != mTrees->mPageGridList.end(); ++mKind, mCell = 0, mIndex = 0) {
+    const TreeLoader2D::PageGrid& grid = mKind->second;
+    for (; mCell < int(grid.size()); ++mCell, mIndex = 0) {
+      if (mIndex < grid[size_t(mCell)].size()) {
+        const float originX = float(mCell % mTrees->mPageGridX) * mTrees->mPageSize + mTrees->mGridBounds.left;
+        const float originZ = float(mCell / mTrees->mPageGridX) * mTrees->mPageSize + mTrees->mGridBounds.top;
+        mCurrent = mTrees->unpack(mKind->first, grid[size_t(mCell)][mIndex], originX, originZ);
+        mHasMore = true;
+        return;
+      }
+    }
+  }
+  mHasMore = false;
 }
+
+void TreeIterator::moveNext() {
+  if (!mHasMore)
+    OGRE_EXCEPT(Ogre::Exception::ERR_INVALID_STATE, "Cannot read past end of TreeIterator list",
+                "TreeIterator::moveNext()");
+  ++mIndex;
+  settle();
+}
+
+TreeRecord TreeIterator::getNext() {
+  const TreeRecord record = mCurrent;
+  moveNext();
+  return record;
+}
+
+TreeLoader2D::TreeLoader2D(PagedVegetation* vegetation, const TBounds& bounds)
+    : mPageSize(vegetation->getPageSize()), mActualBounds(bounds), mGeom(vegetation) {
+  // Widened outward to the vegetation's page grid, so every cell is a page.
+  const TBounds& g = vegetation->getBounds();
+  mGridBounds.left = g.left + floorDiv(bounds.left - g.left, mPageSize) * mPageSize;
+  mGridBounds.top = g.top + floorDiv(bounds.top - g.top, mPageSize) * mPageSize;
+  mGridBounds.right = g.left + ceilDiv(bounds.right - g.left, mPageSize) * mPageSize;
+  mGridBounds.bottom = g.top + ceilDiv(bounds.bottom - g.top, mPageSize) * mPageSize;
+  // One cell more on each axis: a tree on the right or bottom edge lies there.
+  mPageGridX = int(std::ceil(mGridBounds.width() / mPageSize)) + 1;
+  mPageGridZ = int(std::ceil(mGridBounds.height() / mPageSize)) + 1;
+}
+
+TreeLoader2D::~TreeLoader2D() { releaseColorMap(); }
 
 void TreeLoader2D::setHeightFunction(HeightFunction function, void* userData) {
   mHeightFunction = function;
-  mHeightUserData = userData;
+  mHeightFunctionUserData = userData;
 }
 
-float TreeLoader2D::getHeightAt(float x, float z) const {
-  return mHeightFunction ? mHeightFunction(x, z, mHeightUserData) : 0.0f;
+float TreeLoader2D::clampX(float x) const {
+  // NaN lands on the near edge.
+  return !(x >= mActualBounds.left) ? mActualBounds.left : std::min(x, mActualBounds.right);
 }
 
-size_t TreeLoader2D::PageIndex(float x, float z) const {
-  const size_t px = std::min(size_t((x - mBounds.left) / mPageSize), mPagesX - 1);
-  const size_t pz = std::min(size_t((z - mBounds.top) / mPageSize), mPagesZ - 1);
-  return pz * mPagesX + px;
+float TreeLoader2D::clampZ(float z) const {
+  return !(z >= mActualBounds.top) ? mActualBounds.top : std::min(z, mActualBounds.bottom);
 }
+
+int TreeLoader2D::cellOf(float rel) const { return int(floorDiv(rel, mPageSize)); }
 
 void TreeLoader2D::addTree(Ogre::Entity* entity, const Ogre::Vector3& position, Ogre::Degree yaw, float scale,
-                           void* userData) {
-  // Inside the bounds (a NaN lands on the near edge).
-  const float x = std::clamp(std::isnan(position.x) ? mBounds.left : position.x, mBounds.left, mBounds.right);
-  const float z = std::clamp(std::isnan(position.z) ? mBounds.top : position.z, mBounds.top, mBounds.bottom);
-  const size_t page = PageIndex(x, z);
-  const float pageLeft = mBounds.left + float(page % mPagesX) * mPageSize;
-  const float pageTop = mBounds.top + float(page / mPagesX) * mPageSize;
-  float turns = yaw.valueDegrees() / 360.0f;
-  turns = std::isfinite(turns) ? turns - std::floor(turns) : 0.0f;
-  Compact c;
-  c.X = Quantise<uint16_t>((x - pageLeft) / mPageSize, 65535.0f);
-  c.Z = Quantise<uint16_t>((z - pageTop) / mPageSize, 65535.0f);
-  c.Yaw = Quantise<uint8_t>(turns, 255.0f);
-  c.Scale = Quantise<uint8_t>(mScaleRange > 0 ? (scale - mMinimumScale) / mScaleRange : 0.0f, 255.0f);
-  c.UserData = userData;
-  Pages& pages = mKinds[entity];
-  pages.resize(mPagesX * mPagesZ);
-  pages[page].push_back(c);
+                           void*) {
+  const float x = clampX(position.x), z = clampZ(position.z);
+  PageGrid& grid = mPageGridList[entity];
+  if (grid.empty()) grid.resize(size_t(mPageGridX) * size_t(mPageGridZ));
+
+  const float xrel = x - mGridBounds.left, zrel = z - mGridBounds.top;
+  const int cellX = cellOf(xrel), cellZ = cellOf(zrel);
+  PackedTree tree;
+  tree.xPos = lowBits<std::uint16_t>((xrel - cellX * mPageSize) * 65535 / mPageSize);
+  tree.zPos = lowBits<std::uint16_t>((zrel - cellZ * mPageSize) * 65535 / mPageSize);
+  tree.rotation = lowBits<std::uint8_t>(yaw.valueDegrees() / 360.0f * 255);
+  tree.scale = lowBits<std::uint8_t>((scale - mMinimumScale) / mScaleRange * 255);
+  grid[size_t(cellZ) * size_t(mPageGridX) + size_t(cellX)].push_back(tree);
+
+  mGeom->reloadPageAt(Ogre::Vector3(x, 0, z));
 }
 
-void TreeLoader2D::deleteTrees(const Ogre::Vector3& position, float radius, Ogre::Entity* type) {
-  for (auto& [entity, pages] : mKinds) {
+TreeRecord TreeLoader2D::unpack(Ogre::Entity* entity, const PackedTree& tree, float originX, float originZ) const {
+  const float x = float(tree.xPos) / 65535 * mPageSize + originX;
+  const float z = float(tree.zPos) / 65535 * mPageSize + originZ;
+  const float y = mHeightFunction ? mHeightFunction(x, z, mHeightFunctionUserData) : 0.0f;
+  return TreeRecord(Ogre::Vector3(x, y, z), Ogre::Degree(tree.rotation * kYawStep),
+                    tree.scale * (mScaleRange / 255) + mMinimumScale, entity);
+}
+
+std::pair<int, int> TreeLoader2D::cellRange(float from, float to, float origin, int cells) const {
+  auto cell = [&](float v) {
+    const float f = floorDiv(v - origin, mPageSize);
+    return !(f >= 0) ? 0 : f >= float(cells - 1) ? cells - 1 : int(f);
+  };
+  return {cell(from), cell(to)};
+}
+
+template <class Inside>
+void TreeLoader2D::removeWhere(Ogre::Entity* type, float left, float top, float right, float bottom, Inside inside) {
+  const auto [x1, x2] = cellRange(left, right, mGridBounds.left, mPageGridX);
+  const auto [z1, z2] = cellRange(top, bottom, mGridBounds.top, mPageGridZ);
+  for (auto& [entity, grid] : mPageGridList) {
     if (type && entity != type) continue;
-    for (size_t page = 0; page < pages.size(); ++page) {
-      std::vector<Compact>& records = pages[page];
-      records.erase(std::remove_if(records.begin(), records.end(),
-                                   [&](const Compact& c) {
-                                     const Ogre::Vector3 p = Expand(entity, page, c).getPosition();
-                                     const float dx = p.x - position.x, dz = p.z - position.z;
-                                     return dx * dx + dz * dz <= radius * radius;
-                                   }),
-                    records.end());
+    for (int z = z1; z <= z2; ++z) {
+      for (int x = x1; x <= x2; ++x) {
+        TreeList& trees = grid[size_t(z) * size_t(mPageGridX) + size_t(x)];
+        const float originX = x * mPageSize + mGridBounds.left, originZ = z * mPageSize + mGridBounds.top;
+        bool changed = false;
+        for (size_t i = 0; i < trees.size();) {
+          const Ogre::Vector3 p = unpack(entity, trees[i], originX, originZ).getPosition();
+          if (inside(p.x, p.z)) {
+            trees[i] = trees.back();
+            trees.pop_back();
+            changed = true;
+          } else {
+            ++i;
+          }
+        }
+        if (changed) mGeom->reloadPageAt(Ogre::Vector3(originX + 0.5f * mPageSize, 0, originZ + 0.5f * mPageSize));
+      }
     }
   }
 }
 
-TreeRecord TreeLoader2D::Expand(Ogre::Entity* entity, size_t page, const Compact& c) const {
-  const float x = mBounds.left + (float(page % mPagesX) + c.X / 65535.0f) * mPageSize;
-  const float z = mBounds.top + (float(page / mPagesX) + c.Z / 65535.0f) * mPageSize;
-  return TreeRecord(Ogre::Vector3(x, getHeightAt(x, z), z), Ogre::Degree(c.Yaw / 255.0f * 360.0f),
-                    mMinimumScale + c.Scale / 255.0f * mScaleRange, entity, c.UserData);
+void TreeLoader2D::deleteTrees(const Ogre::Vector3& position, float radius, Ogre::Entity* type) {
+  const float x = clampX(position.x), z = clampZ(position.z);
+  const float radiusSq = radius * radius;
+  removeWhere(type, x - radius, z - radius, x + radius, z + radius, [&](float px, float pz) {
+    const float dx = px - x, dz = pz - z;
+    return dx * dx + dz * dz <= radiusSq;
+  });
+}
+
+void TreeLoader2D::deleteTrees(const TBounds& area, Ogre::Entity* type) {
+  const float left = clampX(area.left), right = clampX(area.right);
+  const float top = clampZ(area.top), bottom = clampZ(area.bottom);
+  removeWhere(type, left, top, right, bottom, [&](float px, float pz) {
+    return left <= px && px <= right && top <= pz && pz <= bottom;
+  });
+}
+
+void TreeLoader2D::releaseColorMap() {
+  if (mColorMap) mColorMap->unload();
+  mColorMap = nullptr;
+}
+
+void TreeLoader2D::setColorMap(const Ogre::String& mapFile, unsigned channel) {
+  releaseColorMap();
+  if (mapFile.empty()) return;
+  mColorMap = ColorMap::load(mapFile, channel);
+  mColorMap->setFilter(mColorMapFilter);
+}
+
+void TreeLoader2D::setColorMap(Ogre::Texture* map, unsigned channel) {
+  releaseColorMap();
+  if (!map) return;
+  mColorMap = ColorMap::load(map, channel);
+  mColorMap->setFilter(mColorMapFilter);
+}
+
+void TreeLoader2D::loadPage(PageRequest& page) {
+  page.xIndex -= int(floorDiv(mGridBounds.left, mPageSize));
+  page.zIndex -= int(floorDiv(mGridBounds.top, mPageSize));
+  if (page.xIndex < 0 || page.zIndex < 0 || page.xIndex >= mPageGridX || page.zIndex >= mPageGridZ) return;
+  const size_t cell = size_t(page.zIndex) * size_t(mPageGridX) + size_t(page.xIndex);
+  for (const auto& [entity, grid] : mPageGridList) {
+    for (const PackedTree& packed : grid[cell]) {
+      const TreeRecord tree = unpack(entity, packed, page.bounds.left, page.bounds.top);
+      const Ogre::Vector3& p = tree.getPosition();
+      const Ogre::ColourValue colour =
+          mColorMap ? mColorMap->getColorAt(p.x, p.z, mActualBounds) : Ogre::ColourValue::White;
+      addEntity(entity, p, Ogre::Quaternion(tree.getYaw(), Ogre::Vector3::UNIT_Y),
+                Ogre::Vector3(tree.getScale(), tree.getScale(), tree.getScale()), colour);
+    }
+  }
 }
 
 }  // namespace Verdure

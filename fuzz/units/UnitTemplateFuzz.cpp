@@ -1,6 +1,6 @@
 // Unit template files of any bytes: reading never fails hard, timelines come
-// out in time order, and every template read can be made into a unit that
-// runs its actions and walks.
+// out in time order, every template read can be made into a unit that runs
+// its actions and walks, and the unit manager runs them all for some frames.
 #include "FuzzSupport.h"
 #include "game/FrameClock.h"
 #include "tests/units/NullUnitWorld.h"
@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world.endlessEffects = true;
   CGAUnitManager manager(nullptr);
   manager.SetUnitWorld(&world);
+  world.manager = &manager;
   manager.ReadUnitTemplates(text, "fuzz.unt");
   manager.ReadUnitTemplates(text, "again.unt");  // every template redefined once
 
@@ -42,5 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     previous = unit;
   }
+  for (int frame = 0; frame < 8; ++frame) manager.Update();
   return 0;
 }

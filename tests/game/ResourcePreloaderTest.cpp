@@ -33,17 +33,20 @@ TEST(ResourcePreloader, OneRequestPerNameAndTheTicketCompletes) {
   CGAResourcePreloader preloader;
   const Ogre::BackgroundProcessTicket ticket = preloader.LoadInBackground("Skeleton", "hero.skeleton");
   EXPECT_EQ(preloader.LoadInBackground("Mesh", "hero.skeleton"), ticket);  // whatever the type now
-  EXPECT_NE(preloader.LoadInBackground("Skeleton", "other.skeleton"), ticket);
+  const Ogre::BackgroundProcessTicket missing = preloader.LoadInBackground("Skeleton", "other.skeleton");
+  EXPECT_NE(missing, ticket);
 
-  // The worker prepares; the main thread finishes the load when responses
-  // are processed (at the end of each frame in the game).
-  for (int i = 0; i < 1000 && !preloader.IsLoaded(ticket); ++i) {
+  // The worker reads; this thread loads once the queue has answered (the
+  // answers come at the end of each frame in the game). A file that cannot
+  // be read is done too, and reported.
+  for (int i = 0; i < 1000 && !(preloader.IsLoaded(ticket) && preloader.IsLoaded(missing)); ++i) {
     root.getWorkQueue()->processResponses();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   ASSERT_TRUE(preloader.IsLoaded(ticket));
   EXPECT_TRUE(Ogre::SkeletonManager::getSingleton().getByName("hero.skeleton", "General")->isLoaded());
   EXPECT_TRUE(preloader.IsLoaded(preloader.LoadInBackground("Skeleton", "hero.skeleton")));
+  EXPECT_TRUE(preloader.IsLoaded(missing));
   groups.removeResourceLocation(dir.path(), "General");
 }
 

@@ -14,10 +14,15 @@ TEST(CoverageMap, ReadsAndWritesOnlyInsideItsLayer) {
   map.SetValue(1, 2, 2, 9);
   EXPECT_EQ(map.GetValue(1, 2, 2), 9);
   EXPECT_EQ(map.GetData()[(2 * 4 + 1) * 3 + 2], 9);
-  // Only the byte index is tested: one past the last column is the next
-  // row's first pixel, past the last byte reads 0 and writes nothing.
+  // A read tests only the byte index: one past the last column is the next
+  // row's first pixel, past the last byte reads 0. A write outside the
+  // image does nothing, so a brush over the right edge leaves the next row.
   map.SetValue(0, 1, 0, 7);
   EXPECT_EQ(map.GetValue(4, 0, 0), 7);
+  map.SetValue(4, 0, 0, 8);
+  map.SetValue(0, 0, 3, 8);
+  EXPECT_EQ(map.GetValue(0, 1, 0), 7);
+  EXPECT_EQ(map.GetValue(1, 0, 0), 0);
   map.SetValue(0, 3, 0, 5);
   EXPECT_EQ(map.GetValue(0, 3, 0), 0);
   EXPECT_EQ(map.GetValue(1000000, 1000000, 0), 0);

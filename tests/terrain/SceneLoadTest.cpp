@@ -5,6 +5,7 @@
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
 #include "vegetation/TreeLoader2D.h"
+#include "vegetation/WindBatchPage.h"
 
 #include <Ogre.h>
 
@@ -183,11 +184,14 @@ TEST_F(FaultyMaps, GrassKindsAndRecords) {
   EXPECT_EQ(tuft->getRenderQueueGroup(), CGATerrainManager::kStaticQueue);
   ASSERT_TRUE(terrain->GetGrass());
   EXPECT_EQ(terrain->GetGrass()->getCamera(), camera);
-  // One detail level of wind pages, shaders off, scales 0 to 10 (no fading
-  // between levels without vertex programs, as here).
+  // One detail level of 9 x 9 wind pages, shaders off, scales 0 to 10 (no
+  // fading between levels without vertex programs, as here).
   ASSERT_EQ(terrain->GetGrass()->getDetailLevels().size(), 1u);
-  EXPECT_EQ(terrain->GetGrass()->getDetailLevels()[0].PageType, "WindBatchPage");
-  EXPECT_EQ(terrain->GetGrass()->getDetailLevels()[0].FarRange, 40.0f);
+  const Verdure::GeometryPageManager* level = terrain->GetGrass()->getDetailLevels().front();
+  EXPECT_TRUE(dynamic_cast<Verdure::WindBatchPage*>(level->getGridPage(0, 0)));
+  EXPECT_EQ(level->getGridSize(), 9);
+  EXPECT_EQ(level->getFarRange(), 40.0f);
+  EXPECT_EQ(level->getTransition(), 0.0f);
   EXPECT_FALSE(terrain->GetGrass()->getShadersEnabled());
   EXPECT_EQ(terrain->GetGrassLoader()->getBounds().right, 64.0f);
   EXPECT_EQ(terrain->GetGrassLoader()->getScaleRange(), 10.0f);
@@ -229,6 +233,10 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   const std::vector<uint8_t> obstacles = before.Obstacles, logic = before.Logic;
   const std::vector<uint32_t> heights = before.Heights;
   const std::vector<uint8_t> light(before.LightMap->GetData(), before.LightMap->GetData() + before.LightMap->GetSize());
+  std::vector<Verdure::TreeRecord> grass;
+  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();)
+    grass.push_back(it.getNext());
+  ASSERT_FALSE(grass.empty());
   terrain->SetSaveFolder(saved.path() + "/");
   ASSERT_TRUE(terrain->SaveMap());
   std::filesystem::copy_file("maps/demo_full_static.xml", saved.path() + "/demo_full_static.xml");
@@ -248,6 +256,16 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   EXPECT_EQ(terrain->GetObstacle(5, 6), CGATerrainManager::kBlockedCell);
   ASSERT_EQ(terrain->GetStatics().size(), 2u);
   EXPECT_EQ(FindStatic(*terrain, "pillar")->Node->getPosition(), Ogre::Vector3(12, 3, 14));
+  // The grass comes back tuft for tuft, within its stored steps.
+  size_t tufts = 0;
+  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements(); ++tufts) {
+    const Verdure::TreeRecord tuft = it.getNext();
+    ASSERT_LT(tufts, grass.size());
+    EXPECT_NEAR(tuft.getPosition().x, grass[tufts].getPosition().x, 16.0f / 65535 * 2);
+    EXPECT_NEAR(tuft.getYaw().valueDegrees(), grass[tufts].getYaw().valueDegrees(), 360.0f / 255 * 1.01f);
+    EXPECT_NEAR(tuft.getScale(), grass[tufts].getScale(), 10.0f / 255 * 1.01f);
+  }
+  EXPECT_EQ(tufts, grass.size());
   EXPECT_NEAR(FindStatic(*terrain, "platform")->Node->getOrientation().w, 0.991445f, 1e-5);
   ASSERT_EQ(terrain->GetPointLights().size(), 1u);
   const Ogre::Light* lantern = terrain->GetPointLights().at("lantern");

@@ -2,6 +2,9 @@
 // deferred statics near the camera, see-through fading, mouse picks.
 #include "SceneTestSupport.h"
 #include "game/FrameClock.h"
+#include "vegetation/BatchPage.h"
+#include "vegetation/BatchedGeometry.h"
+#include "vegetation/PagedVegetation.h"
 
 #include <Ogre.h>
 
@@ -93,6 +96,32 @@ TEST_F(FrameStep, AStaticHidingTheViewFadesAndComesBack) {
   EXPECT_TRUE(terrain->GetFades().empty());
   EXPECT_EQ(pillar.Entity->getRenderQueueGroup(), CGATerrainManager::kStaticQueue);
   EXPECT_EQ(pillar.Entity->getSubEntity(0)->getCustomParameter(0), Ogre::Vector4(0, 0, 0, 1));
+}
+
+TEST_F(FrameStep, TheGrassRoundThePointLookedAtIsBatchedInTheFrameStep) {
+  LoadDemo();
+  const Verdure::GeometryPageManager* level = terrain->GetGrass()->getDetailLevels().front();
+  EXPECT_TRUE(level->getLoadedPages().empty());
+  Frames(1);
+  ASSERT_FALSE(level->getLoadedPages().empty());
+  // Every loaded page is one batch of the tufts of its square, standing on
+  // the ground.
+  size_t tufts = 0;
+  for (Verdure::GeometryPage* page : level->getLoadedPages()) {
+    Verdure::BatchedGeometry* batch = static_cast<Verdure::BatchPage*>(page)->getBatch();
+    for (auto it = batch->getSubBatchIterator(); it.hasMoreElements();) {
+      const Verdure::BatchedGeometry::SubBatch* sub = it.getNext();
+      EXPECT_TRUE(sub->isBuilt());
+      tufts += sub->vertexData->vertexCount / 8;  // two quads a tuft
+    }
+    if (batch->isBuilt()) {
+      const Ogre::Vector3 centre = batch->getParentSceneNode()->getPosition();
+      EXPECT_NEAR(centre.y - batch->getBoundingBox().getSize().y / 2, terrain->GetHeight(centre.x, centre.z), 4.0f);
+    }
+  }
+  EXPECT_GT(tufts, 100u);
+  terrain->ClearMap();
+  EXPECT_FALSE(terrain->GetGrass());
 }
 
 TEST_F(FrameStep, TheMousePicksTheGroundUnderIt) {

@@ -71,6 +71,7 @@ struct FakeEffect {
   bool endless = false;
   float lifeTime = 5.0f;
   bool live = true;  // false once "destroyed": the unit must not touch it
+  bool visible = true;
 };
 
 class FakeUnitWorld : public UnitWorld {
@@ -138,6 +139,7 @@ class FakeUnitWorld : public UnitWorld {
     Of(e).lifeTime = seconds;
   }
   bool IsEffectLive(CGAEffectNode* e) override { return Of(e).live; }
+  void SetEffectVisible(CGAEffectNode* e, bool visible) override { Of(e).visible = visible; }
   void PlaySound(const std::string& name, CGAUnit*) override { sounds.push_back(name); }
   void LoseLevel() override { gameState = 1; }
   void AddLevelSilver(int amount) override { silver += amount; }

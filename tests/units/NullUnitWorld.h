@@ -35,7 +35,7 @@ struct NullUnitWorld : UnitWorld {
   bool endlessEffects = false;
   int effectsCreated = 0;
   char effect = 0;
-  int silver = 0;
+  long long silver = 0;
   int gameState = 0;
   CGAUnitManager* manager = nullptr;
 
@@ -62,6 +62,7 @@ struct NullUnitWorld : UnitWorld {
   bool IsEffectEndless(CGAEffectNode*) override { return endlessEffects; }
   void SetEffectLifeTime(CGAEffectNode*, float) override {}
   bool IsEffectLive(CGAEffectNode*) override { return true; }
+  void SetEffectVisible(CGAEffectNode*, bool) override {}
   void PlaySound(const std::string&, CGAUnit*) override {}
   void LoseLevel() override { gameState = 1; }
   void AddLevelSilver(int amount) override { silver += amount; }

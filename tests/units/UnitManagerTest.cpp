@@ -1,10 +1,10 @@
 // The unit manager's grid, queries, placement test, picking and the
 // one-frame-late deletion of finished units.
+#include "UnitTestSupport.h"
+
 #include <OgreRay.h>
 
 #include <vector>
-
-#include "UnitTestSupport.h"
 
 namespace {
 

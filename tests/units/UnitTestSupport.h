@@ -3,11 +3,11 @@
 // hit points, range 4, an attack each second, radius 0.5, speed 2), whose
 // actions are those of the game's units: "ready", "run", an "attack" whose
 // effect "hit" starts at 0.1 s, "injured" and "die" (Level 9).
-#include <gtest/gtest.h>
-
 #include "FakeUnitWorld.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
+
+#include <gtest/gtest.h>
 
 extern const char* const kSoldierTemplate;
 

@@ -1,10 +1,10 @@
 // One unit's frame: fading, parts, tint, the z-leg pause, timers, death,
 // income, healing, targets, attacks, the defeat cell and the march.
+#include "UnitTestSupport.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include "UnitTestSupport.h"
 
 namespace {
 
@@ -123,7 +123,8 @@ TEST_F(UnitUpdate, TheLifeTimerKillsAndPickUpsAgeOut) {
 
 // Bugfix: death used to run again every frame for a unit whose "die" was
 // missing or refused by the Level of its current action (a coin drop and a
-// lost level each frame), and never for a unit without any action.
+// lost level each frame). One without any action (no "ready" in its
+// template) only stops, as ever.
 TEST_F(UnitUpdate, DeathRunsOnceWhateverTheTemplate) {
   manager.ReadUnitTemplates(R"(<Units>
       <Unit Name="nodie" Scale="1"><Actions><Action Name="ready"/></Actions></Unit>
@@ -136,11 +137,12 @@ TEST_F(UnitUpdate, DeathRunsOnceWhateverTheTemplate) {
     int side, type;
     int coins, gameState;
     const char* action;
+    bool dies = true;
   };
   for (const Case& c :
        {Case{"soldier", 0, 0, 1, 0, "die"}, Case{"soldier", 1, 0, 0, 0, "die"}, Case{"soldier", 2, 0, 1, 0, "die"},
         Case{"soldier", 1, kUnitMustSurvive, 0, 1, "die"}, Case{"nodie", 0, 0, 1, 0, "ready"},
-        Case{"stubborn", 0, 0, 1, 0, "die"}, Case{"blank", 0, kUnitMustSurvive, 1, 1, ""}}) {
+        Case{"stubborn", 0, 0, 1, 0, "die"}, Case{"blank", 0, kUnitMustSurvive, 0, 0, "", false}}) {
     SCOPED_TRACE(std::string(c.templateName) + " side " + std::to_string(c.side));
     world.effects.clear();
     world.gameState = 0;
@@ -150,8 +152,10 @@ TEST_F(UnitUpdate, DeathRunsOnceWhateverTheTemplate) {
     unit->SetInt(kSlotHp, 0);
     unit->SetPosition(Ogre::Vector3(10, 0, 10));
     Frames(1);
-    EXPECT_TRUE(unit->IsFading());
-    EXPECT_EQ(unit->GetFadeCountdown(), 2000);
+    EXPECT_EQ(unit->IsFading(), c.dies);
+    if (c.dies) {
+      EXPECT_EQ(unit->GetFadeCountdown(), 2000);
+    }
     EXPECT_EQ(world.gameState, c.gameState);
     world.gameState = 0;
     Frames(100);
@@ -356,6 +360,34 @@ TEST_F(UnitUpdate, AttackersMarchToTheirGoalAndLeaveThere) {
   Frames(400);
   EXPECT_EQ(alongX->GetPosition(), Ogre::Vector3(5, 0, 10));
   EXPECT_FALSE(alongX->IsFading());
+}
+
+// Riding is never used by the game, but a mount and its rider must not
+// reach each other once one of them is deleted.
+TEST_F(UnitUpdate, AMountCarriesItsRiderAndEitherMayGoFirst) {
+  CGAUnit* rider = Make(10, 10);
+  CGAUnit* mount = Make(10, 10);
+  rider->RideOn(mount);
+  EXPECT_EQ(mount->GetRider(), rider);
+  rider->AddWaypoint(rider->GetPosition());
+  rider->AddWaypoint(Ogre::Vector3(20, 0, 10));
+  Frames(10);
+  EXPECT_GT(rider->GetPosition().x, 10.0f);
+  EXPECT_EQ(mount->GetPosition(), rider->GetPosition());
+  mount->SetFadeOut(true, 0);
+  Frames(3);
+  EXPECT_FALSE(manager.IsLive(mount));
+  EXPECT_EQ(rider->GetMount(), nullptr);
+  Frames(2);
+
+  CGAUnit* horse = Make(30, 10);
+  CGAUnit* knight = Make(30, 10);
+  knight->RideOn(horse);
+  knight->SetFadeOut(true, 0);
+  Frames(3);
+  EXPECT_FALSE(manager.IsLive(knight));
+  EXPECT_TRUE(horse->IsFading());
+  EXPECT_EQ(horse->GetRider(), nullptr);
 }
 
 // Bugfix: a unit kept handles of its running effects and set their life

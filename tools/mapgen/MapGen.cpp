@@ -24,6 +24,10 @@
 //   light NAME X H Z R G B RANGE CONSTANT LINEAR QUADRATIC
 //                                  a point light H above the ground
 //   view X Z                       the saved camera looks at that point
+//   grasskind NAME IMAGE           a grass kind (ids from 0 in order)
+//   grass KIND X0 Z0 X1 Z1 SPACING  tufts of a kind about SPACING apart over
+//                                  an area (none under water), each turned
+//                                  and sized a little differently
 // The map's Step is 1. Every vertex starts with layer 1 when textures are
 // listed; every tile uses blend textures 0 to 3.
 #include "terrain/ImageWriter.h"
@@ -82,6 +86,16 @@ struct PointLight {
   float X, Height, Z, Colour[3], Range, Constant, Linear, Quadratic;
 };
 
+struct GrassKind {
+  std::string Name, Image;
+};
+
+struct GrassArea {
+  int Kind;
+  Area Where;
+  float Spacing;
+};
+
 struct Description {
   std::string Name;
   int Width = 0, Height = 0, Scale = 2;
@@ -102,6 +116,8 @@ struct Description {
   std::vector<PointLight> Lights;
   bool HasView = false;
   float View[2] = {0, 0};
+  std::vector<GrassKind> GrassKinds;
+  std::vector<GrassArea> Grass;
 };
 
 [[noreturn]] void Fail(const std::string& where, const std::string& text) {
@@ -187,6 +203,18 @@ Description ReadDescription(const std::string& path) {
     } else if (key == "view") {
       numbers(d.View, 2);
       d.HasView = true;
+    } else if (key == "grasskind") {
+      GrassKind k;
+      if (!(words >> k.Name >> k.Image)) Fail(where, "grasskind needs NAME IMAGE");
+      d.GrassKinds.push_back(k);
+    } else if (key == "grass") {
+      GrassArea g;
+      if (!(words >> g.Kind)) Fail(where, "grass needs a kind");
+      g.Where = area();
+      numbers(&g.Spacing, 1);
+      if (g.Kind < 0 || size_t(g.Kind) >= d.GrassKinds.size()) Fail(where, "grass names no grass kind");
+      if (!(g.Spacing >= 0.25f)) Fail(where, "grass spacing must be 0.25 or more");
+      d.Grass.push_back(g);
     } else {
       Fail(where, "unknown keyword \"" + key + "\"");
     }
@@ -437,7 +465,40 @@ class MapWriter {
       e->SetAttribute("ID", id);
       for (int slot = 0; slot < 4; ++slot) e->SetAttribute("Layer_" + std::to_string(slot), slot);
     }
+    if (!d.GrassKinds.empty()) WriteGrass(child(scene, "Grass"));
     if (!doc.SaveFile(Path(".map"))) Fail(Path(".map"), "cannot be written");
+  }
+
+  // The grass kinds and one record per tuft, scattered on a grid with a
+  // fixed jitter so every run writes the same map.
+  void WriteGrass(TiXmlElement* grass) const {
+    for (const GrassKind& k : d.GrassKinds) {
+      auto* e = grass->LinkEndChild(new TiXmlElement("Object"))->ToElement();
+      e->SetAttribute("Name", k.Name);
+      e->SetAttribute("Image", k.Image);
+    }
+    auto* records = grass->LinkEndChild(new TiXmlElement("Records"))->ToElement();
+    uint32_t seed = 12345;
+    auto next = [&seed] {  // 0 .. 1
+      seed = seed * 1103515245u + 12345u;
+      return float((seed >> 16) & 0x7fff) / 32767.0f;
+    };
+    for (const GrassArea& g : d.Grass) {
+      for (float z = g.Where.Z0 + g.Spacing / 2; z <= g.Where.Z1; z += g.Spacing) {
+        for (float x = g.Where.X0 + g.Spacing / 2; x <= g.Where.X1; x += g.Spacing) {
+          const float px = std::clamp(x + (next() - 0.5f) * g.Spacing * 0.8f, 0.0f, float(cellsX));
+          const float pz = std::clamp(z + (next() - 0.5f) * g.Spacing * 0.8f, 0.0f, float(cellsZ));
+          const float yaw = std::floor(next() * 360.0f), scale = 0.8f + std::floor(next() * 6.0f) / 10.0f;
+          const float ground = GroundAt(px, pz);
+          if (d.Water && ground < d.WaterLevel + 0.2f) continue;
+          auto* r = records->LinkEndChild(new TiXmlElement("Record"))->ToElement();
+          r->SetAttribute("id", g.Kind);
+          r->SetAttribute("position", Text({px, ground, pz}));
+          r->SetAttribute("yaw", Text({yaw}));
+          r->SetAttribute("scale", Text({scale}));
+        }
+      }
+    }
   }
 
   const Description& d;

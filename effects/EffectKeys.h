@@ -1,0 +1,24 @@
+#pragma once
+// The key lists of the effect files' animation elements: every child element
+// of an animation, whatever its name, is one key. A key whose "Value" has
+// too few numbers is left out (and counted).
+#include "effects/EffectAnim.h"
+
+#include <OgreVector.h>
+
+#include <vector>
+
+class TiXmlElement;
+
+// A four-number value at a time in seconds (particle colours and sizes).
+struct TimedKey {
+  Ogre::Vector4 value = Ogre::Vector4::ZERO;
+  float time = 0.0f;
+};
+
+// Each reads the keys from first and its following siblings; rejected, when
+// given, counts the keys left out.
+ScalarKeys ReadScalarKeys(const TiXmlElement* first, int* rejected = nullptr);  // value, t
+VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected = nullptr);  // x, y, z, t
+PointKeys ReadPointKeys(const TiXmlElement* first);                             // "x y t"; wrong count: zero
+std::vector<TimedKey> ReadTimedKeys(const TiXmlElement* first);                 // four numbers or zero; "Time"

@@ -1,0 +1,10 @@
+#include "effects/Message.h"
+
+bool CGAMessage::AddMessage(float time, const std::string& type, const std::string& name) {
+  EffectMessage message;
+  message.name = name;
+  message.SetParam("type", type);
+  message.SetParam("name", name);
+  mMessages[time].push_back(std::move(message));
+  return true;
+}

@@ -1,0 +1,213 @@
+// The effect files: the index by name, creation and lazy loading, preloading,
+// and the reader's elements, parameters and timed messages.
+#include "EffectTestSupport.h"
+
+#include "effects/EffectKeys.h"
+#include "support/TempDir.h"
+
+#include <OgreResourceGroupManager.h>
+#include <OgreSceneNode.h>
+#include <OgreLogManager.h>
+#include <OgreStringConverter.h>
+#include <tinyxml.h>
+
+#include <fstream>
+
+namespace {
+
+// Collects the engine log's lines while it lives.
+struct LogLines : Ogre::LogListener {
+  LogLines() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
+  ~LogLines() override { Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this); }
+  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&, bool&) override {
+    lines.push_back(message);
+  }
+  bool Has(const std::string& part) const {
+    for (const std::string& line : lines)
+      if (line.find(part) != std::string::npos) return true;
+    return false;
+  }
+  std::vector<std::string> lines;
+};
+
+// The times and "type name" texts of a node's schedule.
+std::vector<std::string> Schedule(const CGAEffectNode& node) {
+  std::vector<std::string> out;
+  for (const auto& [time, messages] : node.GetMessages())
+    for (const EffectMessage& m : messages) {
+      EffectMessage copy = m;
+      out.push_back(Ogre::StringConverter::toString(time) + " " + copy.GetParam("type") + " " + copy.GetParam("name"));
+    }
+  return out;
+}
+
+class EffectFileTest : public EffectFixture {};
+
+TEST_F(EffectFileTest, TheDefinitionReadLastWinsAcrossFilesAndWithinOne) {
+  Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1"/></EffectSystem>
+            <EffectSystem EffectName="a"><SetLifeTime Time="2"/></EffectSystem>)");
+  EXPECT_FLOAT_EQ(manager->CreateEffect("a")->GetLife(), 2.0f);
+  ASSERT_TRUE(manager->ReadEffectFile(R"(<X><EffectSystem EffectName="a"><SetLifeTime Time="3"/></EffectSystem></X>)",
+                                      "later.eff"));
+  EXPECT_FLOAT_EQ(manager->CreateEffect("a")->GetLife(), 3.0f);
+}
+
+TEST_F(EffectFileTest, BadFilesAndDefinitionsWithoutNameAreSkippedWithALogLine) {
+  LogLines log;
+  EXPECT_FALSE(manager->ReadEffectFile("<Effects><EffectSystem", "broken.eff"));
+  EXPECT_TRUE(log.Has("broken.eff"));
+  EXPECT_TRUE(manager->ReadEffectFile(R"(<E><EffectSystem/><EffectSystem EffectName="b"/></E>)", "noname.eff"));
+  EXPECT_TRUE(log.Has("noname.eff:1: <EffectSystem> without \"EffectName\" skipped"));
+  EXPECT_EQ(manager->GetEffectIndex().size(), 1u);
+}
+
+TEST_F(EffectFileTest, AnEffectOfAFileNotReadAtStartIsNullFirstThenLoaded) {
+  TempDir dir;
+  std::ofstream(dir.path() + "/lazy.eff") << R"(<E><EffectSystem EffectName="lazy"><SetLifeTime Time="4"/></EffectSystem>
+                                             <EffectSystem EffectName="other"/></E>)";
+  auto& groups = Ogre::ResourceGroupManager::getSingleton();
+  groups.addResourceLocation(dir.path(), "FileSystem", Ogre::RGN_DEFAULT);
+  EXPECT_EQ(manager->CreateEffect("lazy"), nullptr);
+  CGAEffectNode* effect = manager->CreateEffect("lazy");
+  ASSERT_NE(effect, nullptr);
+  EXPECT_FLOAT_EQ(effect->GetLife(), 4.0f);
+  // The whole file was indexed.
+  EXPECT_NE(manager->CreateEffect("other"), nullptr);
+  // A name no file defines stays null; with a parameter record no file is read.
+  EXPECT_EQ(manager->CreateEffect("nowhere"), nullptr);
+  EXPECT_EQ(manager->CreateEffect("nowhere"), nullptr);
+  EffectMessage request;
+  request.name = "nowhere";
+  EXPECT_EQ(manager->CreateEffect(request), nullptr);
+  groups.removeResourceLocation(dir.path(), Ogre::RGN_DEFAULT);
+}
+
+TEST_F(EffectFileTest, AFirstCreationPreloadsTheDefinitionOnceBeforeNamingTheNode) {
+  Define(R"(<EffectSystem EffectName="a"><EffectNode><SetLifeTime Time="1"/></EffectNode></EffectSystem>)");
+  const SceneCounts before = CountScene(scene);
+  CGAEffectNode* first = manager->CreateEffect("a");
+  // Preload used a name for its node and one for its child.
+  EXPECT_EQ(first->GetName(), "Effect_3");
+  EXPECT_EQ(manager->CreateEffect("a")->GetName(), "Effect_5");
+  manager->DestroyAllEffects();
+  EXPECT_TRUE(CountScene(scene) == before);
+}
+
+// Definitions that start each other (or themselves) preload once each
+// instead of recursing without end.
+TEST_F(EffectFileTest, PreloadingStopsAtADefinitionAlreadyVisited) {
+  Define(R"(<EffectSystem EffectName="self"><Message><At Time="0"><M Type="effect" Name="self"/></At></Message>
+            </EffectSystem>
+            <EffectSystem EffectName="ping"><AutoDischargeEffect Time="1" Name="pong"/></EffectSystem>
+            <EffectSystem EffectName="pong"><Message><At Time="0"><M Type="effect_release" Name="ping"/></At>
+            </Message></EffectSystem>)");
+  EXPECT_NE(manager->CreateEffect("self"), nullptr);
+  EXPECT_NE(manager->CreateEffect("ping"), nullptr);
+}
+
+TEST_F(EffectFileTest, PreloadFollowsPlainEffectNamesOfMessagesButNotNamesWithABone) {
+  Define(R"(<EffectSystem EffectName="a"><Message><At Time="1">
+              <M Type="effect" Name="plain"/><M Type="effect_target_bone" Name="boned,Bip01"/>
+            </At></Message></EffectSystem>
+            <EffectSystem EffectName="plain"/><EffectSystem EffectName="boned"/>)");
+  manager->CreateEffect("a");
+  const auto& index = manager->GetEffectIndex();
+  EXPECT_NE(index.at("plain")->GetUserData(), nullptr);
+  EXPECT_EQ(index.at("boned")->GetUserData(), nullptr);
+}
+
+TEST_F(EffectFileTest, EffectNodeElementsMakeChildrenUnlessEmptyOrSwitchedOff) {
+  Define(R"(<EffectSystem EffectName="a">
+              <EffectNode><SetLifeTime Time="1"/></EffectNode>
+              <EffectNode/>
+              <EffectNode Enable="false"><SetLifeTime Time="1"/></EffectNode>
+              <EffectNode Name="false"><SetLifeTime Time="1"/></EffectNode>
+              <EffectNode Enable="False"><EffectNode><SetLifeTime Time="2"/></EffectNode></EffectNode>
+            </EffectSystem>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  ASSERT_EQ(effect->GetChildren().size(), 2u);
+  ASSERT_EQ(effect->GetChildren()[1]->GetChildren().size(), 1u);
+  EXPECT_FLOAT_EQ(effect->GetChildren()[1]->GetChildren()[0]->GetLife(), 2.0f);
+  EXPECT_EQ(effect->GetChildren()[0]->GetSceneNode()->getParent(), effect->GetSceneNode());
+}
+
+TEST_F(EffectFileTest, MessagesOfEqualTimesShareOneKeyInDocumentOrder) {
+  Define(R"(<EffectSystem EffectName="a"><Message>
+              <A Time="0.5"><M Type="dance" Name="1"/><M Type="sound3d" Name="hit.wav"/></A>
+              <B Time="0.50"><M Type="sound2d" Name=""/></B>
+              <C Time="0.6"><M Type="money"/></C>
+              <D Time="-1"><M Type="anim" Name="x"/></D>
+            </Message></EffectSystem>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  EXPECT_EQ(effect->GetMessages().size(), 3u);
+  EXPECT_EQ(Schedule(*effect), (std::vector<std::string>{"-1 anim x", "0.5 dance 1", "0.5 sound3d hit.wav",
+                                                         "0.5 sound2d ", "0.6 money "}));
+}
+
+TEST_F(EffectFileTest, UnknownElementsAndMessageTypesAreLoggedOnceAndSkipped) {
+  LogLines log;
+  Define(R"(<EffectSystem EffectName="a"><Wobble/><Message><A Time="0"><M Type="explode" Name="x"/>
+            <M Type="dance" Name="1"/></A></Message><SetLifeTime/></EffectSystem>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  EXPECT_TRUE(log.Has("test.eff:1: unknown element <Wobble> skipped"));
+  EXPECT_TRUE(log.Has("unknown message type \"explode\" skipped"));
+  EXPECT_TRUE(log.Has("<SetLifeTime> without \"Time\" skipped"));
+  EXPECT_EQ(Schedule(*effect), (std::vector<std::string>{"0 dance 1"}));
+  EXPECT_TRUE(effect->IsEndless());
+  // Only the preload reports: a second creation is quiet.
+  log.lines.clear();
+  manager->CreateEffect("a");
+  EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(EffectFileTest, TransformsComeFromTheFileOrFromCreationParameters) {
+  Define(R"(<EffectSystem EffectName="fixed"><SetPosition Position="1 2 3"/><SetScale Scale="2 2 2"/>
+              <SetAngle Angle="0 90 0"/></EffectSystem>
+            <EffectSystem EffectName="given"><SetPosition Position="position_at"/><SetScale Scale="scale"/>
+              <SetAngle Angle="angle"/></EffectSystem>
+            <EffectSystem EffectName="short"><SetPosition Position="1 2"/></EffectSystem>)");
+  CGAEffectNode* fixed = manager->CreateEffect("fixed");
+  EXPECT_EQ(fixed->GetPosition(), Ogre::Vector3(1, 2, 3));
+  EXPECT_EQ(fixed->GetScale(), Ogre::Vector3(2, 2, 2));
+  EXPECT_TRUE(fixed->GetOrientation().equals(Ogre::Quaternion(Ogre::Degree(90), Ogre::Vector3::UNIT_Y),
+                                             Ogre::Degree(0.01f)));
+  EffectMessage request;
+  request.name = "given";
+  request.SetParam("position_at", "4 5 6");
+  request.SetParam("scale", "3 3 3");
+  request.SetParam("angle", "0 1 0 0");
+  CGAEffectNode* given = manager->CreateEffect(request);
+  EXPECT_EQ(given->GetPosition(), Ogre::Vector3(4, 5, 6));
+  EXPECT_EQ(given->GetScale(), Ogre::Vector3(3, 3, 3));
+  EXPECT_EQ(given->GetOrientation(), Ogre::Quaternion(0, 1, 0, 0));
+  EXPECT_EQ(given->GetSceneNode()->getParent(), manager->GetEffectRoot());
+  // The game passes no parameters: zero position and scale, no rotation.
+  CGAEffectNode* plain = manager->CreateEffect("given");
+  EXPECT_EQ(plain->GetPosition(), Ogre::Vector3::ZERO);
+  EXPECT_EQ(plain->GetScale(), Ogre::Vector3::ZERO);
+  EXPECT_EQ(manager->CreateEffect("short")->GetPosition(), Ogre::Vector3::ZERO);
+}
+
+TEST_F(EffectFileTest, KeyListsReadTheirNumbersAndLeaveOutShortKeys) {
+  TiXmlDocument doc;
+  doc.Parse(R"(<A><K Value="1 0"/><Key Value=" 2	0.5
+                 9"/><K Value="3"/><K Value="4 5 6 0.25"/><K/></A>)");
+  int rejected = 0;
+  EXPECT_EQ(ReadScalarKeys(doc.RootElement()->FirstChildElement(), &rejected),
+            (ScalarKeys{{1, 0}, {2, 0.5f}, {4, 5}}));
+  EXPECT_EQ(rejected, 2);
+  rejected = 0;
+  EXPECT_EQ(ReadVectorKeys(doc.RootElement()->FirstChildElement(), &rejected), (VectorKeys{{4, 5, 6, 0.25f}}));
+  EXPECT_EQ(rejected, 4);
+  TiXmlDocument points;
+  points.Parse(R"(<A><K Value="1 2 0.5"/><K Value="1 2"/><K Value="1 2 3 4" Time="0.5"/></A>)");
+  EXPECT_EQ(ReadPointKeys(points.RootElement()->FirstChildElement()),
+            (PointKeys{{1, 2, 0.5f}, Ogre::Vector3::ZERO, Ogre::Vector3::ZERO}));
+  const std::vector<TimedKey> timed = ReadTimedKeys(points.RootElement()->FirstChildElement());
+  ASSERT_EQ(timed.size(), 3u);
+  EXPECT_EQ(timed[0].value, Ogre::Vector4::ZERO);
+  EXPECT_EQ(timed[2].value, Ogre::Vector4(1, 2, 3, 4));
+  EXPECT_FLOAT_EQ(timed[2].time, 0.5f);
+}
+
+}  // namespace

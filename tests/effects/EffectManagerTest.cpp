@@ -1,0 +1,105 @@
+// The effect manager: managed and unmanaged effects, their liveness, mass
+// destruction in either order with units, and the objects hidden while
+// "RttTex" renders.
+#include "EffectTestSupport.h"
+
+#include <OgreEntity.h>
+#include <OgreSceneManager.h>
+
+namespace {
+
+class EffectManagerTest : public EffectFixture {};
+
+TEST_F(EffectManagerTest, NamesCountUpFromOne) {
+  EXPECT_EQ(manager->MakeEffectName(), "Effect_1");
+  EXPECT_EQ(manager->MakeEffectName(), "Effect_2");
+}
+
+TEST_F(EffectManagerTest, DestroyingAllEndsManagedEffectsOnlyAndLeavesNothingBehind) {
+  Define(R"(<EffectSystem EffectName="a"><EffectNode><SetLifeTime Time="1"/></EffectNode>
+              <SetNodeAnim Type="SCALE_XYZ" Length="1" Loop="true" Linear="true"><K Value="1 1 1 0"/></SetNodeAnim>
+            </EffectSystem>)");
+  const SceneCounts empty = CountScene(scene);
+  CGAEffectNode* managed = manager->CreateEffect("a", "named");
+  CGAEffectNode* mine = manager->CreateEffect("a", "", true);
+  EXPECT_EQ(managed->GetName(), "named");
+  EXPECT_TRUE(manager->IsManaged(managed));
+  EXPECT_FALSE(manager->IsManaged(mine));
+  manager->DestroyAllEffects();
+  EXPECT_FALSE(manager->IsLive(managed));
+  ASSERT_TRUE(manager->IsLive(mine));
+  mine->Destroy();
+  delete mine;
+  EXPECT_TRUE(CountScene(scene) == empty);
+}
+
+TEST_F(EffectManagerTest, DestroyEffectEndsTheFirstManagedEffectOfThatName) {
+  Define(R"(<EffectSystem EffectName="a"/>)");
+  CGAEffectNode* first = manager->CreateEffect("a", "x");
+  CGAEffectNode* second = manager->CreateEffect("a", "x");
+  manager->DestroyEffect("x");
+  manager->DestroyEffect("unknown");
+  EXPECT_FALSE(manager->IsLive(first));
+  EXPECT_TRUE(manager->IsLive(second));
+}
+
+// A level reset clears units and effects back to back; either order leaves
+// nothing that touches the other side.
+TEST_F(EffectManagerTest, UnitsAndEffectsMayGoInEitherOrder) {
+  Define(R"(<EffectSystem EffectName="aura"><SetLink Bone="release"/></EffectSystem>)");
+  for (bool unitsFirst : {true, false}) {
+    CGAUnit* a = MakeUnit({4, 0, 4});
+    CGAUnit* b = MakeUnit({6, 0, 4});
+    Start("aura", a, b);
+    Start("aura", b, a);
+    Frame();
+    if (unitsFirst) {
+      DeleteUnit(a);
+      DeleteUnit(b);
+      manager->DestroyAllEffects();
+    } else {
+      manager->DestroyAllEffects();
+      DeleteUnit(a);
+      DeleteUnit(b);
+    }
+    Frame();
+    EXPECT_EQ(manager->GetManagedCount(), 0u);
+  }
+}
+
+TEST_F(EffectManagerTest, AParentOwnsItsChildEffects) {
+  Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1"/></EffectSystem>
+            <EffectSystem EffectName="b"><SetLifeTime Time="0.1"/></EffectSystem>)");
+  CGAEffectNode* parent = manager->CreateEffect("a");
+  CGAEffectNode* child = manager->CreateEffect("b", "", true, parent);
+  EXPECT_EQ(child->GetSceneNode()->getParent(), parent->GetSceneNode());
+  EXPECT_EQ(manager->GetManagedCount(), 1u);
+  Frames(4);
+  EXPECT_FALSE(manager->IsLive(child));
+  EXPECT_TRUE(manager->IsLive(parent));
+}
+
+// Objects that sample "RttTex" are hidden while it renders; afterwards each
+// gets back the visibility it had (a hidden object used to come back shown).
+TEST_F(EffectManagerTest, RttRenderingHidesListedObjectsAndRestoresTheirVisibility) {
+  Ogre::Entity* shown = MakeEntity(scene);
+  Ogre::Entity* hidden = MakeEntity(scene);
+  hidden->setVisible(false);
+  manager->AddRttHidden(shown);
+  manager->AddRttHidden(hidden);
+  manager->AddRttHidden(shown);  // its texture set twice
+  const Ogre::RenderTargetEvent event{};
+  manager->preRenderTargetUpdate(event);
+  EXPECT_FALSE(shown->getVisible());
+  EXPECT_FALSE(hidden->getVisible());
+  manager->postRenderTargetUpdate(event);
+  EXPECT_TRUE(shown->getVisible());
+  EXPECT_FALSE(hidden->getVisible());
+  // Removal takes every entry of an object.
+  manager->RemoveRttHidden(shown);
+  manager->preRenderTargetUpdate(event);
+  EXPECT_TRUE(shown->getVisible());
+  manager->postRenderTargetUpdate(event);
+}
+
+}  // namespace

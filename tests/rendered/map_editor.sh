@@ -1,0 +1,40 @@
+#!/bin/sh
+# The map editing tool edits the full demo map and the game loads the result:
+# the example strokes paint the ground of the start view red, so a large part
+# of the picture is clearly redder than green where the unedited map shows
+# hardly any such pixel. The screenshots stay in the build folder.
+. "$(dirname "$0")/lib.sh"
+STROKES=$(cd "$(dirname "$0")/../../tools/mapedit" && pwd)/demo.strokes
+
+# Starts the game on the demo map, waits for a few frames and sets SHARE to
+# the share of the picture's pixels whose red is more than twice their green.
+show_map() {
+  printf '[system]\nvol=50\nmap=demo_full.map\n' > "$WORK/game.cfg"
+  start_game
+  wait_for_picture
+  sleep 3
+  window_variation > /dev/null
+  SHARE=$(convert "$WORK/shot.png" -fx '(r > 2 * g && r > 0.1) ? 1 : 0' -format '%[fx:mean]' info:)
+  cp "$WORK/shot.png" "$BUILD/rendered-map-editor-$1.png"
+  close_game
+  grep -q "Map demo_full" "$WORK/Ogre.log" && fail "the map logged problems: $(grep 'Map demo_full' "$WORK/Ogre.log")"
+  return 0
+}
+
+show_map original
+before=$SHARE
+
+# The tool edits a copy of the map in place; the game then finds the copy.
+mkdir "$WORK/maps"
+cp "$BUILD"/maps/demo_full* "$WORK/maps/"
+cp "$BUILD/editconfig.xml" "$WORK/"
+(cd "$WORK" && "$BUILD/mapedit" maps/demo_full.map "$STROKES" maps > mapedit.out 2>&1) ||
+  fail "mapedit failed: $(cat "$WORK/mapedit.out")"
+grep -q "maps/demo_full.map written" "$WORK/mapedit.out" || fail "mapedit said: $(cat "$WORK/mapedit.out")"
+sed -i "s|FileSystem=$BUILD/maps\$|FileSystem=$WORK/maps|" "$WORK/resources.cfg"
+grep -q "FileSystem=$WORK/maps" "$WORK/resources.cfg" || fail "the build's maps are not listed in resources.cfg"
+
+show_map edited
+after=$SHARE
+awk "BEGIN{exit !($after > $before + 0.2)}" || fail "the edit does not show (red share $before before, $after after)"
+echo "ok (red share $before before, $after after)"

@@ -1,0 +1,43 @@
+#include "ModelTestSupport.h"
+
+#include "game/FrameClock.h"
+#include "support/HeadlessEngine.h"
+#include "units/Unit.h"
+
+#include <Ogre.h>
+
+void UnitContent() {
+  static const bool ready = [] {
+    HeadlessEngine();
+    auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    for (const char* folder : {YVEK_DATA_DIR "/general", YVEK_BUILD_DIR "/general"})
+      groups.addResourceLocation(folder, "FileSystem", "General");
+    groups.initialiseResourceGroup("General");
+    return true;
+  }();
+  (void)ready;
+}
+
+UnitModelBase* ModelWorld::CreateModel(CGAUnit& unit) {
+  return new CGAUnitModel(scene, scene->getRootSceneNode(), unit);
+}
+
+ModelFixture::ModelFixture() {
+  UnitContent();
+  scene = HeadlessEngine().createSceneManager();
+  world = std::make_unique<ModelWorld>(scene);
+  SetFrame(0.02f);
+}
+
+ModelFixture::~ModelFixture() {
+  units.clear();
+  HeadlessEngine().destroySceneManager(scene);
+  FrameDeltaSeconds = 0;
+  FrameDeltaMs = 0;
+  FrameTimeMs = 0;
+}
+
+CGAUnitModel& ModelFixture::NewModel() {
+  units.push_back(std::make_unique<CGAUnit>(*world));
+  return *static_cast<CGAUnitModel*>(units.back()->GetModel());
+}

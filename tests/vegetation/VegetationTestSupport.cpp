@@ -1,0 +1,199 @@
+#include "VegetationTestSupport.h"
+
+#include "support/HeadlessEngine.h"
+
+#include <Ogre.h>
+
+#include <cstring>
+#include <regex>
+
+namespace {
+
+void EnsureMaterial(const std::string& name) {
+  auto& materials = Ogre::MaterialManager::getSingleton();
+  if (!materials.resourceExists(name, "General")) materials.create(name, "General");
+}
+
+template <typename T>
+void Put(Ogre::uchar*& out, T value) {
+  std::memcpy(out, &value, sizeof value);
+  out += sizeof value;
+}
+
+Ogre::HardwareIndexBufferSharedPtr Indices(const std::vector<Ogre::uint32>& indices, bool wide) {
+  auto buffer = Ogre::HardwareBufferManager::getSingleton().createIndexBuffer(
+      wide ? Ogre::HardwareIndexBuffer::IT_32BIT : Ogre::HardwareIndexBuffer::IT_16BIT, indices.size(),
+      Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY);
+  auto* out = static_cast<Ogre::uchar*>(buffer->lock(Ogre::HardwareBuffer::HBL_DISCARD));
+  for (Ogre::uint32 i : indices) wide ? Put(out, i) : Put(out, Ogre::uint16(i));
+  buffer->unlock();
+  return buffer;
+}
+
+// A GLSL program whose named constants are its uniforms.
+class ParsedGlslProgram : public Ogre::HighLevelGpuProgram {
+ public:
+  using HighLevelGpuProgram::HighLevelGpuProgram;
+  const Ogre::String& getLanguage() const override {
+    static const Ogre::String language = "glsl";
+    return language;
+  }
+  // There are no render system capabilities to ask.
+  bool isSupported() const override { return true; }
+
+ protected:
+  void loadFromSource() override {}
+  void createLowLevelImpl() override {}
+  void unloadHighLevelImpl() override {}
+  void buildConstantDefinitions() const override {
+    // Named constants only, as the OpenGL render system's GLSL programs.
+    createParameterMappingStructures(true);
+    mFloatLogicalToPhysical.reset();
+    mDoubleLogicalToPhysical.reset();
+    mIntLogicalToPhysical.reset();
+    static const std::regex uniform(R"(uniform\s+(float|vec2|vec3|vec4|mat4)\s+(\w+)\s*(\[(\d+)\])?\s*;)");
+    for (std::sregex_iterator it(mSource.begin(), mSource.end(), uniform), end; it != end; ++it) {
+      const std::string type = (*it)[1];
+      Ogre::GpuConstantDefinition def;
+      def.constType = type == "float"  ? Ogre::GCT_FLOAT1
+                      : type == "vec2" ? Ogre::GCT_FLOAT2
+                      : type == "vec3" ? Ogre::GCT_FLOAT3
+                      : type == "vec4" ? Ogre::GCT_FLOAT4
+                                       : Ogre::GCT_MATRIX_4X4;
+      def.elementSize = Ogre::GpuConstantDefinition::getElementSize(def.constType, false);
+      def.arraySize = (*it)[4].matched ? std::stoul((*it)[4]) : 1;
+      def.physicalIndex = def.logicalIndex = mConstantDefs->floatBufferSize;
+      def.variability = Ogre::GPV_GLOBAL;
+      mConstantDefs->floatBufferSize += def.elementSize * def.arraySize;
+      mConstantDefs->map.emplace((*it)[2], def);
+    }
+  }
+};
+
+class ParsedGlslFactory : public Ogre::HighLevelGpuProgramFactory {
+ public:
+  const Ogre::String& getLanguage() const override {
+    static const Ogre::String language = "glsl";
+    return language;
+  }
+  Ogre::GpuProgram* create(Ogre::ResourceManager* creator, const Ogre::String& name, Ogre::ResourceHandle handle,
+                           const Ogre::String& group, bool isManual, Ogre::ManualResourceLoader* loader) override {
+    return new ParsedGlslProgram(creator, name, handle, group, isManual, loader);
+  }
+};
+
+}  // namespace
+
+void InstallGlslConstants() {
+  HeadlessEngine();
+  static ParsedGlslFactory* factory = [] {
+    auto* f = new ParsedGlslFactory();
+    Ogre::HighLevelGpuProgramManager::getSingleton().addFactory(f);
+    return f;
+  }();
+  (void)factory;
+}
+
+void MakeVertexProgram(const std::string& name, const std::string& source) {
+  InstallGlslConstants();
+  auto& programs = Ogre::HighLevelGpuProgramManager::getSingleton();
+  if (programs.getByName(name)) return;
+  auto program = programs.createProgram(name, "General", "glsl", Ogre::GPT_VERTEX_PROGRAM);
+  program->setSource(source);
+  program->load();
+}
+
+Ogre::MeshPtr MakeMesh(const std::string& name, const MeshSpec& spec) {
+  auto& meshes = Ogre::MeshManager::getSingleton();
+  if (Ogre::MeshPtr mesh = meshes.getByName(name, "General")) return mesh;
+  EnsureMaterial(spec.material);
+  Ogre::MeshPtr mesh = meshes.createManual(name, "General");
+
+  const size_t quadsInAll = spec.quads * (spec.shared ? spec.subMeshes : 1);
+  auto makeVertices = [&]() {
+    auto* data = new Ogre::VertexData();
+    Ogre::VertexDeclaration* decl = data->vertexDeclaration;
+    size_t offset = 0;
+    offset += decl->addElement(0, offset, Ogre::VET_FLOAT3, Ogre::VES_POSITION).getSize();
+    if (spec.blend) {
+      offset += decl->addElement(0, offset, Ogre::VET_UBYTE4, Ogre::VES_BLEND_INDICES).getSize();
+      offset += decl->addElement(0, offset, Ogre::VET_FLOAT1, Ogre::VES_BLEND_WEIGHTS).getSize();
+    }
+    if (spec.normals) offset += decl->addElement(0, offset, Ogre::VET_FLOAT3, Ogre::VES_NORMAL).getSize();
+    if (spec.colour) offset += decl->addElement(0, offset, Ogre::VET_COLOUR_ABGR, Ogre::VES_DIFFUSE).getSize();
+    for (size_t t = 0; t < spec.texCoords.size(); ++t)
+      offset += decl->addElement(0, offset, spec.texCoords[t], Ogre::VES_TEXTURE_COORDINATES, Ogre::ushort(t)).getSize();
+    data->vertexStart = 0;
+    data->vertexCount = 4 * quadsInAll;
+    auto buffer = Ogre::HardwareBufferManager::getSingleton().createVertexBuffer(
+        offset, data->vertexCount, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY);
+    auto* out = static_cast<Ogre::uchar*>(buffer->lock(Ogre::HardwareBuffer::HBL_DISCARD));
+    for (size_t q = 0; q < quadsInAll; ++q) {
+      for (int c = 0; c < 4; ++c) {
+        const float x = (c == 1 || c == 2) ? 0.5f : -0.5f, y = c >= 2 ? spec.top : 0.0f, z = 0.1f * float(q);
+        Put(out, x), Put(out, y), Put(out, z);
+        if (spec.blend) Put(out, Ogre::uint32(0)), Put(out, 1.0f);
+        if (spec.normals) Put(out, 0.0f), Put(out, 0.0f), Put(out, 1.0f);
+        if (spec.colour) Put(out, Ogre::uint32(0xFF3264C8u));  // bytes 200, 100, 50, 255
+        for (Ogre::VertexElementType type : spec.texCoords) {
+          const size_t size = Ogre::VertexElement::getTypeSize(type);
+          for (size_t i = 0; i < size / 4; ++i) Put(out, float(c) + 0.25f * float(i));
+          if (size % 4) Put(out, Ogre::uint16(c)), Put(out, Ogre::uint16(c));
+        }
+      }
+    }
+    buffer->unlock();
+    data->vertexBufferBinding->setBinding(0, buffer);
+    return data;
+  };
+
+  if (spec.shared) mesh->sharedVertexData = makeVertices();
+  for (unsigned s = 0; s < spec.subMeshes; ++s) {
+    Ogre::SubMesh* sub = mesh->createSubMesh();
+    sub->setMaterialName(spec.material, "General");
+    sub->useSharedVertices = spec.shared;
+    if (!spec.shared) sub->vertexData = makeVertices();
+    std::vector<Ogre::uint32> indices;
+    const size_t first = spec.shared ? s * spec.quads : 0;
+    for (size_t q = first; q < first + spec.quads; ++q)
+      for (Ogre::uint32 i : {0u, 1u, 2u, 0u, 2u, 3u}) indices.push_back(Ogre::uint32(4 * q) + i);
+    sub->indexData->indexStart = 0;
+    sub->indexData->indexCount = indices.size();
+    sub->indexData->indexBuffer = Indices(indices, spec.index32);
+  }
+  mesh->_setBounds(Ogre::AxisAlignedBox(-0.5f, 0, 0, 0.5f, spec.top, 0.1f * float(quadsInAll)), false);
+  mesh->load();
+  return mesh;
+}
+
+Ogre::MeshPtr MakeBigMesh(const std::string& name, size_t vertices) {
+  auto& meshes = Ogre::MeshManager::getSingleton();
+  if (Ogre::MeshPtr mesh = meshes.getByName(name, "General")) return mesh;
+  EnsureMaterial("veg_big");
+  Ogre::MeshPtr mesh = meshes.createManual(name, "General");
+  Ogre::SubMesh* sub = mesh->createSubMesh();
+  sub->setMaterialName("veg_big", "General");
+  sub->useSharedVertices = false;
+  sub->vertexData = new Ogre::VertexData();
+  sub->vertexData->vertexDeclaration->addElement(0, 0, Ogre::VET_FLOAT3, Ogre::VES_POSITION);
+  sub->vertexData->vertexCount = vertices;
+  auto buffer = Ogre::HardwareBufferManager::getSingleton().createVertexBuffer(
+      12, vertices, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY);
+  auto* out = static_cast<Ogre::uchar*>(buffer->lock(Ogre::HardwareBuffer::HBL_DISCARD));
+  for (size_t v = 0; v < vertices; ++v) Put(out, float(v) * 0.001f), Put(out, 0.0f), Put(out, 0.0f);
+  buffer->unlock();
+  sub->vertexData->vertexBufferBinding->setBinding(0, buffer);
+  std::vector<Ogre::uint32> indices;
+  for (size_t i = 1; i + 1 < vertices; ++i)
+    for (size_t v : {size_t(0), i, i + 1}) indices.push_back(Ogre::uint32(v));
+  sub->indexData->indexCount = indices.size();
+  sub->indexData->indexBuffer = Indices(indices, vertices > 65536);
+  mesh->_setBounds(Ogre::AxisAlignedBox(0, 0, 0, float(vertices) * 0.001f, 0, 0), false);
+  mesh->load();
+  return mesh;
+}
+
+FakeRenderSystem::FakeRenderSystem(bool programs, const Ogre::String& name, Ogre::VertexElementType colour)
+    : mPrograms(programs), mName(name), mColour(colour), mPrevious(Verdure::RenderQueries::set(this)) {}
+
+FakeRenderSystem::~FakeRenderSystem() { Verdure::RenderQueries::set(mPrevious); }
