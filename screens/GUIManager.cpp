@@ -7,6 +7,7 @@
 #include "platform/WebPage.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
+#include "screens/GUILock.h"
 #include "screens/GUIMain.h"
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
@@ -79,12 +80,14 @@ void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABatt
   mMain.reset(new CGAGUIMain(host, battlefield));
   mStart.reset(new CGAGUIStart(host));
   mStart->Show();
+  mLock.reset(new CGAGUILock(host, battlefield));
   LevelList.clear();
   ReadLevelFiles(levelFiles, LevelList);
 }
 
 CGAGUIManager::~CGAGUIManager() {
   // The screens before the animations their icons draw.
+  mLock.reset();
   mStart.reset();
   mMain.reset();
 }
@@ -104,6 +107,9 @@ bool CGAGUIManager::StartLevel(int n) {
   return mMain->StartLevel(n);
 }
 
-void CGAGUIManager::ShowUnlock(CEGUI::Window*) { GameLog("The unlock screen is not there yet"); }
+void CGAGUIManager::ShowUnlock(CEGUI::Window* returnTo) {
+  mLock->SetReturnSheet(returnTo);
+  mLock->Show(true);
+}
 
 void CGAGUIManager::ShowStart() { mStart->Show(); }
