@@ -2,6 +2,7 @@
 
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/GameLog.h"
 #include "screens/Placement.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
@@ -34,6 +35,8 @@ void CGAGameBattlefield::SpawnUnit(const std::string& type, int side, int x, int
   unit->SetInt(kSlotSide, side);
   unit->SetPositionXZ(static_cast<float>(x), static_cast<float>(z));
   if (hasGoal) unit->SetGoal(goalX, goalZ);
+  GameLog("Wave unit " + type + " of side " + std::to_string(side) + " at " + std::to_string(x) + ", " +
+          std::to_string(z));
 }
 
 Ogre::SceneManager* CGAGameBattlefield::GetSceneManager() {
