@@ -5,6 +5,7 @@
 #include "game/GameLog.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
+#include "screens/GUILock.h"
 #include "screens/GUIMain.h"
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
@@ -58,12 +59,14 @@ void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABatt
   mMain.reset(new CGAGUIMain(host, battlefield));
   mStart.reset(new CGAGUIStart(host));
   mStart->Show();
+  mLock.reset(new CGAGUILock(host, battlefield));
   LevelList.clear();
   ReadLevelFiles(levelFiles, LevelList);
 }
 
 CGAGUIManager::~CGAGUIManager() {
   // The screens before the animations their icons draw.
+  mLock.reset();
   mStart.reset();
   mMain.reset();
 }
@@ -83,6 +86,9 @@ bool CGAGUIManager::StartLevel(int n) {
   return mMain->StartLevel(n);
 }
 
-void CGAGUIManager::ShowUnlock(CEGUI::Window*) { GameLog("The unlock screen is not there yet"); }
+void CGAGUIManager::ShowUnlock(CEGUI::Window* returnTo) {
+  mLock->SetReturnSheet(returnTo);
+  mLock->Show(true);
+}
 
 void CGAGUIManager::ShowStart() { mStart->Show(); }

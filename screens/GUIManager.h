@@ -13,6 +13,7 @@ class Window;
 }
 class CGABattlefield;
 class CGAGameHost;
+class CGAGUILock;
 class CGAGUIMain;
 class CGAGUIStart;
 class GUIAnimManager;
@@ -40,6 +41,7 @@ class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
 
   CGAGUIStart* GetStartScreen() const { return mStart.get(); }
   CGAGUIMain* GetMainScreen() const { return mMain.get(); }
+  CGAGUILock* GetUnlockScreen() const { return mLock.get(); }
 
  private:
   void Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield);
@@ -47,4 +49,5 @@ class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
   std::unique_ptr<GUIAnimManager> mAnims;
   std::unique_ptr<CGAGUIMain> mMain;
   std::unique_ptr<CGAGUIStart> mStart;
+  std::unique_ptr<CGAGUILock> mLock;
 };
