@@ -2,9 +2,16 @@
 // effect node, element by element. In preload mode (once per definition) it
 // also preloads the effects the definition starts and reports what it
 // cannot read; a live read is quiet.
+#include "effects/EffectBillboard.h"
+#include "effects/EffectEntity.h"
 #include "effects/EffectKeys.h"
+#include "effects/EffectLink.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
+#include "effects/EffectParticle.h"
+#include "effects/EffectParticleEX.h"
+#include "effects/EffectProjection.h"
+#include "effects/EffectRibbon.h"
 #include "effects/SkillMessages.h"
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
@@ -16,6 +23,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -29,15 +37,17 @@ const std::map<std::string, int>& NodeAnimTypes() {
   return types;
 }
 
-// What the effect objects are made of; the object kinds are not shown yet,
-// so these are read past.
-bool IsObjectElement(const std::string& name) {
-  static const char* const kinds[] = {"EffectBillboard",  "EffectEntity",     "EffectLink",  "EffectParticle",
-                                      "EffectParticleEX", "EffectProjection", "EffectRibbon"};
-  for (const char* kind : kinds)
-    if (name == kind) return true;
-  return false;
+const std::map<std::string, int>& MaterialAnimSlots() {
+  static const std::map<std::string, int> slots = {
+      {"EMISSIVE", kMatEmissive}, {"EMISSIVE_RGB", kMatEmissiveRGB}, {"OPACITY", kMatOpacity},
+      {"SCROLL_U", kMatScrollU},  {"SCROLL_V", kMatScrollV},         {"SCALE_U", kMatScaleU},
+      {"SCALE_V", kMatScaleV},    {"ROTATE", kMatRotate},
+  };
+  return slots;
 }
+
+// An object's render queue offset: "RQ", 0 when absent.
+int QueueOffset(const TiXmlElement* e) { return ParseInt(XmlAttr(e, "RQ")); }
 
 // Message types whose "Name" is an effect to preload.
 bool StartsEffect(const std::string& type) {
@@ -63,6 +73,17 @@ class EffectReader {
     GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + what);
   }
 
+  // Where an attribute was read: a number beyond its field is logged there,
+  // once per definition (while preloading) like every other problem.
+  TextPlace At(const TiXmlElement* e, const char* name) {
+    const TiXmlDocument* doc = e->GetDocument();
+    return mPreload && doc ? XmlPlace(doc->ValueStr(), e, name) : TextPlace();
+  }
+  const std::string* KeysFile(const TiXmlElement* e) {
+    const TiXmlDocument* doc = e->GetDocument();
+    return mPreload && doc ? &doc->ValueStr() : nullptr;
+  }
+
   // A required attribute's text; false (reported) when it is missing.
   bool Require(const TiXmlElement* e, const char* name, std::string& value) {
     if (const char* text = e->Attribute(name)) {
@@ -75,7 +96,7 @@ class EffectReader {
   bool RequireReal(const TiXmlElement* e, const char* name, float& value) {
     std::string text;
     if (!Require(e, name, text)) return false;
-    value = ParseReal(text);
+    value = ParseReal(text, 0.0f, At(e, name));
     return true;
   }
 
@@ -90,13 +111,14 @@ class EffectReader {
     } else if (tag == "SetAccordTerrain") {
       if (Require(e, "AccordTerrain", text) && ParseBool(text)) node->SetAccordTerrain(true);
     } else if (tag == "SetAngle") {
-      if (Require(e, "Angle", text)) node->SetOrientation(ReadAngle(text));
+      if (Require(e, "Angle", text)) node->SetOrientation(ReadAngle(text, At(e, "Angle")));
     } else if (tag == "SetPosition") {
       if (!Require(e, "Position", text)) return;
       const bool fromParams = text.compare(0, 8, "position") == 0;
-      node->SetPosition(ParseVector3(fromParams ? mParams.GetParam(text) : text));
+      node->SetPosition(fromParams ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Position")));
     } else if (tag == "SetScale") {
-      if (Require(e, "Scale", text)) node->SetScale(ParseVector3(text == "scale" ? mParams.GetParam(text) : text));
+      if (!Require(e, "Scale", text)) return;
+      node->SetScale(text == "scale" ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Scale")));
     } else if (tag == "AutoDischargeEffect") {
       if (!RequireReal(e, "Time", real) || !Require(e, "Name", text)) return;
       if (mPreload) {
@@ -117,9 +139,23 @@ class EffectReader {
     } else if (tag == "SetNodeAnim") {
       ReadNodeAnim(e, node);
     } else if (tag == "Cast") {
-      if (Require(e, "Type", text)) node->SetCastType(ParseInt(text));
-    } else if (tag == "EffectText" || IsObjectElement(tag)) {
+      if (Require(e, "Type", text)) node->SetCastType(ParseInt(text, 0, At(e, "Type")));
+    } else if (tag == "EffectText") {
       // Recognised; nothing of it is shown.
+    } else if (tag == "EffectBillboard") {
+      ReadBillboard(e, node);
+    } else if (tag == "EffectEntity") {
+      ReadEntity(e, node);
+    } else if (tag == "EffectLink") {
+      ReadLink(e, node);
+    } else if (tag == "EffectParticle") {
+      ReadParticle(e, node);
+    } else if (tag == "EffectParticleEX") {
+      ReadParticleEX(e, node);
+    } else if (tag == "EffectProjection") {
+      ReadProjection(e, node);
+    } else if (tag == "EffectRibbon") {
+      ReadRibbon(e, node);
     } else {
       Report(e, "unknown element <" + tag + "> skipped");
     }
@@ -160,9 +196,9 @@ class EffectReader {
 
   // "Angle": "angle" takes the creation parameter; otherwise degrees about
   // x, y and z.
-  Ogre::Quaternion ReadAngle(const std::string& text) {
+  Ogre::Quaternion ReadAngle(const std::string& text, const TextPlace& place) {
     if (text == "angle") return ParseQuaternion(mParams.GetParam("angle"));
-    const Ogre::Vector3 degrees = ParseVector3(text);
+    const Ogre::Vector3 degrees = ParseVector3(text, place);
     Ogre::Matrix3 rotation;
     rotation.FromEulerAnglesXYZ(Ogre::Degree(degrees.x), Ogre::Degree(degrees.y), Ogre::Degree(degrees.z));
     return Ogre::Quaternion(rotation);
@@ -178,13 +214,144 @@ class EffectReader {
     if (found == NodeAnimTypes().end()) return;
     int rejected = 0;
     if (found->second == kAnimPosXYZ || found->second == kAnimScaleXYZ) {
-      VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected);
+      VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected, KeysFile(e));
       node->SetNodeAnimVector(keys, found->second, length, ParseBool(loop), ParseBool(linear));
     } else {
-      ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected);
+      ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected, KeysFile(e));
       node->SetNodeAnim(keys, found->second, length, ParseBool(loop), ParseBool(linear));
     }
     if (rejected) Report(e, std::to_string(rejected) + " key(s) with too few numbers skipped");
+  }
+
+  // Effect objects -----------------------------------------------------------
+
+  // Adds a made object to the node and reads its children: its own (through
+  // own, which says whether it took the child), then the material ones.
+  template <class Object, class Own>
+  void AddObject(std::unique_ptr<Object> object, const TiXmlElement* e, CGAEffectNode* node, Own own) {
+    Object* o = object.release();
+    node->AddObject(o);
+    for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement()) {
+      if (child->ValueStr() == "SetMaterialName") {
+        o->SetMaterialName(XmlAttr(child, "MaterialName"), ParseBool(XmlAttr(child, "MaterialCopy")));
+      } else if (!own(o, child)) {
+        ReadMaterialChild(*o, child);
+      }
+    }
+  }
+  static bool NoOwnChildren(CGAEffectObject*, const TiXmlElement*) { return false; }
+
+  void ReadMaterialChild(CGAEffectMaterial& material, const TiXmlElement* e) {
+    const std::string& tag = e->ValueStr();
+    if (tag == "SetTexture") {
+      material.SetTexture(XmlAttr(e, "Texture"), uint16_t(ParseUInt(XmlAttr(e, "Pass"))),
+                          uint16_t(ParseUInt(XmlAttr(e, "Index"))));
+    } else if (tag == "SetMaterialAnim") {
+      auto found = MaterialAnimSlots().find(XmlAttr(e, "Type"));
+      if (found == MaterialAnimSlots().end()) return;
+      const float length = ParseReal(XmlAttr(e, "Length"));
+      const bool loop = ParseBool(XmlAttr(e, "Loop")), linear = ParseBool(XmlAttr(e, "Linear"));
+      int rejected = 0;
+      if (found->second == kMatEmissiveRGB) {
+        material.SetMaterialAnimRGB(ReadVectorKeys(e->FirstChildElement(), &rejected), found->second, length, loop,
+                                    linear);
+      } else {
+        material.SetMaterialAnim(ReadScalarKeys(e->FirstChildElement(), &rejected), found->second, length, loop,
+                                 linear);
+      }
+      if (rejected) Report(e, std::to_string(rejected) + " key(s) with too few numbers skipped");
+    }
+  }
+
+  void ReadBillboard(const TiXmlElement* e, CGAEffectNode* node) {
+    auto object = std::make_unique<CGAEffectBillboard>();
+    object->Create(QueueOffset(e));
+    AddObject(std::move(object), e, node, [](CGAEffectBillboard* o, const TiXmlElement* child) {
+      if (child->ValueStr() != "AddBillboard") return false;
+      const Ogre::Vector3 size = ParseVector3(XmlAttr(child, "Ared"));
+      o->AddBillboard(Ogre::Vector2(size.x, size.y), ParseVector3(XmlAttr(child, "Position")),
+                      ParseColourValue(XmlAttr(child, "Colour")), uint16_t(ParseUInt(XmlAttr(child, "TextIndex"))));
+      return true;
+    });
+  }
+
+  void ReadEntity(const TiXmlElement* e, CGAEffectNode* node) {
+    std::string mesh;
+    if (!Require(e, "FileName", mesh)) return;
+    auto object = std::make_unique<CGAEffectEntity>();
+    if (!object->Create(mesh, QueueOffset(e))) return;
+    AddObject(std::move(object), e, node, [](CGAEffectEntity* o, const TiXmlElement* child) {
+      if (child->ValueStr() != "SetEntityAnimation") return false;
+      o->SetEntityAnimation(XmlAttr(child, "AnimationName"), ParseBool(XmlAttr(child, "Loop")));
+      return true;
+    });
+  }
+
+  void ReadLink(const TiXmlElement* e, CGAEffectNode* node) {
+    auto object = std::make_unique<CGAEffectLink>();
+    if (!object->Create(mManager.MakeEffectName(), ParseBool(XmlAttr(e, "Repeat")), ParseReal(XmlAttr(e, "VScale")),
+                        QueueOffset(e)))
+      return;
+    AddObject(std::move(object), e, node, NoOwnChildren);
+  }
+
+  void ReadParticle(const TiXmlElement* e, CGAEffectNode* node) {
+    std::string particleTemplate;
+    if (!Require(e, "FileName", particleTemplate)) return;
+    auto object = std::make_unique<CGAEffectParticle>();
+    if (!object->Create(particleTemplate, QueueOffset(e))) return;
+    AddObject(std::move(object), e, node, [](CGAEffectParticle* o, const TiXmlElement* child) {
+      if (child->ValueStr() != "SetParticleEmissionRateAnim") return false;
+      o->SetEmissionRateAnim(ReadScalarKeys(child->FirstChildElement()), ParseReal(XmlAttr(child, "Length")),
+                             ParseBool(XmlAttr(child, "Loop")), ParseBool(XmlAttr(child, "Linear")));
+      return true;
+    });
+  }
+
+  void ReadProjection(const TiXmlElement* e, CGAEffectNode* node) {
+    auto object = std::make_unique<CGAEffectProjection>();
+    object->Create(XmlAttr(e, "MaterialName"), TruncateToInt(ParseReal(XmlAttr(e, "Density"))), QueueOffset(e));
+    AddObject(std::move(object), e, node, [](CGAEffectProjection* o, const TiXmlElement* child) {
+      if (child->ValueStr() == "SetProjectionAnim") {
+        o->SetProjectionAnim(ReadPointKeys(child->FirstChildElement()), ParseReal(XmlAttr(child, "Length")),
+                             ParseBool(XmlAttr(child, "Loop")), ParseBool(XmlAttr(child, "Linear")));
+        return true;
+      }
+      if (child->ValueStr() == "SetDriveUp") {
+        o->SetDriveUp(ParseReal(XmlAttr(child, "DriveUp")));
+        return true;
+      }
+      return false;
+    });
+  }
+
+  void ReadRibbon(const TiXmlElement* e, CGAEffectNode* node) {
+    auto object = std::make_unique<CGAEffectRibbon>();
+    object->Create(TruncateToInt(ParseReal(XmlAttr(e, "Sub"))), TruncateToInt(ParseReal(XmlAttr(e, "Sub_Time"))),
+                   TruncateToInt(ParseReal(XmlAttr(e, "Density"))), ParseVector3(XmlAttr(e, "Position_1")),
+                   ParseVector3(XmlAttr(e, "Position_2")), ParseColourValue(XmlAttr(e, "Colour")),
+                   XmlAttr(e, "MaterialName"), QueueOffset(e));
+    AddObject(std::move(object), e, node, NoOwnChildren);
+  }
+
+  void ReadParticleEX(const TiXmlElement* e, CGAEffectNode* node) {
+    auto object = std::make_unique<CGAEffectParticleEX>();
+    const std::string type = XmlAttr(e, "Type"), mesh = XmlAttr(e, "Mesh");
+    const bool worldAxis = ParseBool(XmlAttr(e, "WorldAxis"));
+    const int amount = ParseInt(XmlAttr(e, "Amount")), queue = QueueOffset(e);
+    bool made = true;
+    if (type == "Mesh") {
+      made = object->CreateMeshParticles(amount, mesh, worldAxis, queue);
+    } else if (type == "Mesh2" || type == "Effect") {
+      made = object->CreateMeshBatch(amount, mesh, worldAxis, queue);
+    } else {
+      object->CreateBillboards(amount, worldAxis, queue);
+    }
+    if (made)
+      for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement())
+        object->ReadChild(child);
+    object->EndActionList();
+    if (made) node->AddObject(object.release());
   }
 
   CGAEffectManager& mManager;

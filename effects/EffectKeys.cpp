@@ -8,7 +8,7 @@
 namespace {
 
 // The numbers of a "Value": pieces between tabs, line feeds and spaces.
-std::vector<float> Numbers(const TiXmlElement* key, size_t wanted) {
+std::vector<float> Numbers(const TiXmlElement* key, size_t wanted, const std::string* file) {
   const std::string text = XmlAttr(key, "Value");
   std::vector<float> numbers;
   size_t at = 0;
@@ -16,17 +16,17 @@ std::vector<float> Numbers(const TiXmlElement* key, size_t wanted) {
     at = text.find_first_not_of("\t\n ", at);
     if (at == std::string::npos) break;
     const size_t end = text.find_first_of("\t\n ", at);
-    numbers.push_back(ParseReal(text.substr(at, end - at)));
+    numbers.push_back(ParseReal(text.substr(at, end - at), 0.0f, TextPlace{file, key->Row(), "Value"}));
     at = end;
   }
   return numbers;
 }
 
 template <class Key, size_t N>
-std::vector<Key> ReadKeys(const TiXmlElement* first, int* rejected) {
+std::vector<Key> ReadKeys(const TiXmlElement* first, int* rejected, const std::string* file) {
   std::vector<Key> keys;
   for (const TiXmlElement* key = first; key; key = key->NextSiblingElement()) {
-    const std::vector<float> n = Numbers(key, N);
+    const std::vector<float> n = Numbers(key, N, file);
     if (n.size() < N) {
       if (rejected) ++*rejected;
       continue;
@@ -40,12 +40,12 @@ std::vector<Key> ReadKeys(const TiXmlElement* first, int* rejected) {
 
 }  // namespace
 
-ScalarKeys ReadScalarKeys(const TiXmlElement* first, int* rejected) {
-  return ReadKeys<Ogre::Vector2, 2>(first, rejected);
+ScalarKeys ReadScalarKeys(const TiXmlElement* first, int* rejected, const std::string* file) {
+  return ReadKeys<Ogre::Vector2, 2>(first, rejected, file);
 }
 
-VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected) {
-  return ReadKeys<Ogre::Vector4, 4>(first, rejected);
+VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected, const std::string* file) {
+  return ReadKeys<Ogre::Vector4, 4>(first, rejected, file);
 }
 
 PointKeys ReadPointKeys(const TiXmlElement* first) {

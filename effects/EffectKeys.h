@@ -6,6 +6,7 @@
 
 #include <OgreVector.h>
 
+#include <string>
 #include <vector>
 
 class TiXmlElement;
@@ -17,8 +18,11 @@ struct TimedKey {
 };
 
 // Each reads the keys from first and its following siblings; rejected, when
-// given, counts the keys left out.
-ScalarKeys ReadScalarKeys(const TiXmlElement* first, int* rejected = nullptr);  // value, t
-VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected = nullptr);  // x, y, z, t
+// given, counts the keys left out. With a file name, a number beyond its
+// field is logged with the file and line.
+ScalarKeys ReadScalarKeys(const TiXmlElement* first, int* rejected = nullptr,
+                          const std::string* file = nullptr);  // value, t
+VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected = nullptr,
+                          const std::string* file = nullptr);  // x, y, z, t
 PointKeys ReadPointKeys(const TiXmlElement* first);                             // "x y t"; wrong count: zero
 std::vector<TimedKey> ReadTimedKeys(const TiXmlElement* first);                 // four numbers or zero; "Time"

@@ -6,8 +6,23 @@
 #include <string>
 
 namespace Ogre {
+class MovableObject;
 class SceneNode;
 }
+
+// Render queue groups of effect objects: the files' "RQ" is added to these.
+constexpr int kEffectQueueBase = 70;
+constexpr int kProjectionQueueBase = 55;
+// How far from the camera effect objects are drawn.
+constexpr float kEffectRenderingDistance = 1024.0f;
+
+// The settings every engine object of an effect gets: no shadows, its
+// render queue group, the effects' drawing distance.
+void PrepareEffectMovable(Ogre::MovableObject* object, int queueGroup);
+// A scene node of an object's own at the effect root's origin, and its end
+// (with whatever is still attached to it).
+Ogre::SceneNode* CreateNodeAtEffectRoot();
+void DestroyOwnNode(Ogre::SceneNode*& node);
 
 class CGAEffectObject {
  public:

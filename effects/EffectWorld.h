@@ -25,8 +25,11 @@ class EffectWorld {
   // A new unit of that template; null when none can be made.
   virtual CGAUnit* CreateUnit(const std::string& templateName) = 0;
 
-  // Moves point.y onto the ground (statics included); false off the map.
+  // Moves point.y onto the ground (statics included); true when a static
+  // object was hit.
   virtual bool GetGroundHeight(Ogre::Vector3& point) = 0;
+  // The terrain's own height at a world point.
+  virtual float GetTerrainHeight(float x, float z) = 0;
   // The logic cell at world (x, z): 1 placeable.
   virtual int GetLogic(int x, int z) = 0;
 
@@ -54,6 +57,7 @@ class NullEffectWorld : public EffectWorld {
   std::vector<CGAUnit*> GetUnitsAround(int, int, int) override { return {}; }
   CGAUnit* CreateUnit(const std::string&) override { return nullptr; }
   bool GetGroundHeight(Ogre::Vector3&) override { return false; }
+  float GetTerrainHeight(float, float) override { return 0.0f; }
   int GetLogic(int, int) override { return 0; }
   Ogre::Vector3 GetViewDirection() override { return Ogre::Vector3::NEGATIVE_UNIT_Z; }
   void ShakeCamera(float) override {}

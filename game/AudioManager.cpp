@@ -1,11 +1,14 @@
 #include "game/AudioManager.h"
 
 #include "game/AudioXML.h"
+#include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "platform/Sound.h"
 #include "platform/Tick.h"
 
+#include <CEGUI/DataContainer.h>
 #include <CEGUI/Exceptions.h>
+#include <CEGUI/ResourceProvider.h>
 #include <CEGUI/System.h>
 #include <CEGUI/XMLParser.h>
 #include <OgreResourceGroupManager.h>
@@ -284,12 +287,22 @@ void CTPAudioManager::Update(const Ogre::Vector3& listener, float) {
 int CTPAudioManager::LoadSoundList(const std::string& file) {
   CEGUI::System* gui = CEGUI::System::getSingletonPtr();
   if (!gui || !gui->getXMLParser()) return -1;
-  CTPAudioXML handler(this);
+  const std::string where = "Sound list " + file;
+  CTPAudioXML handler(this, where);
+  CEGUI::ResourceProvider* files = gui->getResourceProvider();
+  CEGUI::RawDataContainer raw;
+  bool read = false;
   try {
-    gui->getXMLParser()->parseXMLFile(handler, file, "", "");
+    files->loadRawDataContainer(file, raw, "");
+    // Checked before the GUI library's parser sees it, as every XML file.
+    const std::string text(reinterpret_cast<const char*>(raw.getDataPtr()), raw.getSize());
+    if (CheckXmlDepth(text, where)) {
+      gui->getXMLParser()->parseXML(handler, raw, "");
+      read = true;
+    }
   } catch (const CEGUI::Exception& e) {
-    GameLog("Sound list " + file + " could not be read: " + e.getMessage().c_str());
-    return -1;
+    GameLog(where + " could not be read: " + e.getMessage().c_str());
   }
-  return 1;
+  files->unloadRawDataContainer(raw);
+  return read ? 1 : -1;
 }

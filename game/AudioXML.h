@@ -10,7 +10,9 @@ class CTPAudioManager;
 
 class CTPAudioXML : public CEGUI::XMLHandler {
  public:
-  explicit CTPAudioXML(CTPAudioManager* manager) : mManager(manager) {}
+  // `file` names the list in log lines.
+  explicit CTPAudioXML(CTPAudioManager* manager, const std::string& file = std::string())
+      : mManager(manager), mFile(file) {}
   ~CTPAudioXML() override = default;
 
   void elementStart(const CEGUI::String& element, const CEGUI::XMLAttributes& attributes) override;
@@ -20,5 +22,6 @@ class CTPAudioXML : public CEGUI::XMLHandler {
 
  private:
   CTPAudioManager* mManager;
+  std::string mFile;
   std::string mText;  // gathered, read by nothing
 };

@@ -8,6 +8,22 @@
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+// What the XML library takes for the first character of an element name
+// (reading bytes as they stand, it counts every byte from 127 up as a letter).
+bool StartsElementName(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 127;
+}
+
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
 void AddResourceLocations(const std::string& configFile) {
   Ogre::ConfigFile resources;
   resources.load(configFile, "\t:=", true);
@@ -36,7 +52,58 @@ bool ReadResourceText(const std::string& name, std::string& text) {
   return true;
 }
 
+// The scan skips no more than the XML library does, so it never counts less
+// than the library would nest.
+size_t XmlNestingDepth(const std::string& text) {
+  size_t depth = 0, deepest = 0, at = 0;
+  const auto skipPast = [&text, &at](const char* end, size_t from) {
+    const size_t found = text.find(end, from);
+    at = found == std::string::npos ? text.size() : found + std::strlen(end);
+  };
+  while ((at = text.find('<', at)) != std::string::npos) {
+    if (text.compare(at, 4, "<!--") == 0) {
+      skipPast("-->", at + 4);
+    } else if (text.compare(at, 9, "<![CDATA[") == 0) {
+      skipPast("]]>", at + 9);
+    } else if (text.compare(at, 2, "</") == 0) {
+      if (depth > 0) --depth;
+      skipPast(">", at + 2);
+    } else if (at + 1 < text.size() && StartsElementName(static_cast<unsigned char>(text[at + 1]))) {
+      // A start tag ends at the first '>' outside a quoted value; a quote
+      // opens a value only right after '=' and blanks.
+      bool valueNext = false;
+      char last = 0;
+      size_t i = at + 1;
+      for (; i < text.size() && text[i] != '>'; ++i) {
+        const char c = text[i];
+        if (valueNext && (c == '"' || c == '\'')) {
+          i = std::min(text.find(c, i + 1), text.size() - 1);
+          valueNext = false;
+        } else if (c == '=') {
+          valueNext = true;
+        } else if (!IsBlank(c)) {
+          valueNext = false;
+        }
+        last = text[i];
+      }
+      if (i >= text.size()) break;
+      if (last != '/') deepest = std::max(deepest, ++depth);
+      at = i + 1;
+    } else {
+      skipPast(">", at + 1);  // a declaration, a document type or anything else the library skips
+    }
+  }
+  return deepest;
+}
+
+bool CheckXmlDepth(const std::string& text, const std::string& fileName) {
+  if (XmlNestingDepth(text) <= kMaxXmlDepth) return true;
+  GameLog(fileName + ": not read: its elements nest deeper than " + std::to_string(kMaxXmlDepth) + " levels");
+  return false;
+}
+
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName) {
+  if (!CheckXmlDepth(text, fileName)) return false;
   doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
   if (!doc.Error()) return true;
   GameLog(fileName + ":" + std::to_string(doc.ErrorRow()) + ": not read: " + doc.ErrorDesc());
@@ -52,6 +119,26 @@ std::string XmlWhere(const std::string& fileName, const TiXmlNode* node) {
   return fileName + ":" + std::to_string(node->Row()) + ": ";
 }
 
+TextPlace XmlPlace(const std::string& fileName, const TiXmlNode* node, const char* name) {
+  return TextPlace{&fileName, node->Row(), name};
+}
+
+int XmlInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
+  return ParseInt(XmlAttr(element, name), fallback, XmlPlace(fileName, element, name));
+}
+
+float XmlReal(const TiXmlElement* element, const char* name, const std::string& fileName, float fallback) {
+  return ParseReal(XmlAttr(element, name), fallback, XmlPlace(fileName, element, name));
+}
+
+Ogre::Vector2 XmlVector2(const TiXmlElement* element, const char* name, const std::string& fileName) {
+  return ParseVector2(XmlAttr(element, name), XmlPlace(fileName, element, name));
+}
+
+Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const std::string& fileName) {
+  return ParseVector3(XmlAttr(element, name), XmlPlace(fileName, element, name));
+}
+
 std::string RequiredText(const TiXmlElement* element, const char* name, const std::string& fileName,
                          const std::string& fallback) {
   if (const char* value = element->Attribute(name)) return value;
@@ -61,7 +148,7 @@ std::string RequiredText(const TiXmlElement* element, const char* name, const st
 }
 
 int RequiredInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
-  if (const char* value = element->Attribute(name)) return ParseInt(value);
+  if (const char* value = element->Attribute(name)) return ParseInt(value, fallback, XmlPlace(fileName, element, name));
   GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using " +
           std::to_string(fallback));
   return fallback;

@@ -3,6 +3,8 @@
 // XML whose texts are GBK bytes with no encoding declaration, passed through
 // unchanged. Problems are logged with the file name and line, and the reader
 // goes on with defaults.
+#include "game/Parse.h"
+
 #include <OgreDataStream.h>
 
 #include <string>
@@ -24,9 +26,23 @@ Ogre::DataStreamPtr OpenDataFile(const std::string& name);
 // cannot be read (logged with the file name).
 bool ReadResourceText(const std::string& name, std::string& text);
 
+// Elements nested deeper than this are refused before parsing: the XML
+// library recurses once per level and a file nested some ten thousand
+// levels deep would run it out of stack.
+constexpr size_t kMaxXmlDepth = 1000;
+
+// How deep the elements of an XML text nest, counted as the XML library
+// nests them: start tags open a level, end tags and "/>" close one;
+// comments, CDATA, declarations and quoted attribute values hold none.
+size_t XmlNestingDepth(const std::string& text);
+
+// False, with a log line naming the file, when the text nests deeper than
+// kMaxXmlDepth. Every reader of XML data asks this before parsing.
+bool CheckXmlDepth(const std::string& text, const std::string& fileName);
+
 // Parses a file's text byte for byte (read as UTF-8, a GBK character could
-// swallow the quote that ends its attribute). A parse error is logged
-// ("file:line: ...") and gives false.
+// swallow the quote that ends its attribute). A text nested too deep or a
+// parse error is logged ("file:line: ...") and gives false.
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName);
 
 // An attribute's text, empty when absent.
@@ -34,6 +50,17 @@ std::string XmlAttr(const TiXmlElement* element, const char* name);
 
 // "file:line: ", the start of a log line about a node.
 std::string XmlWhere(const std::string& fileName, const TiXmlNode* node);
+
+// Where an attribute of a node was read, for the parsers of Parse.h.
+TextPlace XmlPlace(const std::string& fileName, const TiXmlNode* node, const char* name = nullptr);
+
+// Number and vector attributes, read by the parsers of Parse.h; the fallback
+// when absent or not a number. A value beyond its field's range saturates,
+// logged with the file, line and attribute.
+int XmlInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback = 0);
+float XmlReal(const TiXmlElement* element, const char* name, const std::string& fileName, float fallback = 0.0f);
+Ogre::Vector2 XmlVector2(const TiXmlElement* element, const char* name, const std::string& fileName);
+Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const std::string& fileName);
 
 // An attribute that the format requires: its text, or the fallback with a
 // log line when it is missing.

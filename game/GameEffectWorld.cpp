@@ -24,6 +24,8 @@ bool GameEffectWorld::GetGroundHeight(Ogre::Vector3& point) {
   return CGATerrainManager::getSingleton().GetGroundHeight(point, true);
 }
 
+float GameEffectWorld::GetTerrainHeight(float x, float z) { return CGATerrainManager::getSingleton().GetHeight(x, z); }
+
 int GameEffectWorld::GetLogic(int x, int z) {
   return CGATerrainManager::getSingleton().GetLogic(static_cast<unsigned>(x), static_cast<unsigned>(z));
 }

@@ -10,6 +10,7 @@ class GameEffectWorld : public EffectWorld {
   std::vector<CGAUnit*> GetUnitsAround(int cellX, int cellZ, int radius) override;
   CGAUnit* CreateUnit(const std::string& templateName) override;
   bool GetGroundHeight(Ogre::Vector3& point) override;
+  float GetTerrainHeight(float x, float z) override;
   int GetLogic(int x, int z) override;
   Ogre::Vector3 GetViewDirection() override;
   void ShakeCamera(float amplitude) override;

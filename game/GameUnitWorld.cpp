@@ -6,6 +6,8 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "game/AudioManager.h"
+#include "screens/GUICommon.h"
+#include "screens/GUILabelEx.h"
 #include "screens/LevelState.h"
 #include "terrain/PathFinder.h"
 #include "terrain/TerrainManager.h"
@@ -66,17 +68,27 @@ void GameUnitWorld::SetEffectVisible(CGAEffectNode* effect, bool visible) {
   if (IsEffectLive(effect)) effect->SetVisible(visible);
 }
 
-bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) { return CGAEffectManager::getSingleton().IsLive(effect); }
+// At shutdown the effect manager goes before the units, having destroyed
+// every effect.
+bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) {
+  const CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  return effects && effects->IsLive(effect);
+}
+
+std::string GameUnitWorld::GetEffectName(CGAEffectNode* effect) { return effect->GetName(); }
 
 void GameUnitWorld::PlaySound(const std::string& name, CGAUnit* at) {
   CTPAudioManager::getSingleton().PlaySound(name, at->GetModel()->GetSceneNode(), 1, true);
 }
 
-void GameUnitWorld::LoseLevel() { GameState = 1; }
+void GameUnitWorld::LoseLevel() { GameState = kGameLost; }
 
 void GameUnitWorld::AddLevelSilver(int amount) {
   LevelSilver = TruncateToInt(static_cast<double>(LevelSilver) + amount);  // no wrap past the int range
 }
 
-// The label layer draws no labels yet.
-void GameUnitWorld::AddLabel(const std::string&, const Ogre::Vector3&, float, const std::string&) {}
+void GameUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3& position, float seconds,
+                             const std::string& font) {
+  if (CGAGUILabelEx* labels = CGAGUILabelEx::getSingletonPtr())
+    labels->AddLabel(CGAGUICommon::ToCEGUIString(markup), position, seconds, CGAGUICommon::ToCEGUIString(font));
+}

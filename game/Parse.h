@@ -8,21 +8,33 @@
 
 #include <string>
 
+// Where a data file's text was read. A number that does not fit its field is
+// logged with it: "file:line: name ...". Texts from no place are read the
+// same way, without a log line.
+struct TextPlace {
+  const std::string* file = nullptr;
+  int line = 0;                // 0: the file as a whole
+  const char* name = nullptr;  // the attribute or field, when known
+};
+
 // Decimal, after leading blanks, up to the first character that does not
 // fit ("12abc" -> 12, "3.9" -> 3, "010" -> 10); the default when nothing
-// parses.
-int ParseInt(const std::string& text, int defaultValue = 0);
-unsigned ParseUInt(const std::string& text, unsigned defaultValue = 0);
-float ParseReal(const std::string& text, float defaultValue = 0.0f);
+// parses. A value beyond the field's range saturates to it (reals: to the
+// largest finite float, "inf" included; "nan" gives the default), logged
+// with the text's place.
+int ParseInt(const std::string& text, int defaultValue = 0, const TextPlace& place = TextPlace());
+unsigned ParseUInt(const std::string& text, unsigned defaultValue = 0, const TextPlace& place = TextPlace());
+float ParseReal(const std::string& text, float defaultValue = 0.0f, const TextPlace& place = TextPlace());
 
 // True when the text starts with "true", "yes" or "1", in any letter case.
 bool ParseBool(const std::string& text);
 
-// Blank-separated numbers. A wrong count of numbers gives the zero vector,
-// black, or the identity rotation (whose text order is w x y z).
-Ogre::Vector2 ParseVector2(const std::string& text);
-Ogre::Vector3 ParseVector3(const std::string& text);
-Ogre::Vector4 ParseVector4(const std::string& text);
-Ogre::Quaternion ParseQuaternion(const std::string& text);
+// Blank-separated numbers, each read as ParseReal reads it. A wrong count of
+// numbers gives the zero vector, black, or the identity rotation (whose text
+// order is w x y z).
+Ogre::Vector2 ParseVector2(const std::string& text, const TextPlace& place = TextPlace());
+Ogre::Vector3 ParseVector3(const std::string& text, const TextPlace& place = TextPlace());
+Ogre::Vector4 ParseVector4(const std::string& text, const TextPlace& place = TextPlace());
+Ogre::Quaternion ParseQuaternion(const std::string& text, const TextPlace& place = TextPlace());
 // "r g b a", or "r g b" with alpha 1.
-Ogre::ColourValue ParseColourValue(const std::string& text);
+Ogre::ColourValue ParseColourValue(const std::string& text, const TextPlace& place = TextPlace());

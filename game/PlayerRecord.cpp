@@ -3,7 +3,10 @@
 #include "game/GameLog.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 SPlayerRecord PlayerRecord = {};
 std::string PlayerName;
@@ -57,13 +60,23 @@ bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record) {
     return false;
   }
   const std::string path = PlayerRecordPath(name);
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) return false;  // a new player
   std::string bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;  // a new player
-  if (bytes.size() != sizeof record) {
-    GameLog("Player record " + path + " ignored: " + std::to_string(bytes.size()) +
-            " bytes instead of " + std::to_string(sizeof record) + "; the player starts anew");
+  if (status.type() != std::filesystem::file_type::regular || !platform::ReadWholeFile(path, bytes)) {
+    const std::string kept = path + ".bad";
+    if (std::rename(path.c_str(), kept.c_str()) == 0)
+      GameLog("Player record " + path + " cannot be read; kept as " + kept + ", the player starts anew");
+    else
+      GameLog("Player record " + path + " cannot be read, nor kept aside: " + platform::LastErrorText());
     return false;
   }
-  std::memcpy(&record, bytes.data(), sizeof record);
-  return true;
+  const size_t size = std::min(bytes.size(), sizeof record);
+  if (bytes.size() != sizeof record)
+    GameLog("Player record " + path + " holds " + std::to_string(bytes.size()) + " bytes, not " +
+            std::to_string(sizeof record) + "; " +
+            (bytes.size() < sizeof record ? "the rest keeps the defaults" : "the rest is ignored"));
+  std::memcpy(&record, bytes.data(), size);
+  return size > 0;
 }

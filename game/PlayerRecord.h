@@ -38,7 +38,10 @@ std::string PlayerRecordPath(const std::string& name);
 bool WritePlayerRecord(const std::string& name, const SPlayerRecord& record);
 
 // Sets the defaults (500 gold, level 0, nothing unlocked), then reads the
-// player's file over them. A missing file or an empty name (no player) leaves
-// the defaults silently; a file that is not exactly 216 bytes, or an invalid
-// name, leaves them with a log line. Returns whether a record was read.
+// player's file over them: a shorter file replaces only the bytes it holds,
+// a longer one gives its first 216 bytes (either is logged). A missing file
+// or an empty name (no player) leaves the defaults silently, an invalid name
+// with a log line. A file that cannot be read is set aside as name + ".bad",
+// so that the next save does not write over it. Returns whether the file gave
+// any bytes.
 bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record);

@@ -13,12 +13,10 @@
 #include "game/LoadingProgress.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
-#include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "game/ResourcePreloader.h"
 #include "game/Settings.h"
 #include "platform/Console.h"
-#include "platform/Profile.h"
 #include "platform/Tick.h"
 #include "platform/WebPage.h"
 #include "screens/GUILabelEx.h"
@@ -67,25 +65,6 @@ void SetChineseLocale() {
     }
   }
   Ogre::LogManager::getSingleton().logMessage("No Chinese locale on this system; keeping the classic locale");
-}
-
-// Until the screens start levels: the map that game.cfg names with "map"
-// loads at the end of start-up, viewed from its saved camera when it has one,
-// with the start screen put away as a level start will do.
-void LoadStartMap() {
-  const std::string map = platform::GetProfileString(kSettingsFile, kSettingsSection, "map", "");
-  CGATerrainManager& terrain = CGATerrainManager::getSingleton();
-  if (map.empty() || !terrain.LoadMap(map, 16)) return;
-  terrain.LoadPendingStatics();
-  Ogre::Vector3 lookAt(terrain.GetWorldSizeX() / 2, 0, terrain.GetWorldSizeZ() / 2);
-  lookAt.y = terrain.GetHeight(lookAt.x, lookAt.z);
-  const TiXmlElement* scene = terrain.GetMapData().Document->FirstChildElement("Scene");
-  const char* eye = scene ? scene->Attribute("cam_position") : nullptr;
-  const char* direction = scene ? scene->Attribute("cam_direction") : nullptr;
-  if (eye && direction)
-    lookAt = terrain.PickGround(Ogre::Ray(ParseVector3(eye), ParseVector3(direction).normalisedCopy()));
-  CGACamera::getSingleton().SetLookAt(lookAt);
-  if (CEGUI::Window* sheet = CEGUI::System::getSingleton().getDefaultGUIContext().getRootWindow()) sheet->hide();
 }
 
 }  // namespace
@@ -253,7 +232,6 @@ void CYourView::InitGame() {
 
   new CGAGUIManager(*this);
   new CGAGUILabelEx();
-  LoadStartMap();
 
   if (ReadSetting("full")) {
     platform::SetWindowDecorated(GetMainWindow(), false);

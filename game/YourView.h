@@ -48,8 +48,8 @@ class CYourView : public CGAGameHost, private CGAFrameSteps {
   int GetState() const { return mState; }
 
   // Window modes, for the in-game settings panel.
-  void SetFullScreen(bool on);
-  void SetWindowedSize(int width, int height);
+  void SetFullScreen(bool on) override;
+  void SetWindowedSize(int width, int height) override;
 
   // The player record of a player name (see game/PlayerRecord.h).
   void SavePlayerRecord(const std::string& name) override;

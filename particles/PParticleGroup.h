@@ -43,6 +43,7 @@ class PParticleGroup {
     deathCallback = callback;
     deathData = data;
   }
+  bool HasDeathCallback() const { return deathCallback != nullptr; }
 
   ParticleIter begin() { return particles.begin(); }
   ParticleIter end() { return particles.end(); }

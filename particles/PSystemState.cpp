@@ -1,5 +1,6 @@
 #include "particles/PSystemState.h"
 
+#include "particles/ActionsEmission.h"
 #include "particles/PError.h"
 
 #include <algorithm>
@@ -37,6 +38,14 @@ PActionList::iterator RunEnd(PActionList::iterator first, PActionList::iterator 
   return last;
 }
 
+// Whether a callback action is among [first, last): it may look at the
+// whole group, and would see particles a fused removal has not reached yet.
+bool HasCallback(PActionList::iterator first, PActionList::iterator last) {
+  return std::any_of(first, last, [](const std::unique_ptr<PActionBase>& a) {
+    return dynamic_cast<const PACallback*>(a.get()) != nullptr;
+  });
+}
+
 }  // namespace
 
 // A list is cut into runs: an action that adds, removes or needs every
@@ -57,10 +66,12 @@ void PSystemState::ExecuteActionList(PActionList& list) {
   auto first = list.begin();
   while (first != list.end()) {
     auto last = RunEnd(first, list.end());
+    // A removal is fused into the run after it only where nothing can tell:
+    // death callbacks would fire after the run has started.
     auto* killer = last - first == 1 ? dynamic_cast<PKillActionBase*>(first->get()) : nullptr;
-    if (killer && last != list.end() && !Flagged(**last)) {
+    if (killer && !group.HasDeathCallback() && last != list.end() && !Flagged(**last)) {
       const auto runEnd = RunEnd(last, list.end());
-      if (runEnd - last > 1) {
+      if (runEnd - last > 1 && !HasCallback(last, runEnd)) {
         RunAfterRemoval(group, *killer, last, runEnd);
         first = runEnd;
         continue;

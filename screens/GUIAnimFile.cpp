@@ -2,27 +2,27 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
+#include "game/Parse.h"
 
 #include <tinyxml.h>
 
 #include <cmath>
-#include <cstdio>
 
 const char* const kGUIAnimFile = "gui_animation.xml";
 
 namespace {
 
-// The GUI library's text forms of a size ("w:32 h:32"), a point ("x:0 y:0")
-// and an integer: fields that do not parse stay 0.
-void ReadPair(const char* text, const char* format, float& a, float& b) {
+// The GUI library's text forms of a size ("w:32 h:32") and a point
+// ("x:0 y:0"): the numbers after their letters, read as every number of the
+// data files. Fields that are not there stay 0.
+void ReadPair(const std::string& text, const char* first, const char* second, float& a, float& b,
+              const TextPlace& place) {
   a = b = 0;
-  std::sscanf(text, format, &a, &b);
-}
-
-int ReadGuiInt(const char* text) {
-  int value = 0;
-  std::sscanf(text, " %d", &value);
-  return value;
+  const size_t start = text.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos || text.compare(start, 2, first) != 0) return;
+  a = ParseReal(text.substr(start + 2), 0, place);
+  const size_t next = text.find(second, start + 2);
+  if (next != std::string::npos) b = ParseReal(text.substr(next + 2), 0, place);
 }
 
 bool AllFinite(const GUIAnimEntry& s) {
@@ -56,10 +56,10 @@ std::vector<GUIAnimEntry> ParseGUIAnimFile(const std::string& text, const std::s
     GUIAnimEntry entry;
     entry.id = id;
     entry.image = image;
-    ReadPair(size, " w:%g h:%g", entry.width, entry.height);
-    ReadPair(start, " x:%g y:%g", entry.startX, entry.startY);
-    ReadPair(end, " x:%g y:%g", entry.endX, entry.endY);
-    entry.lastTime = ReadGuiInt(lastTime);
+    ReadPair(size, "w:", "h:", entry.width, entry.height, XmlPlace(fileName, e, "Size"));
+    ReadPair(start, "x:", "y:", entry.startX, entry.startY, XmlPlace(fileName, e, "Start"));
+    ReadPair(end, "x:", "y:", entry.endX, entry.endY, XmlPlace(fileName, e, "End"));
+    entry.lastTime = ParseInt(lastTime, 0, XmlPlace(fileName, e, "LastTime"));
     entry.row = e->Row();
     entries.push_back(entry);
   }

@@ -2,7 +2,9 @@
 
 #include "platform/CodePage.h"
 
+#include <CEGUI/Font.h>
 #include <CEGUI/GUIContext.h>
+#include <CEGUI/ImageManager.h>
 #include <CEGUI/System.h>
 #include <CEGUI/Window.h>
 
@@ -14,6 +16,23 @@ CEGUI::String CGAGUICommon::ToCEGUIString(const std::string& text) {
   result.reserve(wide.size());
   for (char32_t c : wide) result += static_cast<CEGUI::utf32>(c);
   return result;
+}
+
+const CEGUI::Image* CGAGUICommon::FindImage(const CEGUI::String& name) {
+  CEGUI::String fullName = name;
+  const size_t image = name.find(" image:");
+  if (name.compare(0, 4, "set:") == 0 && image != CEGUI::String::npos)
+    fullName = name.substr(4, image - 4) + "/" + name.substr(image + 7);
+  CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
+  return images.isDefined(fullName) ? &images.get(fullName) : nullptr;
+}
+
+void CGAGUICommon::DrawOutlinedText(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::String& text,
+                                    const CEGUI::Vector2f& at, const CEGUI::Rectf* clipper,
+                                    const CEGUI::ColourRect& outline) {
+  for (const CEGUI::Vector2f& offset :
+       {CEGUI::Vector2f(-1, -1), CEGUI::Vector2f(-1, 1), CEGUI::Vector2f(1, -1), CEGUI::Vector2f(1, 1)})
+    font.drawText(buffer, text, at + offset, clipper, outline);
 }
 
 CEGUI::Window* CGAGUICommon::GetWindow(const CEGUI::String& fullName) const {

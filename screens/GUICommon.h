@@ -6,8 +6,14 @@
 #include <string>
 
 namespace CEGUI {
+class ColourRect;
+class Font;
+class GeometryBuffer;
+class Image;
 class Window;
-}
+template <typename T> class Rect;
+template <typename T> class Vector2;
+}  // namespace CEGUI
 
 class CGAGUICommon {
  public:
@@ -21,6 +27,15 @@ class CGAGUICommon {
   // through here: the GUI's string from bytes would take each byte as a
   // character. Bytes that do not decode show as U+FFFD.
   static CEGUI::String ToCEGUIString(const std::string& text);
+
+  // An image by its name, "Set/Image" or the data files' "set:Set image:Image";
+  // null when the GUI has no such image.
+  static const CEGUI::Image* FindImage(const CEGUI::String& name);
+
+  // Text outlined by four copies one pixel off diagonally.
+  static void DrawOutlinedText(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::String& text,
+                               const CEGUI::Vector2<float>& at, const CEGUI::Rect<float>* clipper,
+                               const CEGUI::ColourRect& outline);
 
  protected:
   // A window of this screen by its full name ("start_root/player/new"); the

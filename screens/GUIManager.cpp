@@ -1,9 +1,12 @@
 #include "screens/GUIManager.h"
 
 #include "game/FrameClock.h"
+#include "game/GameBattlefield.h"
 #include "game/GameLog.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
+#include "screens/GUILock.h"
+#include "screens/GUIMain.h"
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
 #include "screens/LevelFile.h"
@@ -41,22 +44,32 @@ void SetUpLook() {
 
 CGAGUIManager::CGAGUIManager(CGAGameHost& host) {
   static ResourceLevelFiles levelFiles;
-  Init(host, levelFiles);
+  static CGAGameBattlefield battlefield;
+  Init(host, levelFiles, battlefield);
 }
 
-CGAGUIManager::CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles) { Init(host, levelFiles); }
+CGAGUIManager::CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
+  Init(host, levelFiles, battlefield);
+}
 
-void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles) {
+void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
   SetUpLook();
   mAnims.reset(new GUIAnimManager());
   mAnims->Load(kGUIAnimFile);
+  mMain.reset(new CGAGUIMain(host, battlefield));
   mStart.reset(new CGAGUIStart(host));
   mStart->Show();
+  mLock.reset(new CGAGUILock(host, battlefield));
   LevelList.clear();
   ReadLevelFiles(levelFiles, LevelList);
 }
 
-CGAGUIManager::~CGAGUIManager() {}
+CGAGUIManager::~CGAGUIManager() {
+  // The screens before the animations their icons draw.
+  mLock.reset();
+  mStart.reset();
+  mMain.reset();
+}
 
 void CGAGUIManager::Update() {
   CEGUI::System::getSingleton().injectTimePulse(FrameDeltaSeconds);
@@ -69,10 +82,13 @@ bool CGAGUIManager::StartLevel(int n) {
     return false;
   }
   GameLog("Starting level " + std::to_string(n) + " on map " + LevelList[n].id);
-  mLevelIndex = n;
-  return true;
+  mMain->Show();
+  return mMain->StartLevel(n);
 }
 
-void CGAGUIManager::ShowUnlock(CEGUI::Window*) { GameLog("The unlock screen is not there yet"); }
+void CGAGUIManager::ShowUnlock(CEGUI::Window* returnTo) {
+  mLock->SetReturnSheet(returnTo);
+  mLock->Show(true);
+}
 
 void CGAGUIManager::ShowStart() { mStart->Show(); }

@@ -11,7 +11,10 @@
 namespace CEGUI {
 class Window;
 }
+class CGABattlefield;
 class CGAGameHost;
+class CGAGUILock;
+class CGAGUIMain;
 class CGAGUIStart;
 class GUIAnimManager;
 class LevelFileSource;
@@ -19,16 +22,17 @@ class LevelFileSource;
 class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
  public:
   // The game's: the application as host, the level files from the resource
-  // groups.
+  // groups, the battlefield over the game's managers.
   explicit CGAGUIManager(CGAGameHost& host);
-  CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles);
+  CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield);
   ~CGAGUIManager();
 
   // The GUI's time pulse; the shown screen's per-frame handler runs inside.
   void Update();
 
-  // Starts level n of LevelList; false (logged, nothing changes) when there is
-  // no such level, so an empty list never starts an empty level.
+  // Shows the in-game screen with level n of LevelList; false (logged,
+  // nothing changes) when there is no such level, so an empty list never
+  // starts an empty level.
   bool StartLevel(int n);
   // Opens the unlock screen; its OK returns to the given sheet.
   void ShowUnlock(CEGUI::Window* returnTo);
@@ -36,13 +40,14 @@ class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
   void ShowStart();
 
   CGAGUIStart* GetStartScreen() const { return mStart.get(); }
-  // The level started last, -1 before the first.
-  int GetLevelIndex() const { return mLevelIndex; }
+  CGAGUIMain* GetMainScreen() const { return mMain.get(); }
+  CGAGUILock* GetUnlockScreen() const { return mLock.get(); }
 
  private:
-  void Init(CGAGameHost& host, LevelFileSource& levelFiles);
+  void Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield);
 
   std::unique_ptr<GUIAnimManager> mAnims;
+  std::unique_ptr<CGAGUIMain> mMain;
   std::unique_ptr<CGAGUIStart> mStart;
-  int mLevelIndex = -1;
+  std::unique_ptr<CGAGUILock> mLock;
 };

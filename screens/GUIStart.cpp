@@ -160,6 +160,7 @@ void CGAGUIStart::ShowNameProblem(PlayerNameProblem problem) {
     case PlayerNameProblem::Empty: text = "请输入玩家名字"; break;
     case PlayerNameProblem::StartsWithDigit: text = "名字不能以数字开头"; break;
     case PlayerNameProblem::BadCharacter: text = "名字只能由汉字、字母、数字和 _ - . 组成"; break;
+    case PlayerNameProblem::TooLong: text = "名字最多16个字"; break;
   }
   GetWindow("start_root/player/newplayer/message")->setText(ToCEGUIString(text));
 }

@@ -2,7 +2,6 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
-#include "game/Parse.h"
 
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
@@ -16,11 +15,6 @@ std::vector<LevelRecord> LevelList;
 namespace {
 
 constexpr int kMaxLevelFiles = 9999;
-
-int OptionalInt(const TiXmlElement* element, const char* name) {
-  const char* value = element->Attribute(name);
-  return value ? ParseInt(value) : 0;
-}
 
 int ClampToInt(int64_t value) {
   return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT_MIN), INT_MAX));
@@ -38,7 +32,7 @@ AssaultRecord ReadAssault(const TiXmlElement* e, const std::string& file, int64_
   // A wave's time counts from the level start: the sum of the times so far.
   waveClock += static_cast<int64_t>(RequiredInt(e, "time", file)) * 1000;
   wave.time = ClampToInt(waveClock);
-  wave.faction = OptionalInt(e, "faction");
+  wave.faction = XmlInt(e, "faction", file);
   wave.recruit = RequiredInt(e, "recruit", file) != 0;
   wave.stop = RequiredInt(e, "stop", file) != 0;
   wave.text = RequiredText(e, "text", file);
@@ -49,7 +43,7 @@ AssaultRecord ReadAssault(const TiXmlElement* e, const std::string& file, int64_
   wave.height = RequiredInt(e, "height", file);
   wave.t_x = RequiredInt(e, "t_x", file);
   wave.t_y = RequiredInt(e, "t_y", file);
-  wave.goto_wave = OptionalInt(e, "goto");
+  wave.goto_wave = XmlInt(e, "goto", file);
   // The enemies: the first "enemy" element and every element after it,
   // whatever its name.
   for (const TiXmlElement* enemy = e->FirstChildElement("enemy"); enemy; enemy = enemy->NextSiblingElement())
@@ -84,6 +78,12 @@ LevelRecord ReadLevel(const TiXmlElement* e, const std::string& file) {
   if (const TiXmlElement* assaults = RequiredChild(e, "assaults", file)) {
     for (const TiXmlElement* a = assaults->FirstChildElement("assault"); a; a = a->NextSiblingElement("assault"))
       level.assaults.push_back(ReadAssault(a, file, waveClock));
+  }
+  for (size_t i = 0; i < level.assaults.size(); ++i) {
+    if (level.assaults[i].goto_wave > 0 && static_cast<size_t>(level.assaults[i].goto_wave) >= level.assaults.size())
+      GameLog(file + ": level " + level.id + ", wave " + std::to_string(i + 1) + " goes to wave " +
+              std::to_string(level.assaults[i].goto_wave + 1) + " of " + std::to_string(level.assaults.size()) +
+              "; the waves end there");
   }
   return level;
 }

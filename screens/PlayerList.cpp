@@ -23,12 +23,20 @@ bool IsNameDoubleByte(unsigned char lead, unsigned char trail) {
   return trail >= 0x80 || IsAsciiLetter(trail) || trail == '_';
 }
 
+// A name for a log line: control characters (a NUL included) as '?'.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
+}
+
 }  // namespace
 
 PlayerNameProblem CheckPlayerName(const std::string& name) {
   if (name.empty()) return PlayerNameProblem::Empty;
   if (IsAsciiDigit(static_cast<unsigned char>(name[0]))) return PlayerNameProblem::StartsWithDigit;
-  for (size_t i = 0; i < name.size(); ++i) {
+  size_t characters = 0;
+  for (size_t i = 0; i < name.size(); ++i, ++characters) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (c >= 0x80) {
       if (i + 1 >= name.size() || !IsNameDoubleByte(c, static_cast<unsigned char>(name[i + 1])))
@@ -41,7 +49,8 @@ PlayerNameProblem CheckPlayerName(const std::string& name) {
     if (!first && (IsAsciiDigit(c) || c == '-' || c == '.')) continue;
     return PlayerNameProblem::BadCharacter;
   }
-  return IsValidPlayerName(name) ? PlayerNameProblem::None : PlayerNameProblem::BadCharacter;
+  if (!IsValidPlayerName(name)) return PlayerNameProblem::BadCharacter;
+  return characters > kMaxPlayerNameLength ? PlayerNameProblem::TooLong : PlayerNameProblem::None;
 }
 
 PlayerList::PlayerList(const std::string& path) : mPath(path), mDoc(new TiXmlDocument()) {}
@@ -77,9 +86,17 @@ void PlayerList::Load() {
     Save();
     return;
   }
-  const char* current = Root()->Attribute("player");
-  if (!current) GameLog(XmlWhere(mPath, Root()) + "no attribute \"player\": no current player");
-  mCurrent = current ? current : "";
+  // The whole value: a character reference to NUL would cut a C string short.
+  const std::string* current = Root()->Attribute(std::string("player"));
+  mCurrent.clear();
+  if (!current) {
+    GameLog(XmlWhere(mPath, Root()) + "no attribute \"player\": no current player");
+  } else if (!current->empty() && CheckPlayerName(*current) != PlayerNameProblem::None) {
+    GameLog(XmlWhere(mPath, Root()) + "the current player \"" + Printable(*current) +
+            "\" is not a player name the game allows: no current player");
+  } else {
+    mCurrent = *current;
+  }
 }
 
 std::vector<std::string> PlayerList::Names() const {

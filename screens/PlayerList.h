@@ -13,11 +13,15 @@ class TiXmlElement;
 
 extern const char* const kPlayerListFile;
 
+// The most characters a name may have: what the new-player edit box holds
+// (a double-byte character counts as one).
+constexpr size_t kMaxPlayerNameLength = 16;
+
 // Why a text cannot name a player: it names an element of the player list
 // and a file in the save folder, so it must be an element name (a letter,
 // "_" or a Chinese character first; then also digits, "-" and ".") and a
-// plain file name.
-enum class PlayerNameProblem { None, Empty, StartsWithDigit, BadCharacter };
+// plain file name, of at most kMaxPlayerNameLength characters.
+enum class PlayerNameProblem { None, Empty, StartsWithDigit, BadCharacter, TooLong };
 PlayerNameProblem CheckPlayerName(const std::string& name);
 
 class PlayerList {
@@ -27,7 +31,8 @@ class PlayerList {
 
   // Reads the file. A missing file starts an empty list and writes it; a file
   // that does not parse is kept as path + ".bad" and the list starts empty;
-  // a root without "player" has no current player. Each case is logged.
+  // a root without "player", or whose "player" fails CheckPlayerName, has no
+  // current player. Each case is logged.
   void Load();
 
   const std::string& Current() const { return mCurrent; }

@@ -12,4 +12,14 @@ constexpr float kCellSize = 4.0f;
 // row; -1 off the grid.
 int IndexAt(float x, float z);
 
+// The columns (or rows) that a walk from lo in steps of one cell visits while
+// below hi plus one cell (a box reaches one cell past its maximum when its
+// extent is a whole number of cells), clipped to the grid: first to last,
+// inclusive; empty (first > last) when none is on the grid.
+struct Span {
+  int first;
+  int last;
+};
+Span SpanOf(float lo, float hi);
+
 }  // namespace CollisionCells

@@ -45,17 +45,15 @@ void CGACollisionManager::AddObject(Ogre::Entity* entity, int list) {
   if (Ogre::SceneNode* node = entity->getParentSceneNode()) node->_update(true, true);
   const Ogre::AxisAlignedBox box = entity->getWorldBoundingBox(true);
   if (box.isNull()) return;
-  const float step = CollisionCells::kCellSize;
   const Ogre::Vector3 lo = box.getMinimum(), hi = box.getMaximum();
-  for (float x = lo.x; x < hi.x + step; x += step) {
-    for (float z = lo.z; z < hi.z + step; z += step) {
-      const int cell = CollisionCells::IndexAt(x, z);
-      if (cell < 0) continue;
+  const CollisionCells::Span columns = CollisionCells::SpanOf(lo.x, hi.x), rows = CollisionCells::SpanOf(lo.z, hi.z);
+  for (int x = columns.first; x <= columns.last; ++x) {
+    for (int z = rows.first; z <= rows.last; ++z) {
       // A fresh entity carries every query bit: it becomes a static.
       uint32_t flags = entity->getQueryFlags();
       if (flags & ~kAllStaticFlags) flags = kStaticFlag;
       entity->setQueryFlags(flags | (list == kGroundList ? kGroundFlag : kTallFlag));
-      mCells[size_t(cell)].Lists[list].push_back(entity);
+      mCells[size_t(x + z * CollisionCells::kCellsPerSide)].Lists[list].push_back(entity);
     }
   }
 }
@@ -69,14 +67,11 @@ std::vector<Ogre::Entity*> CGACollisionManager::GetObjectsInRect(const Ogre::Vec
                                                                  int list) const {
   std::vector<Ogre::Entity*> found;
   if (!ValidList(list)) return found;
-  const float step = CollisionCells::kCellSize;
-  const float x0 = std::min(a.x, b.x), x1 = std::max(a.x, b.x);
-  const float z0 = std::min(a.z, b.z), z1 = std::max(a.z, b.z);
-  for (float x = x0; x < x1 + step; x += step) {
-    for (float z = z0; z < z1 + step; z += step) {
-      const int cell = CollisionCells::IndexAt(x, z);
-      if (cell < 0) continue;
-      for (Ogre::Entity* e : mCells[size_t(cell)].Lists[list])
+  const CollisionCells::Span columns = CollisionCells::SpanOf(std::min(a.x, b.x), std::max(a.x, b.x));
+  const CollisionCells::Span rows = CollisionCells::SpanOf(std::min(a.z, b.z), std::max(a.z, b.z));
+  for (int x = columns.first; x <= columns.last; ++x) {
+    for (int z = rows.first; z <= rows.last; ++z) {
+      for (Ogre::Entity* e : mCells[size_t(x + z * CollisionCells::kCellsPerSide)].Lists[list])
         if (std::find(found.begin(), found.end(), e) == found.end()) found.push_back(e);
     }
   }

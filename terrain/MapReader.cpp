@@ -92,8 +92,8 @@ bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAM
     return false;
   }
   std::string error;
-  if (!SetLayout(map, ParseInt(Required(scene, "Width")), ParseInt(Required(scene, "Height")), cellsPerTile,
-                 ParseInt(Required(scene, "Step")), ParseInt(Required(scene, "Scale")), error)) {
+  if (!SetLayout(map, RequiredInt(scene, "Width"), RequiredInt(scene, "Height"), cellsPerTile,
+                 RequiredInt(scene, "Step"), RequiredInt(scene, "Scale"), error)) {
     Report("refused: " + error, scene);
     return false;
   }
@@ -120,17 +120,17 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
   if (const std::string logic = Attr(scene, "LogicData"); !logic.empty())
     ReadSideFile(logic, "logic file", map.Logic.data(), map.Logic.size());
 
-  if (const TiXmlElement* e = RequiredChild(scene, "Ambient")) map.Ambient = ParseColourValue(Required(e, "Color"));
+  if (const TiXmlElement* e = RequiredChild(scene, "Ambient")) map.Ambient = RequiredColour(e, "Color");
   if (const TiXmlElement* e = RequiredChild(scene, "DirectionLight")) {
-    map.LightDirection = ParseVector3(Required(e, "Direction"));
-    map.LightColour = ParseColourValue(Required(e, "Color"));
+    map.LightDirection = RequiredVector3(e, "Direction");
+    map.LightColour = RequiredColour(e, "Color");
   }
   if (const TiXmlElement* e = RequiredChild(scene, "Fog")) {
-    map.Fog.Mode = ParseInt(Required(e, "Mode"));
-    map.Fog.Colour = ParseColourValue(Required(e, "Color"));
-    map.Fog.Start = ParseReal(Required(e, "Start"));
-    map.Fog.End = ParseReal(Required(e, "End"));
-    map.Fog.Density = ParseReal(Required(e, "Density"));
+    map.Fog.Mode = RequiredInt(e, "Mode");
+    map.Fog.Colour = RequiredColour(e, "Color");
+    map.Fog.Start = RequiredReal(e, "Start");
+    map.Fog.End = RequiredReal(e, "End");
+    map.Fog.Density = RequiredReal(e, "Density");
   }
   // Statics and scene effects share their attributes but for the name.
   auto readObjects = [this, scene](const char* list, const char* item, std::vector<MapObjectRecord>& out) {
@@ -149,7 +149,7 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
       BuildObjectRecord r;
       r.Mesh = Required(e, "Mesh");
       ReadPlacement(e, r.Position, r.Scale, r.Orientation);
-      r.Render = ParseInt(Required(e, "Render"));
+      r.Render = RequiredInt(e, "Render");
       map.BuildObjects.push_back(r);
     }
   }
@@ -157,12 +157,12 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
     for (const TiXmlElement* e = parent->FirstChildElement("Light"); e; e = e->NextSiblingElement("Light")) {
       MapLightRecord r;
       r.Name = Required(e, "Name");
-      r.Position = ParseVector3(Required(e, "Position"));
-      r.Colour = ParseColourValue(Required(e, "Colour"));
-      r.Range = ParseReal(Required(e, "Range"));
-      r.Constant = ParseReal(Required(e, "Constant"));
-      r.Linear = ParseReal(Required(e, "Linear"));
-      r.Quadratic = ParseReal(Required(e, "Quadratic"));
+      r.Position = RequiredVector3(e, "Position");
+      r.Colour = RequiredColour(e, "Colour");
+      r.Range = RequiredReal(e, "Range");
+      r.Constant = RequiredReal(e, "Constant");
+      r.Linear = RequiredReal(e, "Linear");
+      r.Quadratic = RequiredReal(e, "Quadratic");
       map.Lights.push_back(r);
     }
   }
@@ -171,12 +171,12 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
 
 void CGAMapReader::ReadPlacement(const TiXmlElement* e, Ogre::Vector3& position, Ogre::Vector3& scale,
                                  Ogre::Quaternion& orientation) {
-  position = ParseVector3(Required(e, "Position"));
+  position = RequiredVector3(e, "Position");
   // A missing scale is reported but leaves the thing at its own size.
   const bool hasScale = HasAttr(e, "Scale");
   const std::string scaleText = Required(e, "Scale");
-  if (hasScale) scale = ParseVector3(scaleText);
-  orientation = ParseQuaternion(Required(e, "Quaternion"));
+  if (hasScale) scale = ParseVector3(scaleText, At(e, "Scale"));
+  orientation = ParseQuaternion(Required(e, "Quaternion"), At(e, "Quaternion"));
 }
 
 void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* terrain, CGAMapData& map) {
@@ -199,24 +199,24 @@ void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* te
 
   if (const TiXmlElement* list = RequiredChild(scene, "TerrainTextures"))
     for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
-      material.AddTexture(Required(e, "Name"), ParseInt(Required(e, "Height")), ParseInt(Required(e, "Width")));
+      material.AddTexture(Required(e, "Name"), RequiredInt(e, "Height"), RequiredInt(e, "Width"));
   if (const TiXmlElement* list = RequiredChild(scene, "TexturesBlend"))
     for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
-      material.AddBlendTexture(Required(e, "Name"), ParseInt(Required(e, "Layer")));
+      material.AddBlendTexture(Required(e, "Name"), RequiredInt(e, "Layer"));
   if (const TiXmlElement* list = RequiredChild(scene, "TileTextures"))
     for (const TiXmlElement* e = list->FirstChildElement("Tile"); e; e = e->NextSiblingElement("Tile"))
-      material.SetTileLayers(ParseUInt(Required(e, "ID")), ParseInt(Required(e, "Layer_0")),
-                             ParseInt(Required(e, "Layer_1")), ParseInt(Required(e, "Layer_2")),
-                             ParseInt(Required(e, "Layer_3")));
+      material.SetTileLayers(ParseUInt(Required(e, "ID"), 0, At(e, "ID")), RequiredInt(e, "Layer_0"),
+                             RequiredInt(e, "Layer_1"), RequiredInt(e, "Layer_2"),
+                             RequiredInt(e, "Layer_3"));
 
   ReadPaint(Required(terrain, "PaintData"), map);
 
-  map.Heights.assign(size_t(gridX) * gridZ, uint32_t(ParseInt(Required(terrain, "DefaultHeight"))));
+  map.Heights.assign(size_t(gridX) * gridZ, ParseUInt(Required(terrain, "DefaultHeight"), 0, At(terrain, "DefaultHeight")));
   if (const std::string heights = Required(terrain, "HeightData"); !heights.empty()) ReadHeights(heights, map);
 
   map.HasWater = ParseBool(Required(terrain, "Water"));
   map.HasWaterHeight = HasAttr(terrain, "WaterHeight");
-  if (map.HasWaterHeight) map.WaterHeight = ParseReal(Attr(terrain, "WaterHeight"));
+  if (map.HasWaterHeight) map.WaterHeight = ParseReal(Attr(terrain, "WaterHeight"), 0, At(terrain, "WaterHeight"));
 }
 
 void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what,
@@ -304,10 +304,10 @@ void CGAMapReader::ReadExtras(const TiXmlElement* scene, CGAMapData& map) {
   }
   if (const TiXmlElement* c = scene->FirstChildElement("FantasyCompositor")) {
     map.HasCompositor = true;
-    map.Lum = ParseReal(Required(c, "lum"));
-    map.Contrast = ParseReal(Required(c, "contrast"));
-    map.Soft = ParseReal(Required(c, "soft"));
-    map.Black = ParseReal(Required(c, "black"));
+    map.Lum = RequiredReal(c, "lum");
+    map.Contrast = RequiredReal(c, "contrast");
+    map.Soft = RequiredReal(c, "soft");
+    map.Black = RequiredReal(c, "black");
   }
 }
 
@@ -320,10 +320,10 @@ void CGAMapReader::ReadGrass(const TiXmlElement* grass, CGAMapData& map) {
   size_t unknown = 0;
   for (const TiXmlElement* e = records->FirstChildElement("Record"); e; e = e->NextSiblingElement("Record")) {
     GrassRecord r;
-    r.Id = ParseInt(Required(e, "id"));
-    r.Position = ParseVector3(Required(e, "position"));
-    r.Yaw = ParseReal(Required(e, "yaw"));
-    r.Scale = ParseReal(Required(e, "scale"));
+    r.Id = RequiredInt(e, "id");
+    r.Position = RequiredVector3(e, "position");
+    r.Yaw = RequiredReal(e, "yaw");
+    r.Scale = RequiredReal(e, "scale");
     if (r.Id < 0 || size_t(r.Id) >= map.GrassKinds.size()) ++unknown;
     else map.GrassRecords.push_back(r);
   }
@@ -374,6 +374,26 @@ std::string CGAMapReader::Required(const TiXmlElement* element, const char* name
   if (value) return value;
   Report("\"" + std::string(element->Value()) + "\" has no attribute \"" + name + "\"", element);
   return "";
+}
+
+int CGAMapReader::RequiredInt(const TiXmlElement* element, const char* name) {
+  return ParseInt(Required(element, name), 0, At(element, name));
+}
+
+float CGAMapReader::RequiredReal(const TiXmlElement* element, const char* name) {
+  return ParseReal(Required(element, name), 0, At(element, name));
+}
+
+Ogre::Vector3 CGAMapReader::RequiredVector3(const TiXmlElement* element, const char* name) {
+  return ParseVector3(Required(element, name), At(element, name));
+}
+
+Ogre::ColourValue CGAMapReader::RequiredColour(const TiXmlElement* element, const char* name) {
+  return ParseColourValue(Required(element, name), At(element, name));
+}
+
+TextPlace CGAMapReader::At(const TiXmlElement* element, const char* name) const {
+  return XmlPlace(mFile, element, name);
 }
 
 const TiXmlElement* CGAMapReader::RequiredChild(const TiXmlElement* parent, const char* name) {

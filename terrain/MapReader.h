@@ -14,6 +14,7 @@
 namespace Ogre {
 class Image;
 }
+struct TextPlace;
 
 class CGAMapReader {
  public:
@@ -65,6 +66,13 @@ class CGAMapReader {
 
   // The attribute's text; a missing one is logged as missing and reads empty.
   std::string Required(const TiXmlElement* element, const char* name);
+  // The same read by the parsers of Parse.h: a value beyond its field's
+  // range saturates, logged with the file and line.
+  int RequiredInt(const TiXmlElement* element, const char* name);
+  float RequiredReal(const TiXmlElement* element, const char* name);
+  Ogre::Vector3 RequiredVector3(const TiXmlElement* element, const char* name);
+  Ogre::ColourValue RequiredColour(const TiXmlElement* element, const char* name);
+  TextPlace At(const TiXmlElement* element, const char* name) const;
   // The named child element; a missing one is logged.
   const TiXmlElement* RequiredChild(const TiXmlElement* parent, const char* name);
   void Report(const std::string& text, const TiXmlElement* at = nullptr) const;

@@ -75,7 +75,9 @@ void CGATerrainManager::DestroyStatics() {
 }
 
 void CGATerrainManager::DestroyGrass() {
-  for (Ogre::Entity* kind : mGrassKinds) mSceneManager->destroyEntity(kind);
+  // A kind that repeats a name shares the entity of the first one.
+  for (size_t i = 0; i < mGrassKinds.size(); ++i)
+    if (mGrassKinds[i] && GetGrassKindIndex(mGrassKinds[i]) == int(i)) mSceneManager->destroyEntity(mGrassKinds[i]);
   mGrassKinds.clear();
   if (mGrass) delete mGrass->getPageLoader();
   delete mGrass;

@@ -186,9 +186,16 @@ void CGATerrainManager::BuildGrass() {
     return;
   }
   Ogre::MaterialManager& materials = Ogre::MaterialManager::getSingleton();
+  // One entry per kind of the file, so that each record's id names the kind
+  // it names there.
   for (const GrassKind& kind : mMap.GrassKinds) {
     if (mSceneManager->hasEntity(kind.Name)) {
-      GameLog("Map " + mMap.FileName + ": grass kind \"" + kind.Name + "\" repeats a name in use; left out");
+      Ogre::Entity* named = mSceneManager->getEntity(kind.Name);
+      const bool grass = GetGrassKindIndex(named) >= 0;
+      GameLog("Map " + mMap.FileName + ": grass kind " + std::to_string(mGrassKinds.size()) + " \"" + kind.Name +
+              "\" repeats a name in use; " +
+              (grass ? "its grass draws as the first kind of that name" : "its grass is left out"));
+      mGrassKinds.push_back(grass ? named : nullptr);
       continue;
     }
     Ogre::Entity* entity = mSceneManager->createEntity(kind.Name, kGrassMesh);

@@ -3,6 +3,7 @@
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
+#include "platform/Paths.h"
 #include "terrain/PathFinder.h"
 
 #include <OgreImage.h>
@@ -34,13 +35,16 @@ CGATerrainManager::CGATerrainManager(Ogre::SceneManager* sceneManager, bool edit
 
 void CGATerrainManager::ReadEditorConfig() {
   TiXmlDocument config;
-  if (!config.LoadFile(kEditorConfig)) {
+  std::string text;
+  if (!platform::ReadWholeFile(kEditorConfig, text) || !ParseDataXml(config, text, kEditorConfig)) {
     GameLog(std::string("Editor configuration ") + kEditorConfig + ": cannot be read; no logic colours");
   } else if (const TiXmlElement* root = config.FirstChildElement("TerrainEditConfig")) {
     for (const TiXmlElement* e = root->FirstChildElement("LogicColour"); e; e = e->NextSiblingElement("LogicColour")) {
       const char* id = e->Attribute("ID");
       const char* colour = e->Attribute("Colour");
-      if (id && colour) mLogicColours[uint8_t(ParseUInt(id) & 0xff)] = ParseColourValue(colour);
+      if (id && colour)
+        mLogicColours[uint8_t(ParseUInt(id, 0, XmlPlace(kEditorConfig, e, "ID")) & 0xff)] =
+            ParseColourValue(colour, XmlPlace(kEditorConfig, e, "Colour"));
     }
   } else {
     GameLog(std::string("Editor configuration ") + kEditorConfig + ": no \"TerrainEditConfig\" element");
@@ -129,7 +133,7 @@ void CGATerrainManager::LoadStaticList(const std::string& fileName) {
     if (mStaticTypes.count(name)) continue;
     StaticType type;
     type.Mesh = mesh;
-    if (const char* scale = e->Attribute("Scale")) type.Scale = ParseVector3(scale);
+    if (e->Attribute("Scale")) type.Scale = XmlVector3(e, "Scale", fileName);
     if (const char* flash = e->Attribute("Flash")) type.Flash = flash;
     mStaticTypes.emplace(name, type);
   }

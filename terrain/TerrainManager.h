@@ -329,6 +329,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   std::map<std::string, CGAEffectNode*> mSceneEffects;
   Verdure::PagedVegetation* mGrass = nullptr;
   Verdure::TreeLoader2D* mGrassLoader = nullptr;
+  // One per grass kind of the map, indexed by grass id: a kind that repeats
+  // a name shares the first one's entity; null when another object has it.
   std::vector<Ogre::Entity*> mGrassKinds;
   std::unique_ptr<CGACoverageMap> mObstacleOverlay;  // editor mode
   uint32_t mLastSeeThroughCheck = 0;

@@ -14,6 +14,7 @@
 #include <OgreCamera.h>
 #include <OgreEntity.h>
 #include <OgreLight.h>
+#include <OgreMesh.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 #include <OgreStringConverter.h>

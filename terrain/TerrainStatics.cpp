@@ -12,6 +12,7 @@
 #include <OgreGpuProgramManager.h>
 #include <OgreLight.h>
 #include <OgreMaterialManager.h>
+#include <OgreMesh.h>
 #include <OgreMeshManager.h>
 #include <OgrePass.h>
 #include <OgreResourceGroupManager.h>
@@ -224,7 +225,7 @@ void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) {
 }
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {
-  if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassLoader) return;
+  if (kind < 0 || size_t(kind) >= mGrassKinds.size() || !mGrassKinds[size_t(kind)] || !mGrassLoader) return;
   mGrassLoader->addTree(mGrassKinds[size_t(kind)], position, Ogre::Degree(yaw), scale);
 }
 

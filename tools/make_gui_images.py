@@ -5,6 +5,10 @@ the parts of the atlas:
   ui_2.png + ui_2.imageset   the start screen's atlas (selection brush, panel,
                              backdrop, the two studio logos)
   icon_effect.png            the icon cooldown sweep, 8 frames of 64 x 64
+  UIHEAD1.tga                the unit icons, 64 x 64 cells: column y, row z of
+                             a unit type's icon text "1 y z"
+  Mask.png + Mask.imageset   the mask over an icon that cannot be had
+  DefaultIcon.png + .imageset  the picture of an icon text with a negative number
 
 Usage: make_gui_images.py OUTPUT_FOLDER"""
 import math
@@ -32,6 +36,17 @@ def write_png(path, width, height, pixel):
         f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
         f.write(chunk(b"IDAT", zlib.compress(bytes(rows), 9)))
         f.write(chunk(b"IEND", b""))
+
+
+def write_tga(path, width, height, pixel):
+    """Uncompressed 32-bit, top-left origin; pixel(x, y) -> (r, g, b, a)."""
+    data = bytearray(struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, 32, 0x28))
+    for y in range(height):
+        for x in range(width):
+            r, g, b, a = pixel(x, y)
+            data.extend((b, g, r, a))
+    with open(path, "wb") as f:
+        f.write(bytes(data))
 
 
 def smooth(inside, x, y, samples=4):
@@ -120,6 +135,101 @@ def cooldown(x, y):
     return (0, 0, 0, 150) if angle < share else (0, 0, 0, 0)
 
 
+# The unit icons: (column, row) -> (name, ground colour, figure colour, figure).
+def _sword(px, py):
+    blade = abs(px - 32) < 3 and 10 <= py <= 44
+    guard = abs(py - 44) < 3 and abs(px - 32) < 12
+    grip = abs(px - 32) < 2.5 and 44 <= py <= 54
+    return blade or guard or grip
+
+
+def _bow(px, py):
+    d = math.hypot(px - 44, py - 32)
+    arc = 20 <= d <= 24 and px < 44
+    string = abs(px - 30) < 1.5 and 12 <= py <= 52
+    arrow = abs(py - 32) < 1.5 and 14 <= px <= 52
+    return arc or string or arrow
+
+
+def _wheat(px, py):
+    stalk = abs(px - 32) < 2 and 20 <= py <= 56
+    grains = any(math.hypot((px - 32 - sx) / 4.0, (py - gy) / 7.0) <= 1.0
+                 for gy in (14, 24, 34) for sx in (-6, 6))
+    return stalk or grains
+
+
+def _cross(px, py):
+    return (abs(px - 32) < 5 and 10 <= py <= 54) or (abs(py - 26) < 5 and 16 <= px <= 48)
+
+
+def _face(px, py):
+    head = math.hypot(px - 32, py - 34) <= 18
+    eyes = math.hypot(px - 25, py - 30) <= 3 or math.hypot(px - 39, py - 30) <= 3
+    ears = abs(py - 28) < 4 and (6 <= px <= 14 or 50 <= px <= 58)
+    return (head and not eyes) or ears
+
+
+def _club(px, py):
+    handle = abs((px - 32) + (py - 32)) < 4 and 18 <= px <= 50
+    head = math.hypot(px - 44, py - 20) <= 10
+    return handle or head
+
+
+def _coin(px, py):
+    d = math.hypot(px - 32, py - 32)
+    return d <= 20 and not (d <= 14 and abs(px - 32) > 3)
+
+
+ICONS = {
+    (0, 0): ("swordsman", (40, 70, 140), (230, 230, 240), _sword),
+    (1, 0): ("archer", (40, 110, 60), (220, 190, 120), _bow),
+    (2, 0): ("farmer", (120, 100, 40), (240, 210, 90), _wheat),
+    (3, 0): ("priest", (90, 60, 130), (250, 250, 220), _cross),
+    (0, 1): ("goblin", (60, 40, 30), (110, 190, 70), _face),
+    (1, 1): ("brute", (80, 30, 30), (170, 130, 90), _club),
+    (2, 1): ("dark_archer", (30, 30, 40), (150, 80, 170), _bow),
+    (3, 1): ("gold", (60, 50, 20), (250, 210, 60), _coin),
+    (0, 2): ("goldA", (40, 40, 50), (220, 220, 230), _coin),
+}
+
+
+def unit_icons(x, y):
+    key = (x // 64, y // 64)
+    if key not in ICONS:
+        return (0, 0, 0, 0)
+    _, ground, figure, inside = ICONS[key]
+    lx, ly = x % 64, y % 64
+    edge = lx in (0, 63) or ly in (0, 63)
+    if edge:
+        return (200, 170, 90, 255)
+    shade = mix(ground, tuple(c // 2 for c in ground), ly / 63.0)
+    return mix(shade, figure, smooth(inside, lx, ly)) + (255,)
+
+
+def mask(x, y):
+    """Dark and see-through, with a grey diagonal hatch."""
+    return (60, 60, 60, 200) if (x + y) % 8 < 2 else (0, 0, 0, 150)
+
+
+def default_icon(x, y):
+    """A question mark on grey."""
+    def inside(px, py):
+        d = math.hypot(px - 32, py - 24)
+        hook = 9 <= d <= 14 and not (py > 24 and px < 32)
+        stem = abs(px - 32) < 3 and 30 <= py <= 42
+        dot = math.hypot(px - 32, py - 50) <= 4
+        return hook or stem or dot
+    return mix((90, 90, 90), (240, 240, 240), smooth(inside, x, y)) + (255,)
+
+
+def single_imageset(name, image, size):
+    return ('<?xml version="1.0" ?>\n'
+            '<Imageset version="2" name="%s" imagefile="%s.png" nativeHorzRes="800" nativeVertRes="600" '
+            'autoScaled="false">\n'
+            '  <Image name="%s" xPos="0" yPos="0" width="%d" height="%d" />\n'
+            '</Imageset>\n' % (name, name, image, size, size))
+
+
 def imageset_text():
     lines = ['<?xml version="1.0" ?>',
              '<Imageset version="2" name="ui_2" imagefile="ui_2.png" nativeHorzRes="800" '
@@ -137,6 +247,12 @@ def main():
     with open(os.path.join(out, "ui_2.imageset"), "w") as f:
         f.write(imageset_text())
     write_png(os.path.join(out, "icon_effect.png"), 256, 128, cooldown)
+    write_tga(os.path.join(out, "UIHEAD1.tga"), 256, 192, unit_icons)
+    write_png(os.path.join(out, "Mask.png"), 64, 64, mask)
+    write_png(os.path.join(out, "DefaultIcon.png"), 64, 64, default_icon)
+    for name, image in (("Mask", "Mask_0"), ("DefaultIcon", "DefaultIcon")):
+        with open(os.path.join(out, name + ".imageset"), "w") as f:
+            f.write(single_imageset(name, image, 64))
 
 
 if __name__ == "__main__":

@@ -8,15 +8,18 @@
 
 #include <algorithm>
 
-void UnitAction::AddEvent(const UnitActionEvent& event) {
+void UnitAction::AddEvent(const UnitActionEvent& event) { AddEvent(event, TextPlace()); }
+
+void UnitAction::AddEvent(const UnitActionEvent& event, const TextPlace& place) {
   mEvents.push_back(event);
   UnitActionEvent& added = mEvents.back();
   const auto text = [&added](size_t i) { return i < added.parameters.size() ? added.parameters[i] : std::string(); };
+  const auto at = [&place](const char* name) { return TextPlace{place.file, place.line, name}; };
   if (added.type == kEventAnim) {
-    added.speed = ParseReal(text(1));
-    added.loop = ParseInt(text(2)) != 0;
+    added.speed = ParseReal(text(1), 0, at("Speed"));
+    added.loop = ParseInt(text(2), 0, at("Loop")) != 0;
   } else if (added.type == kEventSpace) {
-    added.amount = ParseInt(text(1));
+    added.amount = ParseInt(text(1), 0, at("Value1"));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CGAUnit;
+struct TextPlace;
 
 enum UnitEventType : int { kEventAnim = 0, kEventEffect = 1, kEventSound = 2, kEventAction = 3, kEventSpace = 4 };
 
@@ -33,7 +34,10 @@ class UnitAction {
   void SetProbability(float probability) { mProbability = TruncateToInt(probability); }
   float GetProbability() const { return static_cast<float>(mProbability); }
 
+  // Adds an event; `place` is where its parameters were read, for the log
+  // line about a number beyond its field's range.
   void AddEvent(const UnitActionEvent& event);
+  void AddEvent(const UnitActionEvent& event, const TextPlace& place);
   void RemoveEvent(unsigned index);
   // Puts the events in time order (a stable sort): the timeline fires events
   // one after the other and would repeat or skip ones out of order.

@@ -3,7 +3,6 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
-#include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "units/Attribute.h"
 #include "units/UnitNumbers.h"
@@ -57,30 +56,30 @@ void CGAUnitManager::ReadUnitXml(const std::string& text, const std::string& fil
         if (child->GetText() && *child->GetText()) t->text = child->GetText();
       } else if (child->ValueStr() == "att") {
         // A slot number outside the 18 slots would write past them.
-        const int slot = ParseInt(XmlAttr(child, "type"), -1);
+        const int slot = XmlInt(child, "type", file, -1);
         if (!CGAAttribute::IsSlot(slot)) {
           GameLog(XmlWhere(file, child) + "unit " + t->Name + ": att type \"" + XmlAttr(child, "type") +
                   "\" is not a slot (0 to 17); ignored");
           continue;
         }
-        t->attributes.emplace_back(slot, ParseInt(XmlAttr(child, "value")));
+        t->attributes.emplace_back(slot, XmlInt(child, "value", file));
       }
     }
     if (const char* lock = e->Attribute("lock_0")) t->lock_0 = lock;
     t->name = XmlAttr(e, "name");
     t->icon = XmlAttr(e, "icon");
-    t->type = ParseInt(XmlAttr(e, "type"));
-    t->hp = ParseInt(XmlAttr(e, "hp"));
-    t->price = ParseInt(XmlAttr(e, "price"));
+    t->type = XmlInt(e, "type", file);
+    t->hp = XmlInt(e, "hp", file);
+    t->price = XmlInt(e, "price", file);
     t->need = XmlAttr(e, "need");
-    t->release_dis = ParseInt(XmlAttr(e, "release_dis"));
-    t->attack_time = ParseInt(XmlAttr(e, "attack_time"));
-    t->attack_value = ParseInt(XmlAttr(e, "attack_value"));
+    t->release_dis = XmlInt(e, "release_dis", file);
+    t->attack_time = XmlInt(e, "attack_time", file);
+    t->attack_value = XmlInt(e, "attack_value", file);
     t->cooldownLeft = 0;
-    t->ready = ParseInt(XmlAttr(e, "ready"));
-    t->radius = ParseReal(XmlAttr(e, "radius"));
-    t->speed = ParseReal(XmlAttr(e, "speed"));
-    t->gold = TruncateToInt(ParseReal(XmlAttr(e, "gold")));
+    t->ready = XmlInt(e, "ready", file);
+    t->radius = XmlReal(e, "radius", file);
+    t->speed = XmlReal(e, "speed", file);
+    t->gold = TruncateToInt(XmlReal(e, "gold", file));
     // Only the first 50 known types have an unlock flag; later ones share
     // index 50 and keep the unlocked state they had.
     t->index = counter;

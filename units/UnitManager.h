@@ -104,7 +104,7 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   void LoadPartFiles(const std::string& group);
   void LoadPartFile(const std::string& file);
   void LoadMainPartFile(const std::string& file);  // the Part elements of "Main"
-  void ParsePartDef(const TiXmlElement* part);
+  void ParsePartDef(const TiXmlElement* part, const std::string& file);
   // The most bones any one vertex of the mesh (in group "General") is bound
   // to; 0 when that is above 4, or for a mesh that cannot be loaded.
   int GetMaxBoneAssignment(const std::string& mesh);
@@ -168,8 +168,9 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   void ReadDisplayNames(const std::string& text, const std::string& file, const char* rootName,
                         const char* itemName, std::map<std::string, std::string>& table);
   UnitAction* ParseAction(const TiXmlElement* action, const std::string& file);
-  UnitPartDef* ParsePart(const TiXmlElement* part, bool withEffectTextures = true);
+  UnitPartDef* ParsePart(const TiXmlElement* part, const std::string& file, bool withEffectTextures = true);
   void ReadPartFile(const std::string& file, const char* rootName);
+  CGAUnit* BuildUnit(const std::string& templateName, const std::string& instanceName, uint64_t id);
   void BuildFromElement(CGAUnit& unit, UnitTemplate& unitType);
 
   static bool IsPickable(CGAUnit& unit);

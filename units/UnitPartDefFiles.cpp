@@ -39,11 +39,11 @@ void CGAUnitManager::ReadPartFile(const std::string& file, const char* rootName)
     return;
   }
   for (const TiXmlElement* part = root->FirstChildElement("Part"); part; part = part->NextSiblingElement("Part"))
-    ParsePartDef(part);
+    ParsePartDef(part, file);
 }
 
-void CGAUnitManager::ParsePartDef(const TiXmlElement* element) {
-  mPartDefs[XmlAttr(element, "PartName")] = ParsePart(element, false);
+void CGAUnitManager::ParsePartDef(const TiXmlElement* element, const std::string& file) {
+  mPartDefs[XmlAttr(element, "PartName")] = ParsePart(element, file, false);
 }
 
 int CGAUnitManager::GetMaxBoneAssignment(const std::string& meshName) {

@@ -3,7 +3,6 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
-#include "game/Parse.h"
 #include "units/UnitAction.h"
 #include "units/UnitPartDef.h"
 
@@ -34,12 +33,12 @@ Ogre::Quaternion OrientationFromAngles(const Ogre::Vector3& degrees) {
   return Ogre::Quaternion(rotation);
 }
 
-UnitEffectTexture ReadEffectTexture(const TiXmlElement* e) {
+UnitEffectTexture ReadEffectTexture(const TiXmlElement* e, const std::string& file) {
   UnitEffectTexture t;
   t.texture = XmlAttr(e, "textue");  // spelled so in the files
   t.mask = XmlAttr(e, "mask");
-  const Ogre::Vector2 uv = ParseVector2(XmlAttr(e, "uv"));
-  t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(ParseInt(XmlAttr(e, "flash"))), 1.0f);
+  const Ogre::Vector2 uv = XmlVector2(e, "uv", file);
+  t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(XmlInt(e, "flash", file)), 1.0f);
   return t;
 }
 
@@ -56,7 +55,8 @@ void CGAUnitManager::LoadUnitTemplateFile(const std::string& file, const std::st
 }
 
 void CGAUnitManager::ReadUnitTemplates(const std::string& text, const std::string& file) {
-  auto document = std::make_unique<TiXmlDocument>();
+  // Named after its file: unit creation reads the template's elements later.
+  auto document = std::make_unique<TiXmlDocument>(file);
   if (!ParseDataXml(*document, text, file)) return;
   const TiXmlElement* root = document->RootElement();
   if (!root) return;
@@ -73,7 +73,7 @@ void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::stri
     GameLog(XmlWhere(file, unit) + "a Unit without a Name is skipped");
     return;
   }
-  if (const char* namePosition = unit->Attribute("NamePosition")) t.NamePosition = ParseVector3(namePosition);
+  if (unit->Attribute("NamePosition")) t.NamePosition = XmlVector3(unit, "NamePosition", file);
 
   // A second definition amends the first: its actions replace the old ones
   // (which stay in storage while anything may point at them), its parts and
@@ -90,7 +90,7 @@ void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::stri
 
   if (const TiXmlElement* parts = unit->FirstChildElement("ChoiceParts"))
     for (const TiXmlElement* p = parts->FirstChildElement("Part"); p; p = p->NextSiblingElement("Part"))
-      t.choiceParts[XmlAttr(p, "PartName")].push_back(ParsePart(p));
+      t.choiceParts[XmlAttr(p, "PartName")].push_back(ParsePart(p, file));
 
   if (const TiXmlElement* skeletons = unit->FirstChildElement("SkeletonFiles")) {
     for (const TiXmlElement* f = skeletons->FirstChildElement("File"); f; f = f->NextSiblingElement("File")) {
@@ -108,8 +108,8 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
   mActionStore.push_back(std::make_unique<UnitAction>());
   UnitAction* action = mActionStore.back().get();
   action->SetName(XmlAttr(element, "Name"));
-  action->SetLevel(ParseInt(XmlAttr(element, "Level"), 0));
-  action->SetProbability(ParseReal(XmlAttr(element, "Probability"), 1.0f));
+  action->SetLevel(XmlInt(element, "Level", file));
+  action->SetProbability(XmlReal(element, "Probability", file, 1.0f));
   for (const TiXmlElement* child = element->FirstChildElement("ActionChild"); child;
        child = child->NextSiblingElement("ActionChild")) {
     const std::string type = XmlAttr(child, "Type");
@@ -123,16 +123,16 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
     }
     UnitActionEvent event;
     event.type = kind->type;
-    event.Time = ParseReal(XmlAttr(child, "Time"));
+    event.Time = XmlReal(child, "Time", file);
     for (const char* parameter : kind->parameters) event.parameters.push_back(XmlAttr(child, parameter));
     if (kind->type == kEventEffect && child->Attribute("Target")) event.parameters.push_back(XmlAttr(child, "Target"));
-    action->AddEvent(event);
+    action->AddEvent(event, XmlPlace(file, child));
   }
   action->SortEvents();
   return action;
 }
 
-UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, bool withEffectTextures) {
+UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, const std::string& file, bool withEffectTextures) {
   mPartStore.push_back(std::make_unique<UnitPartDef>());
   UnitPartDef* part = mPartStore.back().get();
   part->SetPartType(XmlAttr(element, "PartType"));
@@ -141,13 +141,13 @@ UnitPartDef* CGAUnitManager::ParsePart(const TiXmlElement* element, bool withEff
   part->SetBone(XmlAttr(element, "Bone"));
   part->SetEffect(XmlAttr(element, "Effect"));
   part->SetAttackType(XmlAttr(element, "AttackType"));
-  part->SetPosition(ParseVector3(XmlAttr(element, "Position")));
-  if (const char* angle = element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(ParseVector3(angle)));
+  part->SetPosition(XmlVector3(element, "Position", file));
+  if (element->Attribute("Angle")) part->SetOrientation(OrientationFromAngles(XmlVector3(element, "Angle", file)));
   const TiXmlElement* first = withEffectTextures ? element->FirstChildElement("EffectTexture") : nullptr;
   if (first) {
-    part->SetEffectTexture(0, ReadEffectTexture(first));
+    part->SetEffectTexture(0, ReadEffectTexture(first, file));
     if (const TiXmlElement* second = first->NextSiblingElement("EffectTexture"))
-      part->SetEffectTexture(1, ReadEffectTexture(second));
+      part->SetEffectTexture(1, ReadEffectTexture(second, file));
   }
   return part;
 }

@@ -20,6 +20,8 @@ Ogre::Root& Engine() {
     QuietEngineLog();
     auto* r = new Ogre::Root("", "", "");
     new Ogre::DefaultHardwareBufferManager();
+    // Billboards and manual objects start on the default materials.
+    Ogre::MaterialManager::getSingleton().initialise();
     return r;
   }();
   return *root;

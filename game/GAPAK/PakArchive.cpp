@@ -1,5 +1,7 @@
 #include "game/GAPAK/PakArchive.h"
 
+#include "game/GameLog.h"
+
 #include <OgreException.h>
 #include <OgreLogManager.h>
 #include <OgreStringConverter.h>
@@ -48,11 +50,18 @@ void PakArchive::load() {
     entry.offset = ReadU32(header + kNameSize);
     entry.size = ReadU32(header + kNameSize + 4);
 
-    const uint64_t dataEnd = uint64_t(entry.offset) + kHeaderSize + entry.size;
-    if (dataEnd > fileSize)
-      OGRE_EXCEPT(Exception::ERR_INVALIDPARAMS,
-                  "Corrupt pak file " + mName + ": entry '" + entry.name + "' runs past the end of the file",
-                  "PakArchive::load");
+    const uint64_t dataStart = uint64_t(entry.offset) + kHeaderSize;
+    const uint64_t dataEnd = dataStart + entry.size;
+    if (dataEnd > fileSize) {
+      // A pak cut short: the entry keeps what the file holds, and no header
+      // can follow it.
+      const uint32_t held = uint32_t(fileSize > dataStart ? fileSize - dataStart : 0);
+      GameLog("Pak file " + mName + ": entry '" + entry.name + "' runs past the end of the file; it reads " +
+              std::to_string(held) + " of its " + std::to_string(entry.size) + " bytes");
+      entry.size = held;
+      mIndex[Lower(entry.name)] = entry;
+      break;
+    }
     if (dataEnd <= pos)
       OGRE_EXCEPT(Exception::ERR_INVALIDPARAMS,
                   "Corrupt pak file " + mName + ": entry '" + entry.name + "' points backwards",

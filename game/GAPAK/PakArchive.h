@@ -28,7 +28,8 @@ class PakArchive : public Archive {
 
   bool isCaseSensitive() const override { return false; }
   // Builds the index. Throws when the pak file cannot be opened or an entry
-  // header is corrupt (runs past the file's end or does not move forward).
+  // header does not move forward. An entry running past the file's end (a
+  // pak cut short) is kept with the bytes the file holds, and logged.
   void load() override;
   void unload() override;
   // Throws FileNotFoundException naming the pak file for a name not in it.

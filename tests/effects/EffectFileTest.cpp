@@ -12,6 +12,7 @@
 #include <tinyxml.h>
 
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -58,6 +59,11 @@ TEST_F(EffectFileTest, BadFilesAndDefinitionsWithoutNameAreSkippedWithALogLine) 
   EXPECT_TRUE(log.Has("broken.eff"));
   EXPECT_TRUE(manager->ReadEffectFile(R"(<E><EffectSystem/><EffectSystem EffectName="b"/></E>)", "noname.eff"));
   EXPECT_TRUE(log.Has("noname.eff:1: <EffectSystem> without \"EffectName\" skipped"));
+  // Nested deeper than the XML library's recursion can take.
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<EffectSystem>";
+  EXPECT_FALSE(manager->ReadEffectFile(deep, "deep.eff"));
+  EXPECT_TRUE(log.Has("deep.eff")) << "deep.eff";
   EXPECT_EQ(manager->GetEffectIndex().size(), 1u);
 }
 
@@ -155,6 +161,27 @@ TEST_F(EffectFileTest, UnknownElementsAndMessageTypesAreLoggedOnceAndSkipped) {
   EXPECT_EQ(Schedule(*effect), (std::vector<std::string>{"0 dance 1"}));
   EXPECT_TRUE(effect->IsEndless());
   // Only the preload reports: a second creation is quiet.
+  log.lines.clear();
+  manager->CreateEffect("a");
+  EXPECT_TRUE(log.lines.empty());
+}
+
+// Numbers past their field's range saturate like every data file's: an
+// effect meant to last "forever" lasts, and each such number is logged
+// once, at its line, while the definition is preloaded.
+TEST_F(EffectFileTest, NumbersPastTheirRangeSaturateAndAreLoggedWithTheirLine) {
+  LogLines log;
+  Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1e99"/>
+              <SetPosition Position="1 -1e40 3"/><Cast Type="99999999999"/>
+              <SetNodeAnim Type="POS_X" Length="1" Loop="false" Linear="true"><K Value="1e39 0"/></SetNodeAnim>
+            </EffectSystem>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  EXPECT_EQ(effect->GetLife(), std::numeric_limits<float>::max());
+  EXPECT_EQ(effect->GetPosition(), Ogre::Vector3(1, -std::numeric_limits<float>::max(), 3));
+  EXPECT_EQ(effect->GetCastType(), std::numeric_limits<int>::max());
+  for (const char* line : {"test.eff:1: Time \"1e99\" is out of range", "test.eff:2: Position \"-1e40\" is out of range",
+                           "test.eff:2: Type \"99999999999\" is out of range", "test.eff:3: Value \"1e39\" is out of range"})
+    EXPECT_TRUE(log.Has(line)) << line;
   log.lines.clear();
   manager->CreateEffect("a");
   EXPECT_TRUE(log.lines.empty());

@@ -80,7 +80,7 @@ CGAUnit* FakeEffectWorld::CreateUnit(const std::string& templateName) {
 
 bool FakeEffectWorld::GetGroundHeight(Ogre::Vector3& point) {
   point.y = groundHeight;
-  return true;
+  return onStatic;
 }
 
 void FakeEffectWorld::ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds) {

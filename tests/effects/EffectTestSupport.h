@@ -54,11 +54,14 @@ struct FakeEffectWorld : EffectWorld {
   int goldRate = 0;
   int silverRate = 0;
   float groundHeight = 0.0f;
+  bool onStatic = false;  // whether the ground at groundHeight is a static object
+  std::function<float(float, float)> terrainHeight = [](float, float) { return 0.0f; };
 
   bool IsUnitLive(const CGAUnit* unit) override;
   std::vector<CGAUnit*> GetUnitsAround(int cellX, int cellZ, int radius) override;
   CGAUnit* CreateUnit(const std::string& templateName) override;
   bool GetGroundHeight(Ogre::Vector3& point) override;
+  float GetTerrainHeight(float x, float z) override { return terrainHeight(x, z); }
   int GetLogic(int x, int z) override { return logic(x, z); }
   Ogre::Vector3 GetViewDirection() override { return Ogre::Vector3(0, -1, -1); }
   void ShakeCamera(float amplitude) override { shakes.push_back(amplitude); }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -51,13 +52,56 @@ TEST_F(PlayerRecordFiles, SaveCreatesTheFolderAndRoundTripsAll216Bytes) {
   EXPECT_FALSE(std::filesystem::exists("save/bob.tmp"));
 }
 
-TEST_F(PlayerRecordFiles, FileOfAnotherSizeLeavesTheDefaults) {
-  for (size_t size : {0u, 16u, 215u, 217u, 4096u}) {
-    dir.write("save/odd", std::string(size, '\x01'));
+TEST_F(PlayerRecordFiles, AShortFileFillsWhatItHoldsAndALongOneGivesItsFirst216Bytes) {
+  const SPlayerRecord stored = Filled(9);
+  const std::string bytes(reinterpret_cast<const char*>(&stored), sizeof stored);
+  for (size_t size : {16u, 6u, 215u, 217u, 4096u}) {
+    dir.write("save/odd", (bytes + std::string(size > 216 ? size - 216 : 0, '\x7f')).substr(0, size));
+    SPlayerRecord expected;
+    ASSERT_FALSE(ReadPlayerRecord("nobody", expected));  // the defaults
+    std::memcpy(&expected, bytes.data(), std::min<size_t>(size, sizeof expected));
     SPlayerRecord r = Filled(3);
-    EXPECT_FALSE(ReadPlayerRecord("odd", r)) << size;
-    ExpectDefaults(r);
+    EXPECT_TRUE(ReadPlayerRecord("odd", r)) << size;
+    EXPECT_TRUE(Same(r, expected)) << size;
   }
+  // The Part's case: 16 bytes are indexes 0 to 3, every unlock flag stays 0.
+  dir.write("save/short", bytes.substr(0, 16));
+  SPlayerRecord r;
+  ReadPlayerRecord("short", r);
+  EXPECT_EQ(r.Progress, stored.Progress);
+  EXPECT_EQ(r.Gold, stored.Gold);
+  for (int flag : r.Unlocked) EXPECT_EQ(flag, 0);
+
+  dir.write("save/empty", "");
+  EXPECT_FALSE(ReadPlayerRecord("empty", r));
+  ExpectDefaults(r);
+}
+
+// A save of progress and gold kept in a short file comes back whole after
+// the game loads and saves it.
+TEST_F(PlayerRecordFiles, LoadingAndSavingAShortFileLosesNothing) {
+  SPlayerRecord old = {};
+  old.Progress = 5;
+  old.Gold = 9999;
+  dir.write("save/p", std::string(reinterpret_cast<const char*>(&old), 16));
+  SPlayerRecord r;
+  ReadPlayerRecord("p", r);
+  ASSERT_TRUE(WritePlayerRecord("p", r));
+  SPlayerRecord again;
+  ASSERT_TRUE(ReadPlayerRecord("p", again));
+  EXPECT_EQ(again.Progress, 5);
+  EXPECT_EQ(again.Gold, 9999);
+}
+
+TEST_F(PlayerRecordFiles, AnUnreadableSaveIsSetAsideNotOverwritten) {
+  // A folder where the file should be: it exists but cannot be read as one.
+  std::filesystem::create_directories("save/bob/inside");
+  SPlayerRecord r = Filled(1);
+  EXPECT_FALSE(ReadPlayerRecord("bob", r));
+  ExpectDefaults(r);
+  EXPECT_TRUE(std::filesystem::is_directory("save/bob.bad/inside"));
+  ASSERT_TRUE(WritePlayerRecord("bob", r));
+  EXPECT_EQ(std::filesystem::file_size("save/bob"), 216u);
 }
 
 TEST_F(PlayerRecordFiles, ChineseNamesWork) {

@@ -176,13 +176,62 @@ TEST(ActionList, AnErrorInARunAfterARemovalStillFindsTheRemovalDone) {
   s.Recorded([&] {
     s.actions.KillOld(4000.0f);
     s.actions.Gravity(PVec3(0, 1, 0));
-    s.actions.Callback(nullptr);
+    s.actions.Bounce(0, 1, 0, PDSphere(PVec3(0, 0, 0), 2, 1));  // refuses a thick shell at every run
   });
-  ExpectError<PErrInternalError>([&] { s.lists.CallActionList(0); }, "callback pointer was NULL");
+  ExpectError<PErrInternalError>([&] { s.lists.CallActionList(0); },
+                                 "Bouncing doesn't work on thick shells. radIn must be 0.");
   ASSERT_EQ(s.groups.GetGroupCount(), 4000u);
   for (const PParticle& p : s.Group().particles) EXPECT_LT(p.age, 4000.0f);
   EXPECT_EQ(s.P(0).velocity.y, 1.0f);  // the first set had its gravity
   EXPECT_EQ(s.P(1820).velocity.y, 0.0f);
+}
+
+// What happened, in order: deaths, runs and what callbacks saw.
+std::vector<std::string> g_events;
+
+void NoteDeath(PParticle&, uint64_t) { g_events.push_back("death"); }
+
+// Notes the size of the whole group, which the callback reaches through its data.
+void NoteGroupSize(PParticle&, uint64_t group) {
+  g_events.push_back("group of " + std::to_string(reinterpret_cast<PParticleGroup*>(group)->particles.size()));
+}
+
+class NoteRun : public PActionBase {
+ public:
+  NoteRun() : PActionBase(false, false) {}
+  void Execute(PParticleGroup&, ParticleIter, ParticleIter) override { g_events.push_back("run"); }
+};
+
+// Where something may watch the group, a removal finishes before the run
+// after it starts: every death callback has fired, and a callback action
+// sees the group without the removed particles.
+TEST(ActionList, ARemovalThatCanBeWatchedEndsBeforeTheNextRunStarts) {
+  for (const bool deathCallback : {true, false}) {
+    OpenSystem s;
+    s.AddMany(5000);  // ages 0..4999: the oldest, in the last set, die
+    s.Recorded([&] {
+      s.actions.KillOld(4000.0f);
+      s.state.SendAction(new NoteRun());
+      if (deathCallback)
+        s.state.SendAction(new NoteRun());
+      else
+        s.actions.Callback(NoteGroupSize, reinterpret_cast<uint64_t>(&s.Group()));
+    });
+    if (deathCallback) s.groups.DeathCallback(NoteDeath);
+    g_events.clear();
+    s.lists.CallActionList(0);
+    std::vector<std::string> expected;
+    if (deathCallback) {
+      expected.assign(1000, "death");
+      expected.insert(expected.end(), 6, "run");  // three sets of two actions
+    } else {
+      for (size_t set : {1820, 1820, 360}) {
+        expected.push_back("run");
+        expected.insert(expected.end(), set, "group of 4000");
+      }
+    }
+    EXPECT_EQ(g_events, expected) << (deathCallback ? "death callback" : "callback action");
+  }
 }
 
 TEST(ActionList, ActionsTakeTheTimeStepOfTheRunNotOfTheRecording) {

@@ -4,10 +4,10 @@
 // background, tinted red, playing "attack" with its sword on its hand. Two
 // screenshots a quarter of a second apart must show the tint and the swing;
 // they stay in the build folder. Exit code 77 without a display.
+#include "RenderedEngine.h"
 #include "effects/EffectManager.h"
 #include "game/Camera.h"
 #include "game/FrameClock.h"
-#include "game/GAPAK/PakArchive.h"
 #include "game/GameUnitWorld.h"
 #include "game/ResourcePreloader.h"
 #include "terrain/CollisionManager.h"
@@ -28,13 +28,6 @@ const Ogre::Vector4 kTint(1.0f, 0.3f, 0.3f, 1.0f);
 int Fail(const std::string& why) {
   std::printf("FAILED: %s\n", why.c_str());
   return 1;
-}
-
-// The window's picture of the last frame.
-Ogre::Image Capture(Ogre::RenderWindow* window) {
-  Ogre::Image image(Ogre::PF_BYTE_RGB, window->getWidth(), window->getHeight());
-  window->copyContentsToMemory(image.getPixelBox(), image.getPixelBox());
-  return image;
 }
 
 // The unit's rectangle on screen, from its parts' bounds.
@@ -90,13 +83,8 @@ struct Engine {
     delete CGAResourcePreloader::getSingletonPtr();
     delete CGACamera::getSingletonPtr();
     delete CGACollisionManager::getSingletonPtr();
-    delete root;
-    delete pak;
-    delete logs;
   }
-  Ogre::LogManager* logs = nullptr;
-  Ogre::ArchiveFactory* pak = nullptr;
-  Ogre::Root* root = nullptr;
+  RenderedEngine gl;  // goes last
   CGATerrainManager* terrain = nullptr;
   CGAUnitManager* units = nullptr;
   GameUnitWorld* world = nullptr;
@@ -119,31 +107,13 @@ int main(int argc, char** argv) {
 namespace {
 
 int Check(const std::string& build, Engine& engine) {
-  engine.logs = new Ogre::LogManager();
-  engine.logs->createLog("unit_model_view.log", true, false, false);
-  Ogre::Root* root = engine.root = new Ogre::Root(build + "/plugins.cfg", "", "");
-  engine.pak = new Ogre::PakArchiveFactory();
-  Ogre::ArchiveManager::getSingleton().addArchiveFactory(engine.pak);
-  Ogre::ConfigFile resources;
-  resources.load(build + "/resources.cfg", "\t:=", true);
-  for (const auto& section : resources.getSettingsBySection())
-    for (const auto& setting : section.second)
-      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(setting.second, setting.first, section.first);
-  Ogre::RenderSystem* system = root->getRenderSystemByName("OpenGL Rendering Subsystem");
-  if (!system) return Fail("no OpenGL render system");
-  root->setRenderSystem(system);
-  root->initialise(false);
-  Ogre::RenderWindow* window = root->createRenderWindow("unit", 800, 600, false);
-  Ogre::SceneManager* scene = root->createSceneManager("OctreeSceneManager");
-  Ogre::Camera* camera = scene->createCamera("maincam");
-  camera->setNearClipDistance(0.5f);
-  camera->setFarClipDistance(2000.0f);
-  camera->setAspectRatio(800.0f / 600.0f);
-  Ogre::SceneNode* cameraNode = scene->getRootSceneNode()->createChildSceneNode("maincam");
-  cameraNode->attachObject(camera);
-  cameraNode->setFixedYawAxis(true);
-  window->addViewport(camera)->setBackgroundColour(Ogre::ColourValue(0.2f, 0.2f, 0.3f));
-  Ogre::ResourceGroupManager::getSingleton().initialiseAllResourceGroups();
+  if (!engine.gl.Start(build, "unit_model_view.log", 800, 600)) return Fail("no OpenGL render system");
+  Ogre::Root* root = engine.gl.root;
+  Ogre::RenderWindow* window = engine.gl.window;
+  Ogre::SceneManager* scene = engine.gl.scene;
+  Ogre::Camera* camera = engine.gl.camera;
+  Ogre::SceneNode* cameraNode = engine.gl.cameraNode;
+  window->getViewport(0)->setBackgroundColour(Ogre::ColourValue(0.2f, 0.2f, 0.3f));
 
   new CGACollisionManager(scene);
   new CGACamera(camera, scene);

@@ -125,3 +125,27 @@ close_game() {
   x xdotool windowclose "$WID"
   wait_for_exit
 }
+
+# A player with a record file, made the current player: NAME PROGRESS GOLD
+# (no unit type unlocked).
+make_player() {
+  mkdir -p "$WORK/save"
+  python3 -c 'import struct, sys; open(sys.argv[1], "wb").write(struct.pack("<4i", 0, int(sys.argv[2]), 0, int(sys.argv[3])) + bytes(200))' \
+    "$WORK/save/$1" "$2" "$3"
+  printf '<record player="%s">\n  <%s />\n</record>\n' "$1" "$1" > "$WORK/record.xml"
+}
+
+# The progress and the gold of a player's record file, as "PROGRESS GOLD".
+read_record() {
+  python3 -c 'import struct, sys; r = struct.unpack("<4i", open(sys.argv[1], "rb").read(16)); print(r[1], r[3])' \
+    "$WORK/save/$1"
+}
+
+# From the start screen (logos gone, a current player): level N (from 0) of
+# the level list, started.
+start_level() {
+  click 240 316                      # new game: the level list
+  click 440 $((165 + 16 * $1))       # the level
+  click 515 478                      # OK
+  wait_for_text Ogre.log "Starting level $1 on map"
+}

@@ -35,7 +35,7 @@ void GuiTestSystem() {
     groups.initialiseResourceGroup("Main");
 
     for (const char* folder : {YVEK_DATA_DIR "/pak/gui", CEGUI_DATA_DIR "/schemes", CEGUI_DATA_DIR "/imagesets",
-                               CEGUI_DATA_DIR "/looknfeel", CJK_FONT_DIR})
+                               CEGUI_DATA_DIR "/looknfeel", CEGUI_DATA_DIR "/fonts", CJK_FONT_DIR})
       LinkFiles(folder, guiFiles.path());
     // The game's window size before the GUI context exists: the context and
     // its pointer take their area from it.

@@ -1,5 +1,6 @@
 #include "game/PlayerRecord.h"
 #include "screens/PlayerList.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -131,8 +132,28 @@ TEST_F(PlayerListFile, OlderListsLoadAsTheyStand) {
   list.SetCurrent("x:y");
   PlayerList again;
   again.Load();
-  EXPECT_EQ(again.Current(), "x:y");
   EXPECT_EQ(again.Names().size(), 3u);
+  // Such a name stays choosable, but as the current player read from the
+  // file it meets the check that typed names meet.
+  EXPECT_EQ(again.Current(), "");
+}
+
+TEST_F(PlayerListFile, ACurrentPlayerThatIsNoAllowedNameLeavesNoCurrentPlayer) {
+  LogLines log;
+  for (const std::string& current :
+       {std::string("a&#0;b"), std::string("../x"), std::string("a&#10;"), std::string(17, 'n')}) {
+    dir.write("record.xml", "<record player=\"" + current + "\"><a/></record>");
+    PlayerList list;
+    list.Load();
+    EXPECT_EQ(list.Current(), "") << current;
+    EXPECT_EQ(list.Names(), std::vector<std::string>{"a"});
+    EXPECT_TRUE(log.Has({"record.xml", "no current player"})) << current;
+    log.lines.clear();
+  }
+  dir.write("record.xml", "<record player=\"" + std::string(16, 'n') + "\"/>");
+  PlayerList list;
+  list.Load();
+  EXPECT_EQ(list.Current(), std::string(16, 'n'));
 }
 
 TEST(PlayerName, OnlyNamesThatKeepTheFileReadable) {
@@ -162,6 +183,10 @@ TEST(PlayerName, OnlyNamesThatKeepTheFileReadable) {
       {"\x81\x5c", PlayerNameProblem::BadCharacter},  // second byte '\\'
       {"\x81\x41", PlayerNameProblem::None},          // second byte 'A'
       {"a\xd5", PlayerNameProblem::BadCharacter},     // a lead byte alone
+      {std::string(16, 'a'), PlayerNameProblem::None},  // as many characters as the edit box holds
+      {std::string(17, 'a'), PlayerNameProblem::TooLong},
+      {"张三张三张三张三张三张三张三张三", PlayerNameProblem::None},  // 16 double-byte characters
+      {"张三张三张三张三张三张三张三张三张", PlayerNameProblem::TooLong},
   };
   for (const Case& c : cases) EXPECT_EQ(CheckPlayerName(c.name), c.problem) << c.name;
 }

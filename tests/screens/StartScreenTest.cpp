@@ -1,7 +1,10 @@
+#include "FakeBattlefield.h"
+#include "FakeHost.h"
 #include "GuiTestSystem.h"
 #include "MemoryLevelFiles.h"
 #include "game/FrameClock.h"
 #include "game/PlayerRecord.h"
+#include "screens/GUIMain.h"
 #include "screens/GUIManager.h"
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
@@ -16,22 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The application's part: the real record files, and a note of each call.
-class FakeHost : public CGAGameHost {
- public:
-  std::vector<std::string> calls;
-  void SavePlayerRecord(const std::string& name) override {
-    calls.push_back("save " + name);
-    WritePlayerRecord(name, PlayerRecord);
-  }
-  void LoadPlayerRecord(const std::string& name) override {
-    calls.push_back("load " + name);
-    ReadPlayerRecord(name, PlayerRecord);
-  }
-  void OpenWebPage(const std::string&) override { calls.push_back("web"); }
-  void ExitGame() override { calls.push_back("exit"); }
-};
 
 std::string LevelXml(const std::string& name, int goldRat) {
   return "<level id=\"demo_flat\" money=\"1500\" food=\"0\" name=\"" + name + "\" music=\"m.wav\" win=\"w\" "
@@ -51,11 +38,13 @@ class StartScreen : public ::testing::Test {
 
   // The GUI comes up; the logos are clicked away unless kept.
   void Start(bool keepLogo = false) {
-    manager.reset(new CGAGUIManager(host, levels));
+    manager.reset(new CGAGUIManager(host, levels, battlefield));
     screen = manager->GetStartScreen();
     if (!keepLogo) Click(W("start_root/logo"));
     host.calls.clear();
   }
+
+  int LevelStarted() { return manager->GetMainScreen()->GetDriver().GetLevelIndex(); }
 
   CEGUI::Window* W(const std::string& fullName) {
     CEGUI::Window* root = screen->GetRoot();
@@ -83,6 +72,7 @@ class StartScreen : public ::testing::Test {
   TempDir dir;
   ScopedWorkingDir cwd{dir.path()};
   FakeHost host;
+  FakeBattlefield battlefield;
   MemoryLevelFiles levels;
   std::unique_ptr<CGAGUIManager> manager;
   CGAGUIStart* screen = nullptr;
@@ -264,11 +254,11 @@ TEST_F(StartScreen, TheLevelListColoursLevelsByProgress) {
   ClickItem(list, 2);
   EXPECT_EQ(screen->GetSelectedLevel(), 2);
   ClickOn("start_root/level_list/ok");
-  EXPECT_EQ(manager->GetLevelIndex(), -1);
+  EXPECT_EQ(LevelStarted(), -1);
   // Up to the progress it starts.
   PlayerRecord.Progress = 2;
   ClickOn("start_root/level_list/ok");
-  EXPECT_EQ(manager->GetLevelIndex(), 2);
+  EXPECT_EQ(LevelStarted(), 2);
 
   // Back from a level: the list is closed, the choice is kept.
   manager->ShowStart();
@@ -284,7 +274,7 @@ TEST_F(StartScreen, OkWithoutAChoiceStartsTheFirstLevel) {
   Start();
   ClickOn("start_root/new_game");
   ClickOn("start_root/level_list/ok");
-  EXPECT_EQ(manager->GetLevelIndex(), 0);
+  EXPECT_EQ(LevelStarted(), 0);
 }
 
 TEST_F(StartScreen, NoLevelsStartNothing) {
@@ -293,7 +283,7 @@ TEST_F(StartScreen, NoLevelsStartNothing) {
   ClickOn("start_root/new_game");
   EXPECT_EQ(List("start_root/level_list/listbox")->getItemCount(), 0u);
   ClickOn("start_root/level_list/ok");
-  EXPECT_EQ(manager->GetLevelIndex(), -1);
+  EXPECT_EQ(LevelStarted(), -1);
   EXPECT_FALSE(manager->StartLevel(0));
 }
 

@@ -1,8 +1,11 @@
 // The collision grid with real meshes: registration, the three picks, the
 // triangle cache and the ground queries that go through it.
 #include "SceneTestSupport.h"
+#include "terrain/CollisionCells.h"
 
 #include <Ogre.h>
+
+#include <cmath>
 
 namespace {
 
@@ -51,6 +54,54 @@ TEST_F(Collision, RegistrationCoversTheBoxAndMarksTheListsAsFlagBits) {
   EXPECT_EQ(found, std::vector<Ogre::Entity*>{tall});
   collision->Clear();
   EXPECT_TRUE(CellsOf(wide, 0).empty());
+}
+
+TEST(CollisionCells, SpansFollowTheWalkAndStayOnTheGrid) {
+  struct Case {
+    float lo, hi;
+    int first, last;  // first > last: no cell
+  };
+  const Case cases[] = {
+      {2, 10, 0, 2},        // x = 2, 6, 10
+      {0, 3.9f, 0, 1},      // one column past the box: the walk runs while below the far side plus a cell
+      {0.5f, 4.5f, 0, 1},
+      {-3, 1, 0, 0},        // x = -3 is off the grid, x = 1 is in column 0
+      {-9, -4.5f, 0, -1},   // wholly before the grid
+      {509, 600, 127, 127},
+      {512, 600, 0, -1},    // wholly past it
+      {-1e8f, 1e8f, 0, 127},
+      {-3e38f, 3e38f, 0, 127},
+      {-INFINITY, 5, 0, 1},
+      {1, INFINITY, 0, 127},
+      {NAN, 5, 0, -1},
+      {5, 2, 1, 1},         // a lower end above the upper still takes one step
+      {9, 2, 0, -1},
+  };
+  for (const Case& c : cases) {
+    const CollisionCells::Span span = CollisionCells::SpanOf(c.lo, c.hi);
+    if (c.first > c.last) {
+      EXPECT_GT(span.first, span.last) << c.lo << " to " << c.hi;
+    } else {
+      EXPECT_EQ(span.first, c.first) << c.lo << " to " << c.hi;
+      EXPECT_EQ(span.last, c.last) << c.lo << " to " << c.hi;
+    }
+  }
+}
+
+// A box far wider than the grid, as a static of a huge scale makes: it is
+// filed in the cells the grid has, at once (the walk used to step through
+// every 4 units of it).
+TEST_F(Collision, BoxesFarWiderThanTheGridAreClippedToIt) {
+  Ogre::Entity* wide = Place("rock.mesh", Ogre::Vector3(6, 0, 2), Ogre::Vector3(1e8f, 1, 1));
+  collision->AddObject(wide, CGACollisionManager::kGroundList);
+  for (float x : {1.0f, 300.0f, 511.0f}) {
+    std::vector<Ogre::Entity*> found;
+    collision->GetObjectsAt(Ogre::Vector3(x, 0, 1), found, CGACollisionManager::kGroundList);
+    EXPECT_EQ(found, std::vector<Ogre::Entity*>{wide}) << x;
+  }
+  EXPECT_EQ(CellsOf(wide, 0).size(), 16u);  // of the 8 x 8 looked at: rows 0 and 1
+  EXPECT_EQ(collision->GetObjectsInRect(Ogre::Vector3(-1e30f, 0, -1e30f), Ogre::Vector3(1e30f, 0, 1e30f), 0),
+            std::vector<Ogre::Entity*>{wide});
 }
 
 TEST_F(Collision, GroundPicksTakeTheNearestHitWhateverTheOrder) {

@@ -387,9 +387,9 @@ TEST(DemoMaps, TheGeneratedMapsLoadWithTheirDescribedSizes) {
   ASSERT_TRUE(terrain.LoadMap("demo_flat.map", 16)) << log.All();
   EXPECT_EQ(terrain.GetWorldSizeX(), 64.0f);
   EXPECT_EQ(terrain.GetTileCountX() * terrain.GetTileCountZ(), 4u);
-  EXPECT_EQ(terrain.GetLogic(30, 30), 1);
-  EXPECT_EQ(terrain.GetLogic(30, 1), 3);
-  EXPECT_EQ(terrain.GetHeight(20, 20), 0.0f);
+  EXPECT_EQ(terrain.GetLogic(30, 48), 1);
+  EXPECT_EQ(terrain.GetLogic(1, 48), 3);
+  EXPECT_EQ(terrain.GetHeight(20, 20), 32.0f);
 
   ASSERT_TRUE(terrain.LoadMap("demo_full.map", 16)) << log.All();
   EXPECT_FALSE(log.Has({"Map demo_"})) << log.All();
@@ -398,12 +398,12 @@ TEST(DemoMaps, TheGeneratedMapsLoadWithTheirDescribedSizes) {
   EXPECT_EQ(terrain.GetTileCountX() * terrain.GetTileCountZ(), 16u);
   EXPECT_EQ(terrain.GetObstacle(10, 71), CGATerrainManager::kBlockedCell);  // the wall
   EXPECT_NE(terrain.GetObstacle(63, 71), CGATerrainManager::kBlockedCell);  // its gap
-  EXPECT_EQ(terrain.GetLogic(64, 40), 1);                                  // the lane
-  EXPECT_EQ(terrain.GetLogic(100, 2), 3);                                  // the defeat row
-  EXPECT_GT(terrain.GetHeight(106, 96), 8.0f);                             // a hill top
-  EXPECT_NEAR(terrain.GetHeight(64, 50), 3.0f, 1e-2);
-  EXPECT_GT(terrain.GetMaterial()->GetBlendMap()->GetValue(4 * 32, 4 * 10, 1), 200);  // soil along the lane
-  EXPECT_EQ(terrain.GetMaterial()->GetPaintByte(32, 10, 0), 2);                        // trodden dirt
+  EXPECT_EQ(terrain.GetLogic(64, 48), 1);                                  // the lanes
+  EXPECT_EQ(terrain.GetLogic(37, 48), 3);                                  // the defeat cells
+  EXPECT_GT(terrain.GetHeight(106, 96), 37.0f);                            // a hill top
+  EXPECT_NEAR(terrain.GetHeight(64, 50), 32.0f, 1e-2);
+  EXPECT_GT(terrain.GetMaterial()->GetBlendMap()->GetValue(4 * 32, 4 * 24, 1), 200);  // soil along the lanes
+  EXPECT_EQ(terrain.GetMaterial()->GetPaintByte(32, 24, 0), 2);                        // trodden dirt
   EXPECT_GT(terrain.GetLightColour(10, 10).r, 0.5f);
   // Enemies coming from the north reach the south through the gap.
   std::vector<Ogre::Vector2> path =

@@ -3,14 +3,18 @@
 #include "SceneTestSupport.h"
 #include "support/TempDir.h"
 #include "game/LoadingProgress.h"
+#include "game/Parse.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
 #include "vegetation/TreeLoader2D.h"
 #include "vegetation/WindBatchPage.h"
 
 #include <Ogre.h>
+#include <tinyxml.h>
 
+#include <cmath>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -74,7 +78,7 @@ TEST_F(SceneLoading, TheFullDemoMapBuildsItsScene) {
   ASSERT_EQ(terrain->GetPointLights().size(), 1u);
   EXPECT_EQ(terrain->GetPointLights().begin()->first, "lantern");
   ASSERT_TRUE(CGATerrainWater::getSingletonPtr());
-  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 2.6f);
+  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 31.6f);
   // Low quality without the "Water" setting.
   EXPECT_EQ(CGATerrainWater::getSingleton().GetEntity()->getSubEntity(0)->getMaterialName(), "LowQuality_Water");
 }
@@ -221,6 +225,58 @@ TEST_F(FaultyMaps, GrassKindsAndRecords) {
   EXPECT_FALSE(scene->hasEntity("tuft"));
 }
 
+// A static scaled far past the map (a hostile or broken map) is filed in
+// the collision cells the grid has and the map loads at once.
+TEST_F(FaultyMaps, AStaticScaledFarPastTheGridLoadsAtOnce) {
+  MapXml xml;
+  xml.Statics = "<Object Name=\"platform\" Position=\"20 0 20\" Scale=\"1e8 1 1\" Quaternion=\"1 0 0 0\"/>";
+  ASSERT_TRUE(Load(xml)) << log.All();
+  terrain->LoadPendingStatics();
+  ASSERT_EQ(terrain->GetStatics().size(), 1u);
+  for (float x : {0.5f, 511.5f}) {
+    std::vector<Ogre::Entity*> ground;
+    collision->GetObjectsAt(Ogre::Vector3(x, 0, 20), ground, CGACollisionManager::kGroundList);
+    EXPECT_EQ(ground.size(), 1u) << x;
+  }
+}
+
+// A grass kind that repeats a name draws as the first kind of that name:
+// every record stays on the kind its id names (the later kinds do not shift
+// down), and the writer writes ids that draw the same.
+TEST_F(FaultyMaps, ARepeatedGrassKindNameKeepsEveryRecordOnItsKind) {
+  MapXml xml;
+  xml.Children = "<Grass><Object Name=\"tuft\" Image=\"a.png\"/><Object Name=\"tuft\" Image=\"b.png\"/>"
+                 "<Object Name=\"reed\" Image=\"c.png\"/><Records>"
+                 "<Record id=\"0\" position=\"10 0 10\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"1\" position=\"20 0 20\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"2\" position=\"30 0 30\" yaw=\"0\" scale=\"1\"/></Records></Grass>";
+  ASSERT_TRUE(Load(xml));
+  const std::vector<Ogre::Entity*>& kinds = terrain->GetGrassKinds();
+  ASSERT_EQ(kinds.size(), 3u);
+  EXPECT_EQ(kinds[1], kinds[0]);
+  EXPECT_EQ(kinds[2]->getName(), "reed");
+  EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"tuft\"", "first kind of that name"})) << log.All();
+  std::map<int, std::string> drawn;  // by x
+  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();) {
+    const Verdure::TreeRecord tree = it.getNext();
+    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
+  }
+  EXPECT_EQ(drawn, (std::map<int, std::string>{{10, "tuft"}, {20, "tuft"}, {30, "reed"}}));
+
+  TempDir saved;
+  terrain->SetSaveFolder(saved.path() + "/");
+  ASSERT_TRUE(terrain->SaveMap());
+  TiXmlDocument doc;
+  doc.Parse(ReadFileOrEmpty(saved.path() + "/" + terrain->GetMapData().Name + ".map").c_str());
+  std::map<int, std::string> ids;  // by x
+  const TiXmlElement* records = doc.FirstChildElement("Scene")->FirstChildElement("Grass")->FirstChildElement("Records");
+  for (const TiXmlElement* e = records->FirstChildElement("Record"); e; e = e->NextSiblingElement("Record"))
+    ids[int(std::lround(ParseVector3(e->Attribute("position")).x))] = e->Attribute("id");
+  EXPECT_EQ(ids, (std::map<int, std::string>{{10, "0"}, {20, "0"}, {30, "2"}}));
+  terrain->ClearMap();  // the shared entity goes once
+  EXPECT_FALSE(scene->hasEntity("tuft"));
+}
+
 TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   EXPECT_FALSE(terrain->SaveMap());  // nothing loaded yet
   TempDir saved;
@@ -280,7 +336,7 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   const Ogre::Light* lantern = terrain->GetPointLights().at("lantern");
   EXPECT_EQ(lantern->getAttenuationRange(), 24.0f);
   EXPECT_FLOAT_EQ(lantern->getAttenuationQuadric(), 0.012f);
-  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 2.6f);
+  EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 31.6f);
   int l[4] = {};
   ASSERT_TRUE(terrain->GetMaterial()->GetTileLayers(15, l[0], l[1], l[2], l[3]));
   EXPECT_EQ(l[3], 3);
@@ -316,15 +372,15 @@ TEST_F(SceneLoading, EditorModeReadsItsColoursAndOverlaysTheCells) {
   collision->GetObjectsAt(platform->Node->getPosition(), tall, CGACollisionManager::kTallList);
   EXPECT_EQ(tall, std::vector<Ogre::Entity*>{platform->Entity});
   // The overlay: obstacles in layer 0, the logic colours in layer 2 (ID 257
-  // is logic 1, the lane).
+  // is logic 1, the lanes).
   CGACoverageMap* overlay = terrain->GetObstacleOverlay();
   ASSERT_TRUE(overlay);
   overlay->SelectLayer(0);
   EXPECT_EQ(overlay->GetValue(10, 71, 0), CGATerrainManager::kBlockedCell);
   overlay->SelectLayer(2);
-  EXPECT_EQ(overlay->GetValue(64, 40, 0), 255);  // the lane in red
-  EXPECT_EQ(overlay->GetValue(64, 40, 2), 0);
-  EXPECT_EQ(overlay->GetValue(100, 2, 2), 255);  // the defeat row in blue
+  EXPECT_EQ(overlay->GetValue(64, 48, 0), 255);  // the lanes in red
+  EXPECT_EQ(overlay->GetValue(64, 48, 2), 0);
+  EXPECT_EQ(overlay->GetValue(37, 48, 2), 255);  // the defeat cells in blue
   EXPECT_EQ(overlay->GetValue(20, 20, 3), 255);  // no colour: left blank
   // Each terrain template has one obstacle pass, however many maps load.
   const Ogre::Technique* technique = Ogre::MaterialManager::getSingleton().getByName("Newterrain_2")->getTechnique(0);

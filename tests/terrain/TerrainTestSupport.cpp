@@ -2,8 +2,6 @@
 
 #include "support/HeadlessEngine.h"
 
-#include <OgreLogManager.h>
-
 CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int scale) {
   CGAMapData map;
   std::string error;
@@ -29,28 +27,10 @@ std::string MapXml::Text() const {
          "  <Ambient Color=\"0.5 0.5 0.5 1\"/>\n"
          "  <DirectionLight Direction=\"0 -1 0\" Color=\"1 1 1 1\"/>\n"
          "  <Fog Mode=\"3\" Color=\"1 1 1 1\" Start=\"10\" End=\"100\" Density=\"0.1\"/>\n"
-         "  <StaticObjects/>\n  <BuildObjects/>\n  <Lights/>\n  <SceneEffect/>\n"
+         "  " + (Statics.empty() ? "<StaticObjects/>" : "<StaticObjects>" + Statics + "</StaticObjects>") +
+         "\n  <BuildObjects/>\n  <Lights/>\n  <SceneEffect/>\n"
          "  <Terrain" +
          attributes(Terrain) + "/>\n  " + Textures + "\n" + Children + "</Scene>\n";
-}
-
-LogCapture::LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
-
-LogCapture::~LogCapture() { Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this); }
-
-bool LogCapture::Has(std::initializer_list<std::string> parts) const {
-  for (const std::string& line : mLines) {
-    bool all = true;
-    for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
-    if (all) return true;
-  }
-  return false;
-}
-
-std::string LogCapture::All() const {
-  std::string all;
-  for (const std::string& line : mLines) all += line + "\n";
-  return all;
 }
 
 EngineUp::EngineUp() { HeadlessEngine(); }

@@ -2,10 +2,10 @@
 // Helpers of the terrain tests: map documents with sound defaults, maps laid
 // out in memory, a catcher of log lines, and a fixture that loads maps from
 // a temporary folder.
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 #include "terrain/TerrainManager.h"
 
-#include <OgreLog.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,8 +13,8 @@
 #include <vector>
 
 // A complete map document. Tests change attributes of "Scene" and
-// "Terrain" (erase one to leave it out), the texture lists and the extra
-// children of "Scene".
+// "Terrain" (erase one to leave it out), the texture lists, the statics and
+// the extra children of "Scene".
 struct MapXml {
   std::map<std::string, std::string> Scene = {
       {"Name", "test"}, {"Width", "32"},      {"Height", "32"},         {"Step", "1"},
@@ -22,6 +22,7 @@ struct MapXml {
   std::map<std::string, std::string> Terrain = {
       {"BlendMap", ""}, {"PaintData", ""}, {"DefaultHeight", "0"}, {"HeightData", ""}, {"Water", "false"}};
   std::string Textures = "<TerrainTextures/><TexturesBlend/><TileTextures/>";
+  std::string Statics;  // the "Object" elements of "StaticObjects"
   std::string Children;
   std::string Text() const;
 };
@@ -34,22 +35,7 @@ CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int
 void InstallGrid(CGATerrainManager& terrain, int sizeX, int sizeZ, const std::vector<uint8_t>& obstacles = {});
 
 // Collects the engine log's lines while it lives.
-class LogCapture : public Ogre::LogListener {
- public:
-  LogCapture();
-  ~LogCapture() override;
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&,
-                     bool&) override {
-    mLines.push_back(message);
-  }
-  // Whether one line holds every part.
-  bool Has(std::initializer_list<std::string> parts) const;
-  std::string All() const;
-  void Clear() { mLines.clear(); }
-
- private:
-  std::vector<std::string> mLines;
-};
+using LogCapture = LogLines;
 
 // Starts the headless engine (log, resource groups, image codecs).
 struct EngineUp {

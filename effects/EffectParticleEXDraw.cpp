@@ -1,0 +1,208 @@
+// Drawing of the particle effects: the live particles copied out of the
+// library in scene axes, then, when the engine queues the object, turned
+// into billboards, batched mesh copies, mesh entities or child effects.
+#include "effects/EffectManager.h"
+#include "effects/EffectNode.h"
+#include "effects/EffectParticleEX.h"
+#include "game/FrameClock.h"
+
+#include <OgreAnimationState.h>
+#include <OgreBillboard.h>
+#include <OgreBillboardSet.h>
+#include <OgreEntity.h>
+#include <OgreManualObject.h>
+#include <OgreMatrix3.h>
+#include <OgrePass.h>
+#include <OgreSceneNode.h>
+#include <OgreTechnique.h>
+
+namespace {
+
+// The library's (x, y, z) is the scene's (x, z, y).
+Ogre::Vector3 SceneAxes(const float* v) { return Ogre::Vector3(v[0], v[2], v[1]); }
+
+bool FacesOwnVelocity(Ogre::BillboardType type) {
+  return type == Ogre::BBT_ORIENTED_SELF || type == Ogre::BBT_PERPENDICULAR_SELF;
+}
+
+}  // namespace
+
+const Ogre::String& CGAEffectParticleEX::getMovableType() const {
+  static const Ogre::String type = "EffectParticleEX";
+  return type;
+}
+
+void CGAEffectParticleEX::_notifyCurrentCamera(Ogre::Camera* camera) {
+  if (mBillboards) mBillboards->_notifyCurrentCamera(camera);
+}
+
+void CGAEffectParticleEX::visitRenderables(Ogre::Renderable::Visitor* visitor, bool debugRenderables) {
+  if (mBatch) {
+    mBatch->visitRenderables(visitor, debugRenderables);
+  } else if (mBillboards) {
+    mBillboards->visitRenderables(visitor, debugRenderables);
+  }
+}
+
+size_t CGAEffectParticleEX::GatherParticles() {
+  mRadius = 0.0f;
+  mBounds.setNull();
+  const size_t n = mSystem.GetGroupCount();
+  if (n == 0) {
+    mRecords.clear();
+    return 0;
+  }
+  float* first = nullptr;
+  size_t stride = 0, position = 0, positionB = 0, size = 0, velocity = 0, velocityB = 0, colour = 0, alpha = 0,
+         age = 0, up = 0, rotation = 0, upB = 0, mass = 0, data = 0, origin = 0;
+  mSystem.GetParticlePointer(first, stride, position, positionB, size, velocity, velocityB, colour, alpha, age, up,
+                             rotation, upB, mass, data, origin);
+  mRecords.resize(n);
+  for (size_t i = 0; i < n; ++i) {
+    const float* p = first + i * stride;
+    ParticleRenderRecord& record = mRecords[i];
+    record.position = SceneAxes(p + position);
+    if (mWorldAxis) record.position += SceneAxes(p + origin);
+    record.position += SceneAxes(p + positionB);
+    // The bounds hold the point as drawn, so particles in view are not culled.
+    mBounds.merge(record.position);
+    mRadius = std::max(mRadius, record.position.length());
+    record.size = SceneAxes(p + size);
+    record.velocity = SceneAxes(p + velocity);
+    record.rotation = SceneAxes(p + rotation);
+    record.colour = Ogre::ColourValue(p[colour], p[colour + 1], p[colour + 2], p[alpha]);
+    record.alpha = p[alpha];
+    record.age = p[age];
+  }
+  if (mWorldAxis && GetParentNode() && !mBounds.isNull())
+    mBounds.transform(GetParentNode()->_getFullTransform().inverse());
+  return n;
+}
+
+void CGAEffectParticleEX::_updateRenderQueue(Ogre::RenderQueue* queue) {
+  if (mBillboards) {
+    DrawBillboards(queue);
+  } else if (mBatch) {
+    DrawMeshBatch();
+  } else if (!mMeshParticles.empty()) {
+    DrawMeshParticles();
+  } else {
+    DrawEffectParticles();
+  }
+  if (mMeshParticles.empty()) CleanEffectParticles();
+}
+
+Ogre::Vector3 CGAEffectParticleEX::AccumulateRotation(size_t index) {
+  if (index < mRotations.size()) {
+    mRotations[index] += mRecords[index].rotation;
+  } else {
+    mRotations.push_back(mRecords[index].rotation);
+  }
+  return mRotations[index];
+}
+
+void CGAEffectParticleEX::DrawBillboards(Ogre::RenderQueue* queue) {
+  const bool ownDirection = FacesOwnVelocity(mBillboards->getBillboardType());
+  mBillboards->beginBillboards(mRecords.size());
+  Ogre::Billboard billboard;
+  for (size_t i = 0; i < mRecords.size(); ++i) {
+    const ParticleRenderRecord& record = mRecords[i];
+    billboard.mPosition = record.position;
+    if (ownDirection) billboard.mDirection = record.velocity.normalisedCopy();
+    billboard.setRotation(Ogre::Degree(AccumulateRotation(i).x));
+    billboard.mColour = record.colour;
+    billboard.setDimensions(record.size.x, record.size.y);
+    mBillboards->injectBillboard(billboard);
+  }
+  mBillboards->endBillboards();
+  if (queue) mBillboards->_updateRenderQueue(queue);
+}
+
+void CGAEffectParticleEX::DrawMeshBatch() {
+  mBatch->beginUpdate(0);
+  const uint32_t vertices = uint32_t(mShape.positions.size());
+  for (size_t i = 0; i < mRecords.size(); ++i) {
+    const ParticleRenderRecord& record = mRecords[i];
+    const Ogre::Vector3 turn = AccumulateRotation(i);
+    Ogre::Matrix3 rotation;
+    rotation.FromEulerAnglesXYZ(Ogre::Degree(turn.x), Ogre::Degree(turn.y), Ogre::Degree(turn.z));
+    for (uint32_t v = 0; v < vertices; ++v) {
+      mBatch->position((rotation * mShape.positions[v]) * record.size + record.position);
+      mBatch->colour(record.colour);
+      mBatch->textureCoord(mShape.uvs[v]);
+    }
+    const uint32_t base = uint32_t(i) * vertices;
+    for (uint32_t index : mShape.indices) mBatch->index(base + index);
+  }
+  mBatch->end();
+}
+
+void CGAEffectParticleEX::DrawMeshParticles() {
+  size_t i = 0;
+  for (; i < mRecords.size() && i < mMeshParticles.size(); ++i) {
+    const ParticleRenderRecord& record = mRecords[i];
+    MeshParticleRecord& mesh = mMeshParticles[i];
+    if (!mesh.node->getParentSceneNode()) mParticleNode->addChild(mesh.node);
+    mesh.node->setPosition(record.position);
+    if (mMeshDirection) {
+      mesh.node->setFixedYawAxis(true);
+      mesh.node->setDirection(record.velocity.normalisedCopy(), Ogre::Node::TS_WORLD);
+    }
+    mesh.node->setScale(record.size);
+    // Each particle has a material of its own, so its colour is its own.
+    if (mesh.material) {
+      for (Ogre::Technique* technique : mesh.material->getTechniques())
+        for (Ogre::Pass* pass : technique->getPasses()) {
+          pass->setDiffuse(record.colour);
+          pass->setSelfIllumination(record.colour);
+        }
+    }
+    // A mesh without a skeleton has no animation to play.
+    if (Ogre::AnimationStateSet* states = mesh.entity->getAllAnimationStates()) {
+      auto it = states->getAnimationStateIterator();
+      if (it.hasMoreElements()) {
+        Ogre::AnimationState* state = it.getNext();
+        if (!state->getEnabled()) {
+          state->setEnabled(true);
+          state->setLoop(true);
+        }
+        state->addTime(FrameDeltaSeconds);
+      }
+    }
+    mesh.child->yaw(Ogre::Degree(record.rotation.y));
+    mesh.child->pitch(Ogre::Degree(record.rotation.x));
+    mesh.child->roll(Ogre::Degree(record.rotation.z));
+  }
+  // Mesh particles beyond the live count leave the scene.
+  for (; i < mMeshParticles.size(); ++i)
+    if (Ogre::SceneNode* parent = mMeshParticles[i].node->getParentSceneNode())
+      parent->removeChild(mMeshParticles[i].node);
+}
+
+void CGAEffectParticleEX::DrawEffectParticles() {
+  CGAEffectManager& manager = CGAEffectManager::getSingleton();
+  const Ogre::Vector3 offset =
+      mWorldAxis || !GetParentNode() ? Ogre::Vector3::ZERO : GetParentNode()->_getDerivedPosition();
+  for (size_t i = 0; i < mRecords.size(); ++i) {
+    if (i >= mChildEffects.size()) {
+      CGAEffectNode* effect = manager.CreateEffect(mChildEffectName);
+      if (!effect) break;
+      mChildEffects.push_back(effect);
+    }
+    if (manager.IsManaged(mChildEffects[i])) mChildEffects[i]->SetPosition(mRecords[i].position + offset);
+  }
+}
+
+void CGAEffectParticleEX::CleanEffectParticles() {
+  CGAEffectManager& manager = CGAEffectManager::getSingleton();
+  std::vector<CGAEffectNode*> kept;
+  for (CGAEffectNode* effect : mChildEffects) {
+    if (!manager.IsManaged(effect)) continue;
+    if (effect->GetLife() <= 0.0f) {
+      effect->SetLifeTime(0.0f);
+      continue;
+    }
+    kept.push_back(effect);
+  }
+  mChildEffects.swap(kept);
+}

@@ -1,0 +1,506 @@
+// The in-game screen on the GUI library's null renderer, with the game's own
+// "main.layout", a stand-in battlefield and injected clicks.
+#include "FakeBattlefield.h"
+#include "FakeHost.h"
+#include "GuiTestSystem.h"
+#include "MemoryLevelFiles.h"
+#include "game/FrameClock.h"
+#include "game/PlayerRecord.h"
+#include "game/Settings.h"
+#include "screens/GUIIconEx.h"
+#include "screens/GUILabelEx.h"
+#include "screens/GUIMain.h"
+#include "screens/GUIManager.h"
+#include "screens/GUIRecruit.h"
+#include "screens/GUIStart.h"
+#include "screens/ListBoxRichItem.h"
+#include "screens/LevelState.h"
+#include "support/HeadlessEngine.h"
+#include "support/TempDir.h"
+
+#include <CEGUI/CEGUI.h>
+#include <Ogre.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
+
+// The markers' scene.
+Ogre::SceneManager* Scene() {
+  static Ogre::SceneManager* scene = HeadlessEngine().createSceneManager();
+  return scene;
+}
+
+// A level whose waves come at 1 s, 2 s, ... (each "time" 1), the first with
+// the recruit mark.
+std::string LevelXml(const std::string& map, int money, int waves) {
+  std::string xml = "<level id=\"" + map + "\" money=\"" + std::to_string(money) +
+                    "\" food=\"0\" name=\"第一关\" music=\"m.wav\" win=\"赢了\" defeat=\"输了\" gold_rat=\"30\" "
+                    "silver_rat=\"60\"><des>x</des><units/><assaults>";
+  for (int i = 0; i < waves; ++i)
+    xml += "<assault time=\"1\" recruit=\"" + std::string(i == 0 ? "1" : "0") +
+           "\" stop=\"0\" text=\"来了\" sound=\"hit.wav\" x=\"60\" y=\"48\" width=\"0\" height=\"0\" t_x=\"4\" "
+           "t_y=\"48\"><enemy id=\"goblin\" num=\"2\"/></assault>";
+  return xml + "</assaults></level>";
+}
+
+class MainScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GuiTestSystem();
+    PlayerRecord = SPlayerRecord{};
+    PlayerRecord.Gold = 500;
+    BattlePaused = 0;
+    GameState = kGamePlaying;
+    levels.files[LevelFileName(1)] =
+        "<levels>" + LevelXml("demo_flat", 1500, 3) + LevelXml("demo_full", 2000, 1) + "</levels>";
+    // lock.xml lists swordsman, farmer, archer and priest; archer is locked.
+    battlefield.AddType("swordsman", 50);
+    battlefield.AddType("farmer", 50);
+    battlefield.AddType("archer", 80, false);
+    battlefield.AddType("priest", 100).need = "swordsman";
+    battlefield.AddType("goblin", 10);
+    battlefield.AddType("gold", 0).type = kUnitPickUp;
+    battlefield.AddType("goldA", 0).type = kUnitPickUp;
+    battlefield.scene = Scene();
+  }
+  void TearDown() override {
+    labels.reset();
+    manager.reset();
+    BattlePaused = 0;
+    GameState = kGamePlaying;
+  }
+
+  void Start() {
+    manager.reset(new CGAGUIManager(host, levels, battlefield));
+    screen = manager->GetMainScreen();
+    PlayerName = "abc";  // as if chosen on the start screen
+    host.calls.clear();
+  }
+  void StartLevel(int n = 0) {
+    if (!manager) Start();
+    ASSERT_TRUE(manager->StartLevel(n));
+  }
+
+  CEGUI::Window* W(const std::string& fullName) {
+    return fullName == "root" ? screen->GetRoot() : screen->GetRoot()->getChild(fullName.substr(5));
+  }
+  bool Shown(const std::string& fullName) { return W(fullName)->isEffectiveVisible(); }
+  std::string Text(const std::string& fullName) { return W(fullName)->getText().c_str(); }
+  // A text of the game (GBK) as the GUI holds it, in UTF-8.
+  static std::string Utf8(const std::string& text) { return CGAGUICommon::ToCEGUIString(text).c_str(); }
+
+  // One game frame: the GUI's time pulse, in which the screen's handler runs.
+  void Frame(uint32_t ms = 100) {
+    FrameDeltaMs = ms;
+    FrameDeltaSeconds = ms * 0.001f;
+    CEGUI::System::getSingleton().injectTimePulse(FrameDeltaSeconds);
+    Context().injectTimePulse(FrameDeltaSeconds);
+  }
+  // Frames until the recruit panel is up.
+  void UntilRecruit() {
+    for (int i = 0; i < 100 && !screen->GetRecruit()->IsVisible(); ++i) Frame();
+    ASSERT_TRUE(screen->GetRecruit()->IsVisible());
+  }
+  void ClickCell(size_t i) { Click(screen->GetRecruit()->GetCell(i)); }
+  void ClickSlot(size_t i) { Click(screen->GetBarSlot(i)); }
+  // Chooses the first recruit icon and closes the panel.
+  void Recruit() {
+    UntilRecruit();
+    ClickCell(0);
+    Click(W("root/recruit/ok"));
+    ASSERT_FALSE(BattlePaused);
+  }
+  // A click on the 3-D view at a point with nothing in front of it.
+  void ClickView(CEGUI::MouseButton button = CEGUI::LeftButton) {
+    Context().injectMousePosition(400, 300);
+    Context().injectMouseButtonDown(button);
+    Context().injectMouseButtonUp(button);
+  }
+  void MoveMouse(float x, float y) { Context().injectMousePosition(x, y); }
+
+  TempDir dir;
+  ScopedWorkingDir cwd{dir.path()};
+  FakeHost host;
+  FakeBattlefield battlefield;
+  MemoryLevelFiles levels;
+  std::unique_ptr<CGAGUIManager> manager;
+  std::unique_ptr<CGAGUILabelEx> labels;
+  CGAGUIMain* screen = nullptr;
+};
+
+TEST_F(MainScreen, TheLayoutHasEveryWindowTheScreenFinds) {
+  Start();
+  EXPECT_EQ(screen->GetRoot()->getName(), "root");
+  for (const char* name :
+       {"root/main", "root/delete", "root/call_recruit", "root/food", "root/price", "root/gold", "root/cent",
+        "root/text", "root/defeat", "root/defeat/text", "root/defeat/ok", "root/defeat/lock", "root/win",
+        "root/win/text", "root/win/ok", "root/win/lock", "root/config", "root/config/sound", "root/config/music",
+        "root/config/full", "root/config/restart", "root/config/exit", "root/config/ok", "root/recruit",
+        "root/recruit/ok"})
+    EXPECT_EQ(W(name)->getNamePath(), name);
+  EXPECT_NE(dynamic_cast<CEGUI::Slider*>(W("root/config/sound")), nullptr);
+  EXPECT_NE(dynamic_cast<CEGUI::ToggleButton*>(W("root/config/full")), nullptr);
+  EXPECT_FALSE(W("root/config")->isVisible());
+  EXPECT_FALSE(W("root/recruit")->isVisible());
+  for (size_t i = 0; i < CGAGUIMain::kBarSlots; ++i)
+    EXPECT_EQ(screen->GetBarSlot(i)->getUnclippedOuterRect().get(),
+              CEGUI::Rectf(CEGUI::Vector2f(142.0f + 75 * i, 7), CEGUI::Sizef(64, 64)));
+  const CEGUI::Vector2f panel = W("root/recruit")->getUnclippedOuterRect().get().getPosition();
+  EXPECT_EQ(screen->GetRecruit()->GetCell(7)->getUnclippedOuterRect().get(),
+            CEGUI::Rectf(panel + CEGUI::Vector2f(76, 76), CEGUI::Sizef(64, 64)));
+  // The start screen is shown first.
+  EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
+}
+
+TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
+  StartLevel();
+  EXPECT_EQ(Context().getRootWindow(), screen->GetRoot());
+  EXPECT_EQ(battlefield.calls, (std::vector<std::string>{"music m.wav", "map demo_flat", "clear units"}));
+  EXPECT_EQ(LevelSilver, 1500);
+  EXPECT_EQ(LevelGoldRat, 30);
+  EXPECT_EQ(Text("root/cent"), Utf8("进度 0/3"));
+  EXPECT_EQ(Text("root/text"), Utf8("第一关"));
+  Frame();
+  EXPECT_TRUE(Shown("root/text"));
+  EXPECT_EQ(Text("root/price"), "1500");
+  // The unlocked types of lock.xml, in its order; archer is locked.
+  CGAGUIRecruit* recruit = screen->GetRecruit();
+  ASSERT_NE(recruit->GetIcon(0), nullptr);
+  EXPECT_EQ(recruit->GetIcon(0)->GetUnit()->Name, "swordsman");
+  EXPECT_EQ(recruit->GetIcon(1)->GetUnit()->Name, "farmer");
+  EXPECT_EQ(recruit->GetIcon(2)->GetUnit()->Name, "priest");
+  EXPECT_EQ(recruit->GetIcon(3), nullptr);
+  EXPECT_FALSE(screen->HasUnits());
+
+  StartLevel(1);
+  EXPECT_EQ(battlefield.calls[3], "music m.wav");
+  EXPECT_EQ(Text("root/cent"), Utf8("进度 0"));  // the last level shows the count only
+}
+
+TEST_F(MainScreen, TheRecruitPanelFillsTheBarAndNeedsAChoice) {
+  StartLevel();
+  UntilRecruit();
+  EXPECT_TRUE(BattlePaused);
+  EXPECT_EQ(Text("root/cent"), Utf8("进度 0/3"));
+  EXPECT_EQ(battlefield.spawned.size(), 2u);
+
+  // OK with an empty bar: the message, and the panel stays.
+  Click(W("root/recruit/ok"));
+  EXPECT_TRUE(W("root/recruit")->isVisible());
+  EXPECT_EQ(Text("root/text"), Utf8("你必须挑选出征单位！！！"));
+
+  ClickCell(0);
+  ClickCell(0);  // once only
+  ClickCell(1);
+  ASSERT_NE(screen->GetBarIcon(0), nullptr);
+  EXPECT_EQ(screen->GetBarIcon(0)->GetUnit()->Name, "swordsman");
+  EXPECT_EQ(screen->GetBarIcon(1)->GetUnit()->Name, "farmer");
+  EXPECT_EQ(screen->GetBarIcon(2), nullptr);
+  EXPECT_TRUE(screen->GetRecruit()->GetIcon(0)->GetItem()->IsDimmed());
+
+  // A bar icon clicked while choosing goes back to the panel; its deletion
+  // waits for the next frame, outside its own click handler.
+  ClickSlot(0);
+  EXPECT_EQ(screen->GetBarIcon(0), nullptr);
+  EXPECT_FALSE(screen->GetRecruit()->GetIcon(0)->GetItem()->IsDimmed());
+  Frame();
+  ClickCell(0);
+  EXPECT_EQ(screen->GetBarIcon(0)->GetUnit()->Name, "swordsman");
+
+  Click(W("root/recruit/ok"));
+  EXPECT_FALSE(W("root/recruit")->isVisible());
+  EXPECT_FALSE(BattlePaused);
+}
+
+TEST_F(MainScreen, TheBarTakesSixTypesEachOnce) {
+  Start();
+  for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) battlefield.AddType(name, 10);
+  for (const char* name : {"a", "b", "c", "d", "e", "f"}) EXPECT_TRUE(screen->AddUnit(name));
+  EXPECT_FALSE(screen->AddUnit("g"));
+  EXPECT_FALSE(screen->AddUnit("a"));
+  EXPECT_FALSE(screen->AddUnit("unknown"));
+}
+
+TEST_F(MainScreen, ARecruitCallCostsAThousandSilver) {
+  StartLevel();
+  Recruit();
+  LevelSilver = 999;
+  Click(W("root/call_recruit"));
+  EXPECT_EQ(Text("root/text"), Utf8("需要更多银币"));
+  Frame();
+  EXPECT_FALSE(screen->GetRecruit()->IsVisible());
+
+  LevelSilver = 1000;
+  Click(W("root/call_recruit"));
+  EXPECT_EQ(LevelSilver, 0);
+  Frame();
+  EXPECT_TRUE(screen->GetRecruit()->IsVisible());
+  EXPECT_TRUE(BattlePaused);
+  LevelSilver = 5000;
+  Click(W("root/call_recruit"));  // the panel is up already
+  EXPECT_EQ(LevelSilver, 5000);
+}
+
+// The settings' OK resumes the battle only when no other panel is up: the
+// recruit panel's choice cannot be skipped through the settings.
+TEST_F(MainScreen, SettingsPauseAndResumeButNotUnderAnotherPanel) {
+  StartLevel();
+  Recruit();
+  Click(W("root/main"));
+  EXPECT_TRUE(W("root/config")->isVisible());
+  EXPECT_TRUE(BattlePaused);
+  Click(W("root/config/ok"));
+  EXPECT_FALSE(W("root/config")->isVisible());
+  EXPECT_FALSE(BattlePaused);
+
+  Click(W("root/call_recruit"));
+  Frame();
+  ASSERT_TRUE(screen->GetRecruit()->IsVisible());
+  Click(W("root/main"));
+  Click(W("root/config/ok"));
+  EXPECT_TRUE(BattlePaused);
+  EXPECT_TRUE(screen->GetRecruit()->IsVisible());
+}
+
+TEST_F(MainScreen, VolumeAndFullScreenAreKeptInTheSettingsFile) {
+  WriteSetting("vol", 30);
+  WriteSetting("full", 1);
+  Start();
+  auto* sound = static_cast<CEGUI::Slider*>(W("root/config/sound"));
+  auto* music = static_cast<CEGUI::Slider*>(W("root/config/music"));
+  EXPECT_FLOAT_EQ(sound->getCurrentValue(), 0.3f);
+  EXPECT_FLOAT_EQ(battlefield.soundVolume, 0.3f);
+  EXPECT_FLOAT_EQ(music->getCurrentValue(), 0.5f);
+  EXPECT_FLOAT_EQ(battlefield.musicVolume, -1);  // the sound manager's own
+  EXPECT_TRUE(static_cast<CEGUI::ToggleButton*>(W("root/config/full"))->isSelected());
+
+  sound->setCurrentValue(0.75f);
+  EXPECT_EQ(ReadSetting("vol"), 75);
+  EXPECT_FLOAT_EQ(battlefield.soundVolume, 0.75f);
+  music->setCurrentValue(0.2f);
+  EXPECT_FLOAT_EQ(battlefield.musicVolume, 0.2f);
+  EXPECT_EQ(ReadSetting("vol"), 75);  // the music volume is not kept
+
+  StartLevel();
+  Click(W("root/main"));
+  Click(W("root/config/full"));  // unticked
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"windowed", "size 800x600"}));
+  EXPECT_EQ(ReadSetting("full"), 0);
+  // Again, away from the first click: not a double click.
+  const CEGUI::Rectf box = W("root/config/full")->getUnclippedOuterRect().get();
+  ClickAt(box.left() + 4, box.top() + 4);
+  EXPECT_EQ(host.calls.back(), "full screen");
+  EXPECT_EQ(ReadSetting("full"), 1);
+}
+
+TEST_F(MainScreen, VictoryPaysTheGoldSavesAndLeadsOn) {
+  StartLevel();
+  Recruit();
+  LevelGold = 40;
+  for (int i = 0; i < 60 && !Shown("root/win"); ++i) Frame();
+  ASSERT_TRUE(Shown("root/win"));
+  EXPECT_EQ(screen->GetDriver().GetWavesSent(), 3);
+  EXPECT_EQ(Text("root/cent"), Utf8("进度 2/3"));
+  EXPECT_EQ(Text("root/win/text"), Utf8("赢了\n获得黄金40"));
+  EXPECT_TRUE(BattlePaused);
+  EXPECT_EQ(PlayerRecord.Gold, 540);
+  EXPECT_EQ(PlayerRecord.Progress, 1);
+  EXPECT_EQ(host.calls, std::vector<std::string>{"save abc"});
+
+  Click(W("root/win/ok"));
+  EXPECT_EQ(screen->GetDriver().GetLevelIndex(), 1);
+  EXPECT_FALSE(Shown("root/win"));
+  EXPECT_EQ(LevelSilver, 2000);
+  Recruit();
+
+  // After the last level the game goes back to the start screen.
+  for (int i = 0; i < 60 && !Shown("root/win"); ++i) Frame();
+  ASSERT_TRUE(Shown("root/win"));
+  Click(W("root/win/ok"));
+  EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
+  EXPECT_EQ(screen->GetDriver().GetLevelIndex(), 1);
+  EXPECT_TRUE(battlefield.Called("clear map"));
+}
+
+TEST_F(MainScreen, DefeatShowsItsPanelAndItsOkReplays) {
+  StartLevel();
+  Recruit();
+  LevelGold = 25;
+  GameState = kGameLost;
+  Frame();
+  EXPECT_TRUE(Shown("root/defeat"));
+  EXPECT_EQ(Text("root/defeat/text"), Utf8("输了\n扣除黄金25"));
+  EXPECT_TRUE(BattlePaused);
+  EXPECT_EQ(PlayerRecord.Gold, 500);
+  EXPECT_TRUE(host.calls.empty());
+
+  Click(W("root/defeat/ok"));
+  EXPECT_FALSE(Shown("root/defeat"));
+  EXPECT_EQ(GameState, kGamePlaying);
+  EXPECT_EQ(LevelGold, 0);
+  EXPECT_EQ(screen->GetDriver().GetWavesSent(), 0);
+}
+
+class Placing : public MainScreen {
+ protected:
+  void SetUp() override {
+    MainScreen::SetUp();
+    StartLevel();
+    Recruit();  // the swordsman in slot 0
+    battlefield.ground = Ogre::Vector3(10.4f, 0, 7.9f);
+    battlefield.sideZero = true;  // no victory comes
+  }
+  CGAUnit* PlacedUnit() {
+    for (const auto& unit : battlefield.units)
+      if (unit.get() != screen->GetHeldUnit() && *unit->GetType() != kUnitPreview && !unit->IsFading())
+        return unit.get();
+    return nullptr;
+  }
+};
+
+TEST_F(Placing, AnIconPicksUpAPreviewThatFollowsTheMouseOnTheGrid) {
+  ClickSlot(0);
+  CGAUnit* held = screen->GetHeldUnit();
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(*held->GetType(), kUnitPreview);
+  EXPECT_TRUE(screen->GetSelectMarker()->getAttachedObject(0)->isVisible());
+  MoveMouse(200, 150);
+  EXPECT_EQ(battlefield.lastPickPoint, Ogre::Vector2(0.25f, 0.25f));
+  EXPECT_EQ(held->GetPosition().x, 11);
+  EXPECT_EQ(held->GetPosition().z, 7);
+  EXPECT_EQ(held->GetColour(), Ogre::Vector4(1, 1, 1, 0.5f));
+  battlefield.blocked = true;
+  MoveMouse(210, 150);
+  EXPECT_EQ(held->GetColour(), Ogre::Vector4(1, 0, 0, 0.5f));
+  // A blocked cell keeps the unit in hand.
+  ClickView();
+  EXPECT_EQ(screen->GetHeldUnit(), held);
+  EXPECT_EQ(PlacedUnit(), nullptr);
+}
+
+TEST_F(Placing, AClickPaysPlacesAndStartsTheCooldown) {
+  LevelSilver = 50;  // the price: just affordable
+  ClickSlot(0);
+  CGAUnit* held = screen->GetHeldUnit();
+  MoveMouse(200, 150);
+  ClickView();
+  CGAUnit* placed = PlacedUnit();
+  ASSERT_NE(placed, nullptr);
+  EXPECT_EQ(placed->GetTemplateName(), "swordsman");
+  EXPECT_EQ(placed->GetInt(kSlotSide), 1);
+  EXPECT_EQ(placed->GetPosition().x, 11);
+  EXPECT_EQ(LevelSilver, 0);
+  EXPECT_EQ(battlefield.types["swordsman"].cooldownLeft, 3000);
+  EXPECT_EQ(screen->GetHeldUnit(), nullptr);
+  EXPECT_TRUE(held->IsFading());
+  EXPECT_TRUE(battlefield.Called("sound pointassign.wav"));
+
+  // Cooling down: the icon ignores clicks, and runs down with the frames.
+  ClickSlot(0);
+  EXPECT_EQ(screen->GetHeldUnit(), nullptr);
+  Frame(1000);
+  EXPECT_EQ(battlefield.types["swordsman"].cooldownLeft, 2000);
+  EXPECT_FLOAT_EQ(screen->GetBarIcon(0)->GetItem()->GetProgress(), 1.0f / 3);
+  Frame(2000);
+  LevelSilver = 49;
+  ClickSlot(0);
+  EXPECT_EQ(screen->GetHeldUnit(), nullptr);
+  EXPECT_EQ(Text("root/text"), Utf8("需要更多银币"));
+}
+
+TEST_F(Placing, ATypeWithANeedTakesTheNeededUnitsPlace) {
+  ASSERT_TRUE(screen->AddUnit("priest"));
+  CGAUnit* swordsman = battlefield.CreateUnit("swordsman");
+  swordsman->SetInt(kSlotSide, 1);
+  swordsman->SetPositionXZ(21, 33);
+  ClickSlot(1);
+  MoveMouse(200, 150);
+  EXPECT_EQ(screen->GetHeldUnit()->GetColour().x, 1);
+  EXPECT_EQ(screen->GetHeldUnit()->GetColour().y, 0);  // red: no swordsman under it
+  ClickView();
+  EXPECT_NE(screen->GetHeldUnit(), nullptr);
+
+  battlefield.pickAt = battlefield.pickByRay = swordsman;
+  MoveMouse(200, 160);
+  EXPECT_EQ(screen->GetHeldUnit()->GetColour(), Ogre::Vector4(1, 1, 1, 0.5f));
+  ClickView();
+  EXPECT_TRUE(swordsman->IsFading());
+  CGAUnit* priest = PlacedUnit();
+  ASSERT_NE(priest, nullptr);
+  EXPECT_EQ(priest->GetTemplateName(), "priest");
+  EXPECT_EQ(priest->GetPosition().x, 21);  // the swordsman's place, not the grid point
+  EXPECT_EQ(priest->GetPosition().z, 33);
+  EXPECT_EQ(LevelSilver, 1400);
+}
+
+TEST_F(Placing, PickUpsPayIntoGoldOrSilverWithALabel) {
+  labels.reset(new CGAGUILabelEx([](const Ogre::Vector3&, Ogre::Vector3*) { return false; }));
+  CGAUnit* coin = battlefield.CreateUnit("gold");
+  coin->SetInt(kSlotPrice, 25);
+  battlefield.pickAt = coin;
+  ClickView();
+  EXPECT_EQ(LevelGold, 25);
+  EXPECT_TRUE(coin->IsFading());
+  EXPECT_TRUE(battlefield.Called("sound gold.wav"));
+  ASSERT_EQ(labels->GetLabels().size(), 1u);
+  EXPECT_EQ(labels->GetLabels()[0].item->getText(), "{colour,FFFFFF00}+$25");
+
+  CGAUnit* silver = battlefield.CreateUnit("goldA");
+  silver->SetInt(kSlotPrice, 30);
+  battlefield.pickAt = silver;
+  ClickView();
+  EXPECT_EQ(LevelSilver, 1530);
+  EXPECT_EQ(labels->GetLabels()[1].item->getText(), "{colour,FFFFFFFF}+$30");
+}
+
+TEST_F(Placing, DeleteModeRemovesThePlayersUnitsOnly) {
+  Click(W("root/delete"));
+  EXPECT_TRUE(screen->IsDeleteMode());
+  EXPECT_TRUE(screen->GetDeleteMarker()->getAttachedObjects().empty() ||
+              screen->GetDeleteMarker()->getAttachedObject(0)->isVisible());
+  CGAUnit* enemy = battlefield.CreateUnit("goblin");
+  enemy->SetInt(kSlotSide, 0);
+  battlefield.pickAt = battlefield.pickByRay = enemy;
+  MoveMouse(300, 300);
+  EXPECT_TRUE(battlefield.highlighted.empty());
+  ClickView();
+  EXPECT_FALSE(enemy->IsFading());
+  EXPECT_FALSE(screen->IsDeleteMode());  // any click ends it
+
+  CGAUnit* mine = battlefield.CreateUnit("farmer");
+  mine->SetInt(kSlotSide, 1);
+  mine->SetType(kUnitMustSurvive);
+  battlefield.pickAt = battlefield.pickByRay = mine;
+  Click(W("root/delete"));
+  MoveMouse(310, 300);
+  EXPECT_EQ(battlefield.highlighted.count(mine), 1u);
+  ClickView();
+  EXPECT_FALSE(mine->IsFading());
+  EXPECT_TRUE(battlefield.highlighted.empty());
+
+  mine->SetType(kUnitFighter);
+  Click(W("root/delete"));
+  ClickView();
+  EXPECT_TRUE(mine->IsFading());
+  EXPECT_EQ(LevelSilver, 1500);  // no silver back
+}
+
+TEST_F(Placing, NothingHappensOnTheViewWhilePaused) {
+  Click(W("root/main"));
+  ClickSlot(0);
+  EXPECT_EQ(screen->GetHeldUnit(), nullptr);
+  EXPECT_NE(screen->GetBarIcon(0), nullptr);  // not taken back: the recruit panel is not up
+  Click(W("root/delete"));
+  EXPECT_FALSE(screen->IsDeleteMode());
+}
+
+TEST_F(Placing, ARightClickCancels) {
+  ClickSlot(0);
+  ASSERT_NE(screen->GetHeldUnit(), nullptr);
+  ClickView(CEGUI::RightButton);
+  EXPECT_EQ(screen->GetHeldUnit(), nullptr);
+}
+
+}  // namespace
