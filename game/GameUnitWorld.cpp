@@ -66,7 +66,14 @@ void GameUnitWorld::SetEffectVisible(CGAEffectNode* effect, bool visible) {
   if (IsEffectLive(effect)) effect->SetVisible(visible);
 }
 
-bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) { return CGAEffectManager::getSingleton().IsLive(effect); }
+// At shutdown the effect manager goes before the units, having destroyed
+// every effect.
+bool GameUnitWorld::IsEffectLive(CGAEffectNode* effect) {
+  const CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
+  return effects && effects->IsLive(effect);
+}
+
+std::string GameUnitWorld::GetEffectName(CGAEffectNode* effect) { return effect->GetName(); }
 
 void GameUnitWorld::PlaySound(const std::string& name, CGAUnit* at) {
   CTPAudioManager::getSingleton().PlaySound(name, at->GetModel()->GetSceneNode(), 1, true);

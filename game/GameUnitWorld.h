@@ -22,6 +22,7 @@ class GameUnitWorld : public UnitWorld {
   bool IsEffectEndless(CGAEffectNode* effect) override;
   void SetEffectLifeTime(CGAEffectNode* effect, float seconds) override;
   bool IsEffectLive(CGAEffectNode* effect) override;
+  std::string GetEffectName(CGAEffectNode* effect) override;
   void SetEffectVisible(CGAEffectNode* effect, bool visible) override;
   void PlaySound(const std::string& name, CGAUnit* at) override;
   void LoseLevel() override;

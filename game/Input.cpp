@@ -88,6 +88,7 @@ void CGAInput::OnMouseDown(int button) {
   if (button == 0) mLeftDown = true;
   else if (button == 1) mRightDown = true;
   else if (button == 2) mMiddleDown = true;
+  InjectPosition();
   Gui().injectMouseButtonDown(static_cast<CEGUI::MouseButton>(button));
 }
 
@@ -95,6 +96,7 @@ void CGAInput::OnMouseUp(int button) {
   if (button == 0) mLeftDown = false;
   else if (button == 1) mRightDown = false;
   else if (button == 2) mMiddleDown = false;
+  InjectPosition();
   Gui().injectMouseButtonUp(static_cast<CEGUI::MouseButton>(button));
 }
 
@@ -108,14 +110,17 @@ void CGAInput::SetGuiSize(float width, float height) {
   mGuiHeight = height;
 }
 
+void CGAInput::InjectPosition() {
+  if (mMouseX == mInjectedX && mMouseY == mInjectedY) return;
+  float x, y;
+  ScaleToGui(mMouseX, mMouseY, mWindowWidth, mWindowHeight, mGuiWidth, mGuiHeight, x, y);
+  Gui().injectMousePosition(x, y);
+  mInjectedX = mMouseX;
+  mInjectedY = mMouseY;
+}
+
 void CGAInput::Update() {
-  if (mMouseX != mInjectedX || mMouseY != mInjectedY) {
-    float x, y;
-    ScaleToGui(mMouseX, mMouseY, mWindowWidth, mWindowHeight, mGuiWidth, mGuiHeight, x, y);
-    Gui().injectMousePosition(x, y);
-    mInjectedX = mMouseX;
-    mInjectedY = mMouseY;
-  }
+  InjectPosition();
   mMoveX = mMoveY = 0;
   mWheel = 0;
   if (mKeyboard) mKeyboard->capture();

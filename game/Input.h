@@ -1,8 +1,10 @@
 #pragma once
 // All user input goes to the GUI: the keyboard through OIS (keyboard only),
 // the mouse and characters through the window's messages. Button presses and
-// characters reach the GUI at once; the mouse position once per frame, scaled
-// from the window's inner area to the GUI's display size.
+// characters reach the GUI at once. The mouse position, scaled from the
+// window's inner area to the GUI's display size, reaches it once per frame
+// and before any button that follows a move, so a click lands where the
+// pointer was when it came.
 #include <OISKeyboard.h>
 
 #include <string>
@@ -67,6 +69,8 @@ class CGAInput : public OIS::KeyListener {
 
  private:
   CEGUI::InjectedInputReceiver& Gui();
+  // Hands the GUI the latest pointer position when it has not seen it.
+  void InjectPosition();
 
   CEGUI::InjectedInputReceiver* mGui = nullptr;  // null: the GUI's default context
   OIS::InputManager* mInputManager = nullptr;

@@ -1,7 +1,7 @@
 #include "game/ResourcePreloader.h"
 
 #include "game/GameLog.h"
-#include "game/YourView.h"
+#include "game/LoadingProgress.h"
 
 #include <OgreException.h>
 #include <OgreMeshManager.h>

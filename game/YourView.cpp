@@ -5,10 +5,12 @@
 #include "game/Camera.h"
 #include "game/DataFiles.h"
 #include "game/FrameClock.h"
+#include "game/GameLog.h"
 #include "game/GAPAK/PakArchive.h"
 #include "game/GameEffectWorld.h"
 #include "game/GameUnitWorld.h"
 #include "game/Input.h"
+#include "game/LoadingProgress.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
 #include "game/Parse.h"
@@ -18,6 +20,7 @@
 #include "platform/Console.h"
 #include "platform/Profile.h"
 #include "platform/Tick.h"
+#include "platform/WebPage.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
 #include "screens/StartScene.h"
@@ -29,16 +32,7 @@
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
 #include <Ogre.h>
 
-#include <cstdlib>
 #include <locale>
-
-int LoadingPercent = 0;
-std::string LoadingText;
-
-void SetLoadingProgress(int percent, const std::string& caption) {
-  LoadingPercent = percent;
-  LoadingText = caption;
-}
 
 namespace {
 
@@ -101,6 +95,31 @@ CYourView::CYourView() {
   InitGame();
 }
 
+CYourView::~CYourView() {
+  // Units first, while the effects, sounds and ground they reach still exist.
+  if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr()) units->ClearUnits();
+  delete CGAGUILabelEx::getSingletonPtr();
+  delete CGAGUIManager::getSingletonPtr();
+  delete mFrameTimer;
+  delete CGAStartScene::getSingletonPtr();
+  delete CTPAudioManager::getSingletonPtr();  // closes the sound device
+  delete CGAResourcePreloader::getSingletonPtr();
+  delete CGAEffectManager::getSingletonPtr();
+  delete mEffectWorld;
+  delete CGACamera::getSingletonPtr();
+  delete CGAUnitManager::getSingletonPtr();
+  delete mUnitWorld;
+  delete CGACollisionManager::getSingletonPtr();
+  delete CGATerrainManager::getSingletonPtr();
+  delete CGALogManager::getSingletonPtr();
+  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();  // with the GUI's textures
+  delete mInput;
+  delete mRoot;  // the render window, the scene and the plug-ins
+  delete mPakFactory;
+  delete Ogre::LogManager::getSingletonPtr();
+  g_view = nullptr;
+}
+
 CYourView* CYourView::GetSingletonPtr() { return g_view; }
 
 void CYourView::SetupOgre() {
@@ -111,7 +130,8 @@ void CYourView::SetupOgre() {
   }
   mRoot = new Ogre::Root("plugins.cfg", "ogre.cfg", "Ogre.log");
 
-  Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
+  mPakFactory = new Ogre::PakArchiveFactory();
+  Ogre::ArchiveManager::getSingleton().addArchiveFactory(mPakFactory);
 
   AddResourceLocations("resources.cfg");
 
@@ -194,12 +214,12 @@ void CYourView::InitGame() {
   CGATerrainManager::getSingleton().SetShadows(shadow != 0);
   new CGACollisionManager(mSceneManager);
   new CGAUnitManager(mSceneManager);
-  CGAUnitManager::getSingleton().SetUnitWorld(new GameUnitWorld());
+  CGAUnitManager::getSingleton().SetUnitWorld(mUnitWorld = new GameUnitWorld());
   new CGACamera(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   new CGAEffectManager(mSceneManager, effectRoot, mCamera);
-  CGAEffectManager::getSingleton().SetWorld(new GameEffectWorld());
+  CGAEffectManager::getSingleton().SetWorld(mEffectWorld = new GameEffectWorld());
   new CGAResourcePreloader();
   new CTPAudioManager();
   new CGAStartScene();
@@ -231,7 +251,7 @@ void CYourView::InitGame() {
   mFrameTimer = new Ogre::Timer();
   Ogre::MaterialManager::getSingleton().setDefaultTextureFiltering(Ogre::TFO_BILINEAR);
 
-  new CGAGUIManager();
+  new CGAGUIManager(*this);
   new CGAGUILabelEx();
   LoadStartMap();
 
@@ -268,7 +288,7 @@ void CYourView::StepState() {
     case 0: SetState(1); break;
     case 1: SetState(2); break;
     case 3: SetState(4); break;
-    case 10: std::exit(0);
+    case 10: platform::PostQuitMessage(0); break;
     default: break;
   }
 }
@@ -354,3 +374,9 @@ void CYourView::LoadPlayerRecord(const std::string& name) {
   // The unlock flags decide which unit types the player may recruit.
   CGAUnitManager::getSingleton().LoadUnitXml("unit.xml");
 }
+
+void CYourView::OpenWebPage(const std::string& address) {
+  if (!platform::OpenWebPage(address)) GameLog("Cannot open the web page " + address);
+}
+
+void CYourView::ExitGame() { platform::PostQuitMessage(0); }

@@ -1,8 +1,10 @@
 #pragma once
 // The application object: the engine, the GUI renderer and the input, set up
 // once in a fixed order by the constructor together with every manager of
-// the game, and the frame that the window's timer drives.
+// the game, and the frame that the window's timer drives. It is the screens'
+// host: the player record, the web browser and the program's end.
 #include "game/FrameSteps.h"
+#include "screens/GameHost.h"
 
 #include <cstdint>
 #include <string>
@@ -11,6 +13,7 @@ namespace CEGUI {
 class OgreRenderer;
 }
 namespace Ogre {
+class ArchiveFactory;
 class Camera;
 class RenderWindow;
 class Root;
@@ -19,15 +22,14 @@ class Timer;
 class Viewport;
 }  // namespace Ogre
 class CGAInput;
+class GameEffectWorld;
+class GameUnitWorld;
 
-// Loading progress: written during start-up and map loads, shown nowhere.
-extern int LoadingPercent;
-extern std::string LoadingText;
-void SetLoadingProgress(int percent, const std::string& caption);
-
-class CYourView : private CGAFrameSteps {
+class CYourView : public CGAGameHost, private CGAFrameSteps {
  public:
   CYourView();
+  // Shuts everything down in the reverse order of start-up.
+  ~CYourView() override;
   static CYourView* GetSingletonPtr();
 
   CGAInput* GetInput() const { return mInput; }
@@ -50,8 +52,11 @@ class CYourView : private CGAFrameSteps {
   void SetWindowedSize(int width, int height);
 
   // The player record of a player name (see game/PlayerRecord.h).
-  void SavePlayerRecord(const std::string& name);
-  void LoadPlayerRecord(const std::string& name);
+  void SavePlayerRecord(const std::string& name) override;
+  void LoadPlayerRecord(const std::string& name) override;
+  void OpenWebPage(const std::string& address) override;
+  // Ends the message loop after this message; the program then shuts down.
+  void ExitGame() override;
 
  private:
   void SetupOgre();
@@ -73,6 +78,9 @@ class CYourView : private CGAFrameSteps {
   void Render() override;
 
   Ogre::Root* mRoot = nullptr;
+  Ogre::ArchiveFactory* mPakFactory = nullptr;
+  GameUnitWorld* mUnitWorld = nullptr;
+  GameEffectWorld* mEffectWorld = nullptr;
   Ogre::SceneManager* mSceneManager = nullptr;
   Ogre::Camera* mCamera = nullptr;
   Ogre::RenderWindow* mRenderWindow = nullptr;

@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -26,6 +27,8 @@ namespace {
 struct State {
   Display* display = nullptr;
   Window window = 0;
+  Window made = 0;  // the window as made, also once it is gone
+  bool destroyedByOthers = false;
   WindowProc proc = nullptr;
   Atom deleteWindow = 0;
   XIM im = nullptr;
@@ -42,18 +45,27 @@ struct State {
   Cursor cursor = 0;
 };
 
-// X errors (a drawable gone while the engine still renders, say) are logged
-// instead of ending the process.
+State& S() {
+  static State state;
+  return state;
+}
+
+// X errors are logged instead of ending the process, but for two that are
+// nobody's fault. Our own window named as a bad drawable: another program
+// destroyed it while a frame was on its way to it, and the frame is dropped.
+// Window 0 asked to change its size: the engine's render window on a window
+// of ours keeps no window id of its own and sends that request on every
+// resize, while its drawing follows our window's size.
 int OnXError(Display* display, XErrorEvent* error) {
+  const bool ourWindowGone = (error->error_code == BadDrawable || error->error_code == BadWindow) &&
+                             error->resourceid != 0 && error->resourceid == S().made;
+  const bool engineResizesNoWindow =
+      error->error_code == BadWindow && error->resourceid == 0 && error->request_code == X_ConfigureWindow;
+  if (ourWindowGone || engineResizesNoWindow) return 0;
   char text[256];
   XGetErrorText(display, error->error_code, text, sizeof text);
   std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
   return 0;
-}
-
-State& S() {
-  static State state;
-  return state;
 }
 
 // The display connection, opened on first use (the cursor is loaded before
@@ -220,6 +232,7 @@ void Translate(XEvent& event) {
       if (event.xdestroywindow.window == s.window) {
         Post(WM_DESTROY);
         s.window = 0;
+        s.destroyedByOthers = true;
       }
       break;
     default:
@@ -272,6 +285,7 @@ WindowHandle CreateAppWindow(const std::string& title, int width, int height, Wi
   s.window = XCreateSimpleWindow(s.display, RootWindow(s.display, screen), 0, 0, width, height, 0,
                                  BlackPixel(s.display, screen), WhitePixel(s.display, screen));
   if (!s.window) return 0;
+  s.made = s.window;
   s.proc = proc;
   s.width = width;
   s.height = height;
@@ -364,8 +378,23 @@ intptr_t DefWindowProc(WindowHandle window, unsigned message, uintptr_t wParam, 
 void DestroyWindow(WindowHandle window) {
   State& s = S();
   if (!s.display || !window || window != s.window) return;
-  XDestroyWindow(s.display, s.window);
+  // Gone from the screen at once; the X window itself stays until
+  // CloseAppWindow, after the engine has stopped drawing into it.
+  XUnmapWindow(s.display, s.window);
   XFlush(s.display);
+  s.window = 0;
+  SendMessage(window, WM_DESTROY, 0, 0);
+}
+
+void CloseAppWindow() {
+  State& s = S();
+  if (!s.display) return;
+  if (s.ic) XDestroyIC(s.ic);
+  if (s.im) XCloseIM(s.im);
+  if (s.made && !s.destroyedByOthers) XDestroyWindow(s.display, s.made);
+  if (s.cursor) XFreeCursor(s.display, s.cursor);
+  XCloseDisplay(s.display);
+  s = State();
 }
 
 std::string NativeWindowId(WindowHandle window) { return std::to_string(window); }

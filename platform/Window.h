@@ -77,7 +77,13 @@ void PostQuitMessage(int exitCode);
 // What the window procedure returns for messages it does not handle:
 // WM_CLOSE destroys the window, Alt+F4 closes it.
 intptr_t DefWindowProc(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam);
+// Takes the window off the screen and sends WM_DESTROY. The X window lives
+// on, unseen, until CloseAppWindow, so whatever still draws into it can be
+// shut down first.
 void DestroyWindow(WindowHandle window);
+// The end of the window and of the display connection, after everything
+// that drew into the window has been shut down.
+void CloseAppWindow();
 
 // The native window id, as decimal text, for the engine and the keyboard reader.
 std::string NativeWindowId(WindowHandle window);

@@ -51,13 +51,8 @@ const CEGUI::Image* GUIAnim::CurrentFrame(uint64_t nowMs) {
 }
 
 uint64_t GUIAnimClockMs() {
-  // The platform's tick wraps every 49.7 days; count the wraps.
-  static uint32_t last = platform::GetTickCount();
-  static uint64_t wraps = 0;
-  const uint32_t now = platform::GetTickCount();
-  if (now < last) ++wraps;
-  last = now;
-  return (wraps << 32) | now;
+  static TickWrapCounter clock(platform::GetTickCount());
+  return clock.Extend(platform::GetTickCount());
 }
 
 GUIAnimManager::GUIAnimManager() { g_animManager = this; }

@@ -33,6 +33,22 @@ class GUIAnim {
 // Milliseconds of a monotonic clock that never wraps.
 uint64_t GUIAnimClockMs();
 
+// Extends the platform's 32-bit tick, which wraps every 49.7 days, to 64 bits
+// by counting the wraps; ticks must come at least once per wrap.
+class TickWrapCounter {
+ public:
+  explicit TickWrapCounter(uint32_t first) : mLast(first) {}
+  uint64_t Extend(uint32_t tick) {
+    if (tick < mLast) ++mWraps;
+    mLast = tick;
+    return mWraps << 32 | tick;
+  }
+
+ private:
+  uint32_t mLast;
+  uint64_t mWraps = 0;
+};
+
 class GUIAnimManager {
  public:
   GUIAnimManager();

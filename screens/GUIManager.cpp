@@ -2,8 +2,6 @@
 
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
-#include "game/YourView.h"
-#include "platform/WebPage.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
 #include "screens/GUIStart.h"
@@ -12,23 +10,9 @@
 
 #include <CEGUI/CEGUI.h>
 
-#include <cstdlib>
-
 template <> CGAGUIManager* Ogre::Singleton<CGAGUIManager>::msSingleton = nullptr;
 
 namespace {
-
-// The game's host: the application object keeps the player record.
-class ViewHost : public CGAGameHost {
- public:
-  void SavePlayerRecord(const std::string& name) override { CYourView::GetSingletonPtr()->SavePlayerRecord(name); }
-  void LoadPlayerRecord(const std::string& name) override { CYourView::GetSingletonPtr()->LoadPlayerRecord(name); }
-  void OpenWebPage(const std::string& address) override {
-    if (!platform::OpenWebPage(address)) GameLog("Cannot open the web page " + address);
-  }
-  // At once, without shutting the engine or the GUI down.
-  void ExitGame() override { std::exit(0); }
-};
 
 void SetUpLook() {
   CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
@@ -55,8 +39,7 @@ void SetUpLook() {
 
 }  // namespace
 
-CGAGUIManager::CGAGUIManager() {
-  static ViewHost host;
+CGAGUIManager::CGAGUIManager(CGAGameHost& host) {
   static ResourceLevelFiles levelFiles;
   Init(host, levelFiles);
 }

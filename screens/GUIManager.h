@@ -18,9 +18,9 @@ class LevelFileSource;
 
 class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
  public:
-  // The game's: the player record through the application object, the level
-  // files from the resource groups.
-  CGAGUIManager();
+  // The game's: the application as host, the level files from the resource
+  // groups.
+  explicit CGAGUIManager(CGAGameHost& host);
   CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles);
   ~CGAGUIManager();
 

@@ -3,16 +3,20 @@
 #include "game/GameLog.h"
 #include "platform/Random.h"
 
+#include <OgreHighLevelGpuProgramManager.h>
 #include <OgreMaterialManager.h>
 #include <OgrePass.h>
 #include <OgreTechnique.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-// Texture 0 erases: painting it removes a layer from a vertex.
-const char* const kEraserTexture = "清理细节层";
+// Texture 0 erases: painting it removes a layer from a vertex. Its name is
+// "清理细节层" in the game's GBK bytes, spelt out because clang, which builds
+// this file into a fuzz target, has no GBK execution character set.
+const char* const kEraserTexture = "\xC7\xE5\xC0\xED\xCF\xB8\xBD\xDA\xB2\xE3";
 
 }  // namespace
 
@@ -32,7 +36,7 @@ CGATerrainMaterial::CGATerrainMaterial(unsigned w, unsigned h)
 
 CGATerrainMaterial::~CGATerrainMaterial() {
   if (auto* materials = Ogre::MaterialManager::getSingletonPtr())
-    for (const Ogre::MaterialPtr& clone : mClones) materials->remove(clone);
+    for (const Clone& clone : mClones) materials->remove(clone.Material);
 }
 
 void CGATerrainMaterial::AddTexture(const std::string& name, int heightRepeat, int widthRepeat) {
@@ -208,15 +212,68 @@ std::array<int, 4> CGATerrainMaterial::TileBlendTextures(unsigned tile) const {
   return l;
 }
 
-std::string CGATerrainMaterial::CellMaterialKey(const std::vector<int>& ids, unsigned tile) const {
+std::string CGATerrainMaterial::CellMaterialKey(const std::vector<int>& ids, unsigned tile, int blendWeights) const {
   std::string key = "terrainmat_";
   for (int l : TileBlendTextures(tile)) key += "_" + std::to_string(l);
   for (int id : ids) key += "_" + std::to_string(id);
+  if (blendWeights != kAllBlendWeights) key += "_w" + std::to_string(blendWeights);
   return key;
 }
 
-Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& ids, unsigned tile) {
-  const std::string key = CellMaterialKey(ids, tile);
+int CGATerrainMaterial::UsedBlendWeights(float u0, float v0, float u1, float v1) const {
+  // Bilinear filtering reads the texels on both sides of a coordinate; one
+  // more each way keeps rounding out of it.
+  auto texel = [](float at, unsigned size, float extra) {
+    return unsigned(std::clamp(std::floor(at * float(size)) + extra, 0.0f, float(size) - 1.0f));
+  };
+  const unsigned width = mBlendMap.GetWidth(), height = mBlendMap.GetHeight();
+  const unsigned x0 = texel(std::min(u0, u1), width, -2), x1 = texel(std::max(u0, u1), width, 2);
+  const unsigned y0 = texel(std::min(v0, v1), height, -2), y1 = texel(std::max(v0, v1), height, 2);
+  int used = 0;
+  for (unsigned y = y0; y <= y1 && used != kAllBlendWeights; ++y)
+    for (unsigned x = x0; x <= x1; ++x)
+      for (unsigned c = 0; c < 3; ++c)
+        if (mBlendMap.GetValue(x, y, c) != 0) used |= 1 << c;
+  return used;
+}
+
+namespace {
+
+// The template's fragment program without the blend textures of the weights
+// not in blendWeights (its source leaves them out by BLEND_R, BLEND_G and
+// BLEND_B), made on first use.
+std::string BlendVariant(const std::string& program, int blendWeights) {
+  if (blendWeights == CGATerrainMaterial::kAllBlendWeights) return program;
+  const std::string name = program + "_w" + std::to_string(blendWeights);
+  Ogre::HighLevelGpuProgramManager& programs = Ogre::HighLevelGpuProgramManager::getSingleton();
+  if (programs.resourceExists(name)) return name;
+  Ogre::HighLevelGpuProgramPtr base = programs.getByName(program);
+  if (!base) return program;
+  Ogre::HighLevelGpuProgramPtr variant =
+      programs.createProgram(name, base->getGroup(), base->getLanguage(), Ogre::GPT_FRAGMENT_PROGRAM);
+  variant->setSourceFile(base->getSourceFile());
+  std::string defines = base->getParameter("preprocessor_defines");
+  const char* const weights[] = {"BLEND_R", "BLEND_G", "BLEND_B"};
+  for (int c = 0; c < 3; ++c)
+    defines += std::string(defines.empty() ? "" : ",") + weights[c] + "=" + ((blendWeights >> c & 1) ? "1" : "0");
+  variant->setParameter("preprocessor_defines", defines);
+  variant->load();
+  return name;
+}
+
+}  // namespace
+
+void CGATerrainMaterial::UseBlendWeights(Clone& clone, int blendWeights) {
+  clone.BlendWeights = blendWeights;
+  Ogre::Pass* pass = clone.Material->getTechnique(0)->getPass(0);
+  if (clone.Program.empty()) return;
+  const Ogre::GpuProgramParametersSharedPtr old = pass->getFragmentProgramParameters();
+  pass->setFragmentProgram(BlendVariant(clone.Program, blendWeights));
+  if (old) pass->getFragmentProgramParameters()->copyMatchingNamedConstantsFrom(*old);
+}
+
+Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& ids, unsigned tile, int blendWeights) {
+  const std::string key = CellMaterialKey(ids, tile, blendWeights);
   auto cached = mMaterials.find(key);
   if (cached != mMaterials.end()) return cached->second;
 
@@ -231,7 +288,6 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
     return plain;
   }
   Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
-  mClones.push_back(material);
   Ogre::Pass* pass = material->getTechnique(0)->getPass(0);
   // The blend textures repeat every two grid steps across the map. Unit 0
   // shows the blend map, which the map itself makes.
@@ -249,6 +305,8 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
   for (size_t k = 0; k < 4; ++k)
     if (blends[k] >= 0) setUnit(1 + k, mBlendTextures[size_t(blends[k])].Name);
   for (size_t j = 0; j < ids.size(); ++j) setUnit(5 + j, GetTextureName(size_t(ids[j])));
+  mClones.push_back({material, pass->hasFragmentProgram() ? pass->getFragmentProgramName() : "", kAllBlendWeights});
+  if (blendWeights != kAllBlendWeights) UseBlendWeights(mClones.back(), blendWeights);
   material->load();
   mMaterials[key] = material;
   return material;
@@ -269,10 +327,15 @@ bool CGATerrainMaterial::PaintBlend(int x, int y, int blendTexture, int amount, 
   slot = std::clamp(slot, 0, 3);
   // Red, green and blue weigh slots 1, 2 and 3 against slot 0: slot 0 lowers
   // all three, any other slot raises its own channel and lowers the others.
+  int risen = 0;
   for (unsigned c = 0; c < 3; ++c) {
     const int raise = slot != 0 && int(c) == slot - 1 ? amount : -amount;
-    const int v = std::clamp(int(mBlendMap.GetValue(unsigned(x), unsigned(y), c)) + raise, 0, 255);
+    const int old = mBlendMap.GetValue(unsigned(x), unsigned(y), c);
+    const int v = std::clamp(old + raise, 0, 255);
     mBlendMap.SetValue(unsigned(x), unsigned(y), c, uint8_t(v));
+    if (old == 0 && v != 0) risen |= 1 << c;
   }
+  for (Clone& clone : mClones)
+    if ((clone.BlendWeights | risen) != clone.BlendWeights) UseBlendWeights(clone, clone.BlendWeights | risen);
   return changed;
 }

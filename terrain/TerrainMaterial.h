@@ -44,6 +44,8 @@ class CGATerrainMaterial {
   static constexpr size_t kMaxCellLayers = 4;
   static constexpr int kFullCover = 15;
   static constexpr int kLastVariant = 31;
+  // Bits of the blend map's red, green and blue weights.
+  static constexpr int kAllBlendWeights = 7;
 
   // w and h are the paint grid's extents, the map's Width - 1 and Height - 1.
   CGATerrainMaterial(unsigned w, unsigned h);
@@ -105,13 +107,22 @@ class CGATerrainMaterial {
   // The material of a cell group: the tile's four blend textures and the
   // group's terrain textures (ids as given, the tiles pass them sorted).
   // Cached by CellMaterialKey. Without the template a group draws plain.
-  Ogre::MaterialPtr GetCellMaterial(const std::vector<int>& ids, unsigned tile);
-  std::string CellMaterialKey(const std::vector<int>& ids, unsigned tile) const;
+  // blendWeights holds the weights that are not zero where the group lies
+  // (UsedBlendWeights): the others' blend textures are left out of its
+  // program, the same picture for fewer texture samples.
+  Ogre::MaterialPtr GetCellMaterial(const std::vector<int>& ids, unsigned tile,
+                                    int blendWeights = kAllBlendWeights);
+  std::string CellMaterialKey(const std::vector<int>& ids, unsigned tile,
+                              int blendWeights = kAllBlendWeights) const;
+  // The weights (bits as above) that are not zero anywhere the terrain
+  // samples the blend map between texture coordinates (u0, v0) and (u1, v1).
+  int UsedBlendWeights(float u0, float v0, float u1, float v1) const;
   size_t GetCachedMaterialCount() const { return mMaterials.size(); }
 
   // The blend brush: moves the weights of blend texel (x, y) toward blend
   // texture t by amount, making t the tile's texture of t's slot. True when
-  // the tile's textures changed (its materials must be rebuilt).
+  // the tile's textures changed (its materials must be rebuilt). A weight
+  // that rises from zero is put back into every material that left it out.
   bool PaintBlend(int x, int y, int blendTexture, int amount, unsigned tile);
   void UploadBlendMap() { mBlendMap.Upload(); }
   void UploadBlendRect(int x0, int y0, int x1, int y1) { mBlendMap.UploadRect(x0, y0, x1, y1); }
@@ -138,8 +149,16 @@ class CGATerrainMaterial {
   std::vector<TerrainTextureRecord> mBlendTextures;
   std::vector<std::vector<TerrainLayerEntry>> mCellLayers;
   std::map<unsigned, std::array<int, 4>> mTileLayers;
+  // A material made here, with the weights its program samples.
+  struct Clone {
+    Ogre::MaterialPtr Material;
+    std::string Program;  // the template's fragment program
+    int BlendWeights;
+  };
+  void UseBlendWeights(Clone& clone, int blendWeights);
+
   std::map<std::string, Ogre::MaterialPtr> mMaterials;
-  std::vector<Ogre::MaterialPtr> mClones;  // the materials made here
+  std::vector<Clone> mClones;
   std::vector<uint8_t> mPaint;
   CGACoverageMap mBlendMap;
   unsigned mW;

@@ -101,13 +101,21 @@ void CGATerrainTile::Rebuild(bool regroup) {
   else DestroyGrid();
   if (regroup) Regroup();
   CGATerrainMaterial* material = mTerrain.GetMaterial();
+  // The blend textures whose weights are zero all over the tile are left
+  // out of its programs.
+  const int blendWeights =
+      material ? material->UsedBlendWeights(mOriginX / mTerrain.GetGridSizeX(), mOriginZ / mTerrain.GetGridSizeZ(),
+                                            (mOriginX + float(mColumns)) / mTerrain.GetGridSizeX(),
+                                            (mOriginZ + float(mRows)) / mTerrain.GetGridSizeZ())
+               : CGATerrainMaterial::kAllBlendWeights;
   mObject->clear();
   mObject->estimateVertexCount(mCells.size() * 4);
   mObject->estimateIndexCount(mCells.size() * 6);
   for (TerrainCellGroup& group : mGroups) {
     std::sort(group.LayerIds.begin(), group.LayerIds.end());
     const std::string materialName =
-        material ? material->GetCellMaterial(group.LayerIds, mTileIndex)->getName() : "BaseWhiteNoLighting";
+        material ? material->GetCellMaterial(group.LayerIds, mTileIndex, blendWeights)->getName()
+                 : "BaseWhiteNoLighting";
     mObject->begin(materialName, Ogre::RenderOperation::OT_TRIANGLE_LIST);
     Ogre::uint32 i = 0;
     for (const TerrainTileCell& cell : group.Cells) {

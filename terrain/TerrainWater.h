@@ -23,7 +23,7 @@ class SceneNode;
 }  // namespace Ogre
 class CGATerrainManager;
 
-class CGATerrainWater : public Ogre::RenderTargetListener, public Ogre::Singleton<CGATerrainWater> {
+class CGATerrainWater : public Ogre::Singleton<CGATerrainWater>, public Ogre::RenderTargetListener {
  public:
   static constexpr float kDefaultLevel = 18.0f;
   static constexpr Ogre::uint8 kWaterQueue = 71;

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test: the unit and engine
-# tests, the rendered tests under a virtual X server, and short fuzz runs.
+# tests, the rendered tests under a virtual X server, the unit and engine
+# tests once more under the sanitizers, and short fuzz runs.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -27,5 +28,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 (cd build && ctest --output-on-failure -j "$JOBS")
+
+tools/sanitize.sh
 
 tools/fuzz.sh "${FUZZ_SECONDS:-30}"

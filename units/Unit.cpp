@@ -165,9 +165,12 @@ void CGAUnit::RunAction() {
   if (!mActionPaused) mActionClock += FrameDeltaSeconds * mSpeedFactor;
 }
 
+void CGAUnit::AddRunningEffect(CGAEffectNode* effect) { mRunningEffects.push_back(mWorld.Keep(effect)); }
+
 void CGAUnit::StopActionEffects() {
-  // The effect manager may have ended some already (a level reset).
-  for (CGAEffectNode* effect : mRunningEffects)
-    if (mWorld.IsEffectLive(effect)) mWorld.SetEffectLifeTime(effect, 0.1f);
+  // The effect manager may have ended some already (a level reset), and new
+  // effects may stand where they were.
+  for (const KeptEffect& kept : mRunningEffects)
+    if (mWorld.IsKept(kept)) mWorld.SetEffectLifeTime(kept.effect, 0.1f);
   mRunningEffects.clear();
 }

@@ -7,6 +7,7 @@
 // world, so the logic runs without a scene.
 #include "units/Attribute.h"
 #include "units/UnitTransform.h"
+#include "units/UnitWorld.h"
 
 #include <OgreVector.h>
 
@@ -23,7 +24,6 @@ class UnitAction;
 class UnitModelBase;
 class UnitMoveListener;
 class UnitPartDef;
-class UnitWorld;
 struct UnitTemplate;
 
 // A part waiting for its resources before the model shows it. The key is the
@@ -175,7 +175,7 @@ class CGAUnit : public CGAAttribute {
   float GetActionClock() const { return mActionClock; }
   int GetEventIndex() const { return mEventIndex; }
   void RunAction();
-  void AddRunningEffect(CGAEffectNode* effect) { mRunningEffects.push_back(effect); }
+  void AddRunningEffect(CGAEffectNode* effect);
   void StopActionEffects();
   void SetActionPaused(bool paused) { mActionPaused = paused; }
 
@@ -230,7 +230,7 @@ class CGAUnit : public CGAAttribute {
   float mActionClock = 0.0f;
   int mEventIndex = 0;
   bool mActionPaused = false;
-  std::vector<CGAEffectNode*> mRunningEffects;
+  std::vector<KeptEffect> mRunningEffects;
   int mFadeCountdown = 10000;
   UnitTemplate* mTemplate = nullptr;
   UnitMoveListener* mListener = nullptr;

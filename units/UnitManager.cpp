@@ -97,7 +97,7 @@ CGAUnit* CGAUnitManager::CreateUnit(const std::string& templateName) {
 }
 
 CGAUnit* CGAUnitManager::CreateUnitWithId(const std::string& templateName, uint64_t id) {
-  CGAUnit* unit = CreateNamedUnit(templateName, "Unit_" + std::to_string(id));
+  CGAUnit* unit = BuildUnit(templateName, "Unit_" + std::to_string(id), id);
   if (unit) {
     unit->OnCreated();
     unit->SetId(id);
@@ -110,6 +110,10 @@ CGAUnit* CGAUnitManager::CreateUnitWithId(const std::string& templateName, uint6
 }
 
 CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const std::string& instanceName) {
+  return BuildUnit(templateName, instanceName, 0);
+}
+
+CGAUnit* CGAUnitManager::BuildUnit(const std::string& templateName, const std::string& instanceName, uint64_t id) {
   if (CGAUnit* existing = FindUnit(instanceName)) {
     // The same name again brings the unit back as it is.
     std::fputs("重建对象 \n", stdout);
@@ -128,6 +132,10 @@ CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const 
   }
   UnitTemplate& unitType = found->second;
   CGAUnit* unit = new CGAUnit(*mWorld);
+  // Live, under its id, before its first effects (the shadow, those of
+  // "ready") tie themselves to it: they know their owner by both.
+  unit->SetId(id);
+  mAllocated.insert(unit);
   unit->SetTagOffset(unitType.NamePosition);
   unit->SetName(instanceName);
   unit->SetTemplateName(found->first);
@@ -155,7 +163,6 @@ CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const 
   unit->SetAction("ready");
   for (const std::string& file : unitType.skeletonFiles) unit->GetModel()->AddSkeletonFile(file);
   mUnits.push_back(unit);
-  mAllocated.insert(unit);
   // Filed at once in the cell it remembers, (0, 0): a unit that stays there
   // would otherwise never be filed, as Update refiles only on a change.
   AddToCell(0, 0, unit);

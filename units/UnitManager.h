@@ -170,6 +170,7 @@ class CGAUnitManager : public Ogre::Singleton<CGAUnitManager> {
   UnitAction* ParseAction(const TiXmlElement* action, const std::string& file);
   UnitPartDef* ParsePart(const TiXmlElement* part, bool withEffectTextures = true);
   void ReadPartFile(const std::string& file, const char* rootName);
+  CGAUnit* BuildUnit(const std::string& templateName, const std::string& instanceName, uint64_t id);
   void BuildFromElement(CGAUnit& unit, UnitTemplate& unitType);
 
   static bool IsPickable(CGAUnit& unit);

@@ -60,10 +60,10 @@ void CGAUnitModel::SetVisible(bool visible) {
   SetEffectsVisible(visible);
 }
 
-// Effects may end before the model: only live ones are touched.
+// Effects may end before the model: only those still there are touched.
 void CGAUnitModel::SetEffectsVisible(bool visible) {
   for (const UnitModelAttachment& a : mAttachments)
-    if (a.effect && mWorld.IsEffectLive(a.effect)) mWorld.SetEffectVisible(a.effect, visible);
+    if (mWorld.IsKept(a.effect)) mWorld.SetEffectVisible(a.effect.effect, visible);
 }
 
 void CGAUnitModel::SetNodePosition(const Ogre::Vector3& position) { mNode->setPosition(position); }
@@ -180,7 +180,7 @@ void CGAUnitModel::AttachPartEffect(const std::string& slot, const std::string& 
   mWorld.AttachEffectToOwner(node, &mUnit);
   UnitModelAttachment attachment;
   attachment.slot = slot;
-  attachment.effect = node;
+  attachment.effect = mWorld.Keep(node);
   mAttachments.push_back(attachment);
 }
 
@@ -190,7 +190,7 @@ void CGAUnitModel::RemovePart(const std::string& slot) {
       ++it;
       continue;
     }
-    if (it->effect && mWorld.IsEffectLive(it->effect)) mWorld.SetEffectLifeTime(it->effect, 0.01f);
+    if (mWorld.IsKept(it->effect)) mWorld.SetEffectLifeTime(it->effect.effect, 0.01f);
     if (it->entity) {
       if (it->entity == mEntity) ForgetMainEntity();
       mSceneManager->destroyEntity(it->entity);

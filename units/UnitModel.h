@@ -4,6 +4,7 @@
 // parts hanging on bones, effects attached under slot names, bone aliases,
 // and the cross-fading of its skeletal animations.
 #include "units/UnitModelBase.h"
+#include "units/UnitWorld.h"
 
 #include <map>
 #include <string>
@@ -15,7 +16,6 @@ class AnimationStateSet;
 }  // namespace Ogre
 class CGAEffectNode;
 class CGAUnit;
-class UnitWorld;
 
 // A part entity or an attached effect under a slot name; several may share
 // a slot. A part on a bone remembers where it hangs, so that it can hang on
@@ -23,7 +23,7 @@ class UnitWorld;
 struct UnitModelAttachment {
   std::string slot;
   Ogre::Entity* entity = nullptr;
-  CGAEffectNode* effect = nullptr;
+  KeptEffect effect;  // none when effect.effect is null
   std::string bone;  // empty: not on a bone
   Ogre::Vector3 position = Ogre::Vector3::ZERO;
   Ogre::Quaternion orientation = Ogre::Quaternion::IDENTITY;

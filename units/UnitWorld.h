@@ -14,6 +14,12 @@ class CGAUnit;
 class UnitModelBase;
 class UnitPartDef;
 
+// An effect a unit or its model keeps: where it was, and its name then.
+struct KeptEffect {
+  CGAEffectNode* effect = nullptr;
+  std::string name;
+};
+
 class UnitWorld {
  public:
   virtual ~UnitWorld() = default;
@@ -52,6 +58,15 @@ class UnitWorld {
   // False once the effect manager has destroyed the effect: a unit keeps
   // handles of effects that may end before it does.
   virtual bool IsEffectLive(CGAEffectNode* effect) = 0;
+  // The live effect's name, unique over the run; empty where effects have
+  // none, and then only their addresses tell them apart.
+  virtual std::string GetEffectName(CGAEffectNode*) { return std::string(); }
+  KeptEffect Keep(CGAEffectNode* effect) { return {effect, effect ? GetEffectName(effect) : std::string()}; }
+  // Whether a kept effect is still there: live, and not a newer effect that
+  // took the address of the one kept.
+  bool IsKept(const KeptEffect& kept) {
+    return kept.effect && IsEffectLive(kept.effect) && GetEffectName(kept.effect) == kept.name;
+  }
   // Shows or hides an effect with everything below it.
   virtual void SetEffectVisible(CGAEffectNode* effect, bool visible) = 0;
 

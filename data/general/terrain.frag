@@ -5,6 +5,17 @@
 // of them shows over bare earth. The terrain layers (LAYERS of them, ids
 // ascending) lie over the ground with their textures' alpha. The light map
 // and the colour map light the result; point lights add to it.
+// BLEND_R, BLEND_G or BLEND_B 0 leave out the blend texture of a weight that
+// is zero wherever the program draws: the same picture, fewer samples.
+#ifndef BLEND_R
+#define BLEND_R 1
+#endif
+#ifndef BLEND_G
+#define BLEND_G 1
+#endif
+#ifndef BLEND_B
+#define BLEND_B 1
+#endif
 uniform sampler2D blendMap;
 uniform sampler2D blend0;
 uniform sampler2D blend1;
@@ -59,9 +70,15 @@ void main() {
   vec4 weights = texture2D(blendMap, mapUV);
   vec2 tiled = mapUV * scale;
   vec3 ground = texture2D(blend0, tiled).rgb;
+#if BLEND_R
   ground = mix(ground, texture2D(blend1, tiled).rgb, weights.r);
+#endif
+#if BLEND_G
   ground = mix(ground, texture2D(blend2, tiled).rgb, weights.g);
+#endif
+#if BLEND_B
   ground = mix(ground, texture2D(blend3, tiled).rgb, weights.b);
+#endif
   vec3 colour = mix(vec3(0.42, 0.37, 0.30), ground, weights.a);
 #if LAYERS > 0
   colour = over(colour, layer0, layerUV0);

@@ -1,5 +1,6 @@
 // Entry point: the window, then the whole start-up inside the application
-// object, then the message loop.
+// object, then the message loop; at its end everything shuts down in the
+// reverse order, the window last.
 #include "game/MainWindow.h"
 #include "game/YourView.h"
 #include "platform/MessageBox.h"
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 int main() {
   // Mesa's software renderer starts a drawing thread per core, and on a
@@ -24,8 +26,9 @@ int main() {
   platform::SetMessageBoxSink([](const std::string& line) {
     if (Ogre::LogManager* logs = Ogre::LogManager::getSingletonPtr()) logs->logMessage(line, Ogre::LML_CRITICAL);
   });
+  std::unique_ptr<CYourView> view;
   try {
-    new CYourView();
+    view.reset(new CYourView());
   } catch (const Ogre::Exception& e) {
     platform::ShowMessageBox(e.getFullDescription(), "Error");
     return 1;
@@ -33,5 +36,8 @@ int main() {
     platform::ShowMessageBox(e.what(), "Error");
     return 1;
   }
-  return RunMessageLoop();
+  const int exitCode = RunMessageLoop();
+  view.reset();
+  platform::CloseAppWindow();
+  return exitCode;
 }

@@ -50,6 +50,21 @@ TEST(Input, PositionScaledToTheGuiOncePerFrame) {
   EXPECT_EQ(input.GetMouseMoveX(), 0);
 }
 
+// Moves and a click in one batch of window messages, as a fast mouse or a
+// script makes them: the GUI sees the last position before the button.
+TEST(Input, AButtonFollowsThePositionThatCameBeforeIt) {
+  FakeGui gui;
+  CGAInput input(&gui);
+  input.OnMouseMove(10, 10);
+  input.OnMouseMove(30, 40);
+  input.OnMouseDown(0);
+  input.OnMouseMove(50, 60);
+  input.OnMouseUp(0);
+  input.OnMouseDown(1);  // no move since: the position is not sent again
+  input.Update();
+  EXPECT_EQ(gui.events, (Events{"pos30,40", "down0", "pos50,60", "up0", "down1"}));
+}
+
 TEST(Input, MinimisedWindowDoesNotDivideByZero) {
   FakeGui gui;
   CGAInput input(&gui);

@@ -87,8 +87,23 @@ TEST_F(PlayerRecordFiles, NamesThatLeaveTheSaveFolderAreRefused) {
 }
 
 TEST_F(PlayerRecordFiles, FailedSaveIsReportedAndKeepsTheOldFile) {
+  const SPlayerRecord old = Filled(1);
+  ASSERT_TRUE(WritePlayerRecord("bob", old));
+  // The new record cannot be written: a folder stands where it would go first.
+  std::filesystem::create_directories("save/bob.tmp/in");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(WritePlayerRecord("bob", Filled(2)));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Player record not saved: cannot write"), std::string::npos);
+  SPlayerRecord kept;
+  ASSERT_TRUE(ReadPlayerRecord("bob", kept));
+  EXPECT_TRUE(Same(kept, old));
+
+  // No save folder can be made: reported too.
+  std::filesystem::remove_all("save");
   dir.write("save", "not a folder");
-  EXPECT_FALSE(WritePlayerRecord("bob", Filled(1)));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(WritePlayerRecord("bob", old));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot create folder"), std::string::npos);
 }
 
 // A process killed at any point while saving leaves the old or the new record.

@@ -10,17 +10,17 @@ sed '/<Grass>/,/<\/Grass>/d' "$BUILD/maps/demo_full.map" > "$WORK/bare/bare_demo
 grep -q "<Grass>" "$BUILD/maps/demo_full.map" || fail "the demo map has no grass"
 sed -i "s|^\[General\]|[General]\nFileSystem=$WORK/bare|" "$WORK/resources.cfg"
 
-shoot() {
+view_of() {
   printf '[system]\nvol=50\nmap=%s\nWater=0\n' "$1" > "$WORK/game.cfg"
   start_game
   wait_for_picture
   # A few more frames: the grass pages load in the frame step.
   sleep 4
-  import -window "$WID" "$WORK/$2.png" || fail "no screenshot"
+  shoot "$WORK/$2.png" || fail "no screenshot"
   close_game
 }
-shoot demo_full.map grass
-shoot bare_demo.map bare
+view_of demo_full.map grass
+view_of bare_demo.map bare
 
 # Pixels whose green changed clearly and that are green in the grassy view.
 share=$(convert "$WORK/grass.png" "$WORK/bare.png" \

@@ -12,6 +12,10 @@ trap cleanup EXIT
 cp "$BUILD/plugins.cfg" "$BUILD/resources.cfg" "$BUILD/cursor.cur" "$BUILD/Update.cfg" "$WORK/"
 printf '[system]\nvol=50\n' > "$WORK/game.cfg"
 
+# Every X tool call is bounded in time: on a window that has gone away some
+# of them wait for ever.
+x() { timeout 30 "$@"; }
+
 fail() {
   echo "FAILED: $*"
   echo "--- game output"; cat "$WORK/game.out" 2>/dev/null | tail -30
@@ -24,7 +28,7 @@ start_game() {
   GAME_PID=$!
   WID=
   for _ in $(seq 1 240); do
-    WID=$(xdotool search --pid "$GAME_PID" 2>/dev/null | head -1) || true
+    WID=$(x xdotool search --pid "$GAME_PID" 2>/dev/null | head -1) || true
     [ -n "$WID" ] && return 0
     kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at start-up"
     sleep 0.25
@@ -32,9 +36,20 @@ start_game() {
   fail "no game window"
 }
 
+# Fails at once when the game is no longer running.
+alive() {
+  kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended"
+}
+
+# A screenshot of the window into $WORK/shot.png (or the file named).
+shoot() {
+  alive
+  x import -window "$WID" "${1:-$WORK/shot.png}" 2>/dev/null
+}
+
 # The standard deviation of the window's picture (0 for a uniform picture).
 window_variation() {
-  import -window "$WID" "$WORK/shot.png" 2>/dev/null || { echo 0; return; }
+  shoot || { echo 0; return; }
   convert "$WORK/shot.png" -format '%[fx:standard_deviation]' info:
 }
 
@@ -48,12 +63,37 @@ wait_for_picture() {
   fail "the window stayed blank"
 }
 
-# Clicks at a point of the window. The game hands the pointer's position to
-# the GUI once a frame, so the pointer rests there a moment before the click.
+# Keeps a region of a fresh screenshot (geometry WxH+X+Y) as the picture
+# before a change.
+keep_region() {
+  shoot || fail "no screenshot"
+  convert "$WORK/shot.png" -crop "$1" +repage "$WORK/before.png"
+}
+
+# How far the region now differs from the kept picture (normalised root mean
+# square, 0 to 1).
+region_change() {
+  shoot
+  convert "$WORK/shot.png" -crop "$1" +repage "$WORK/now.png"
+  compare -metric RMSE "$WORK/now.png" "$WORK/before.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
+}
+
+# Waits until the region has clearly changed ("changed") or is back to the
+# kept picture ("back"); fails with the message otherwise.
+wait_for_region() {
+  for _ in $(seq 1 80); do
+    change=$(region_change "$1")
+    awk "BEGIN{exit !(\"$2\" == \"changed\" ? $change > 0.05 : $change < 0.01)}" && return 0
+    sleep 0.25
+  done
+  fail "$3 (change $change)"
+}
+
+# Moves to a point of the window and clicks there, in one command (the GUI
+# takes the position before the button that follows it).
 click() {
-  xdotool mousemove --window "$WID" "$1" "$2"
-  sleep 0.5
-  xdotool click --window "$WID" 1
+  alive
+  x xdotool mousemove --window "$WID" "$1" "$2" click 1
   sleep 0.3
 }
 
@@ -66,7 +106,8 @@ wait_for_text() {
   fail "$1 never held: $2"
 }
 
-# Waits until the game has ended by itself with exit code 0.
+# Waits until the game has ended by itself with exit code 0, having shut
+# down cleanly: no X error, no sound device left open.
 wait_for_exit() {
   for _ in $(seq 1 120); do
     kill -0 "$GAME_PID" 2>/dev/null || break
@@ -75,10 +116,12 @@ wait_for_exit() {
   kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end"
   wait "$GAME_PID" || fail "exit code $?"
   GAME_PID=
+  ! grep -E "X error|alc_cleanup" "$WORK/game.out" || fail "the game did not shut down cleanly"
 }
 
 # Closes the window and checks the game ends with exit code 0.
 close_game() {
-  xdotool windowclose "$WID"
+  alive
+  x xdotool windowclose "$WID"
   wait_for_exit
 }

@@ -10,16 +10,16 @@ wait_for_picture
 click 400 300                        # the logos
 # A first start opens the new-player panel.
 click 546 449                        # the name's edit box
-xdotool type --window "$WID" abc
+x xdotool type --window "$WID" abc
 click 710 449                        # OK
 wait_for_text record.xml '<record player="abc">'
-import -window "$WID" "$WORK/shot.png" && cp "$WORK/shot.png" "$BUILD/rendered-start-screen.png"
+shoot && cp "$WORK/shot.png" "$BUILD/rendered-start-screen.png"
 
 click 475 374                        # new player
 click 546 449
 # (apart: the keyboard takes a release and a press at once for a held key)
-xdotool key --window "$WID" --delay 300 BackSpace BackSpace BackSpace
-xdotool type --window "$WID" --delay 200 "张三"
+x xdotool key --window "$WID" --delay 300 BackSpace BackSpace BackSpace
+x xdotool type --window "$WID" --delay 200 "张三"
 click 710 449
 sleep 1
 iconv -f GBK -t UTF-8 "$WORK/record.xml" | grep -q '<张三 />' || fail "the Chinese player is not in record.xml"

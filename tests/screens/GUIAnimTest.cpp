@@ -110,9 +110,18 @@ TEST(GUIAnim, KeepsWholeMillisecondsAfterDaysOfRunning) {
 }
 
 TEST(GUIAnim, ClockNeverGoesBack) {
-  const uint64_t a = GUIAnimClockMs();
-  const uint64_t b = GUIAnimClockMs();
-  EXPECT_LE(a, b);
+  // Across the 32-bit tick's wraps the clock keeps counting up, and an
+  // animation keeps its pace through one.
+  TickWrapCounter clock(0xFFFFFFF0u);
+  const uint64_t beforeWrap = clock.Extend(0xFFFFFFFAu);
+  const uint64_t afterWrap = clock.Extend(0x10u);
+  EXPECT_EQ(afterWrap - beforeWrap, 0x16u);
+  EXPECT_EQ(clock.Extend(0x10u), afterWrap);
+  EXPECT_EQ(clock.Extend(0x5u), afterWrap + 0xFFFFFFF5u);  // the second wrap
+  GUIAnim anim = Frames(3, 10);
+  anim.CurrentFrame(beforeWrap);
+  EXPECT_EQ(Index(anim, anim.CurrentFrame(afterWrap)), 2u);  // 22 ms later: one frame on
+  EXPECT_LE(GUIAnimClockMs(), GUIAnimClockMs());
 }
 
 }  // namespace

@@ -336,6 +336,15 @@ TEST_F(StartScreen, StudioPanelAndWebPage) {
   Start();
   ClickOn("start_root/studio");
   EXPECT_TRUE(Shown("start_root/studio/show"));
+  // The panel lies off the menu column, whose buttons still take clicks.
+  const CEGUI::Rectf panel = W("start_root/studio/show")->getUnclippedOuterRect().get();
+  for (const char* button : {"new_game", "lock", "studio", "bbs", "exit_game"}) {
+    const CEGUI::Rectf overlap = panel.getIntersection(W(std::string("start_root/") + button)->getUnclippedOuterRect().get());
+    EXPECT_EQ(overlap.getWidth() * overlap.getHeight(), 0.0f) << button;
+  }
+  ClickOn("start_root/new_game");
+  EXPECT_TRUE(Shown("start_root/level_list"));
+  ClickOn("start_root/level_list/beak");
   ClickOn("start_root/studio/show/exit");
   EXPECT_FALSE(Shown("start_root/studio/show"));
   ClickOn("start_root/bbs");

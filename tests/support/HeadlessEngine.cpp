@@ -22,6 +22,15 @@ Ogre::Root& HeadlessEngine() {
   return *root;
 }
 
+void StartBackgroundLoading() {
+  static bool started = [] {
+    HeadlessEngine().getWorkQueue()->startup(false);
+    Ogre::ResourceBackgroundQueue::getSingleton().initialise();
+    return true;
+  }();
+  (void)started;
+}
+
 Ogre::Camera* CreateMainCamera(Ogre::SceneManager* scene) {
   Ogre::Camera* camera = scene->createCamera("maincam");
   camera->setNearClipDistance(1.0f);

@@ -13,6 +13,11 @@ class SceneManager;
 // returns it; later calls return the same root.
 Ogre::Root& HeadlessEngine();
 
+// Starts the engine's worker and its background resource queue once, as
+// Root::initialise does in the game. Responses are then handled when the
+// test calls the work queue's processResponses (the game: at frame end).
+void StartBackgroundLoading();
+
 // The game's main camera "maincam" on a node of its own name, as the
 // start-up makes it (near 1, far 20000, 800 x 600, fixed yaw axis).
 Ogre::Camera* CreateMainCamera(Ogre::SceneManager* scene);

@@ -1,7 +1,8 @@
 // Maps into the scene and out again: the demo map's scene, repeated loads,
 // faulty maps, grass records and the map writer's round trip.
 #include "SceneTestSupport.h"
-#include "game/YourView.h"
+#include "support/TempDir.h"
+#include "game/LoadingProgress.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
 #include "vegetation/TreeLoader2D.h"
@@ -76,6 +77,14 @@ TEST_F(SceneLoading, TheFullDemoMapBuildsItsScene) {
   EXPECT_FLOAT_EQ(CGATerrainWater::getSingleton().GetWaterHeight(), 2.6f);
   // Low quality without the "Water" setting.
   EXPECT_EQ(CGATerrainWater::getSingleton().GetEntity()->getSubEntity(0)->getMaterialName(), "LowQuality_Water");
+}
+
+TEST_F(SceneLoading, TheWaterSettingChoosesHighQualityWater) {
+  TempDir dir;
+  dir.write("game.cfg", "[system]\nWater=1\n");
+  ScopedWorkingDir cwd(dir.path());
+  ASSERT_TRUE(terrain->LoadMap("demo_full.map", 16)) << log.All();
+  EXPECT_EQ(CGATerrainWater::getSingleton().GetEntity()->getSubEntity(0)->getMaterialName(), "HighQuality_Water");
 }
 
 TEST_F(SceneLoading, TheSameMapLoadsThreeTimesAndClearsWhole) {

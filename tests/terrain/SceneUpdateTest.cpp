@@ -2,11 +2,16 @@
 // deferred statics near the camera, see-through fading, mouse picks.
 #include "SceneTestSupport.h"
 #include "game/FrameClock.h"
+#include "game/ResourcePreloader.h"
+#include "support/HeadlessEngine.h"
 #include "vegetation/BatchPage.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
 
 #include <Ogre.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -38,16 +43,40 @@ class FrameStep : public SceneFixture {
 };
 
 TEST_F(FrameStep, DeferredStaticsAreMadeRoundThePointLookedAt) {
+  // Their meshes load in the background through the game's preloader.
+  StartBackgroundLoading();
+  CGAResourcePreloader preloader;
   LoadDemo(false);
   ASSERT_EQ(terrain->GetPendingStaticCount(), 2u);
+  auto loaded = [](const char* mesh) {
+    Ogre::MeshPtr found = Ogre::MeshManager::getSingleton().getByName(mesh, "General");
+    return found && found->isLoaded();
+  };
   // Far from both (the map's north-east corner): nothing happens.
   LookAt(120, 120);
   Frames(5);
   EXPECT_EQ(terrain->GetPendingStaticCount(), 2u);
-  // Near them: a frame to retire a mesh load when one was needed, one to
-  // make each static.
+  EXPECT_FALSE(loaded("platform.mesh") || loaded("pillar.mesh"));
+  // Near them: a frame asks for the mesh; the static waits until the load
+  // is done (the engine finishes loads at frame end), then a frame retires
+  // the load and one makes the static.
   LookAt(30, 40);
-  Frames(2);
+  Frames(1);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 2u);
+  for (int frame = 0; frame < 2000 && terrain->GetPendingStaticCount() > 0; ++frame) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    Ogre::Root::getSingleton().getWorkQueue()->processResponses();
+    Frames(1);
+  }
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
+  EXPECT_EQ(terrain->GetStatics().size(), 2u);
+  EXPECT_TRUE(loaded("platform.mesh") && loaded("pillar.mesh"));
+}
+
+TEST_F(FrameStep, WithoutAPreloaderDeferredStaticsLoadTheirMeshesWhenMade) {
+  LoadDemo(false);
+  LookAt(30, 40);
+  Frames(2);  // no load to wait for: one frame a static in each tile
   EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
   EXPECT_EQ(terrain->GetStatics().size(), 2u);
 }

@@ -171,7 +171,7 @@ bool BruteForcePick(const CGATerrainManager& terrain, const Ogre::Ray& ray, floa
 TEST_F(Heights, PickingFindsTheNearestTriangleAlongTheRay) {
   platform::SeedRand(7);
   Install([](int x, int z) {
-    return uint32_t(250 * (3 + 2 * std::sin(x * 0.7) + 2 * std::cos(z * 0.4)) + platform::Rand() % 300);
+    return uint32_t(250 * (5 + 2 * std::sin(x * 0.7) + 2 * std::cos(z * 0.4)) + platform::Rand() % 300);
   });
   auto random = [](float lo, float hi) { return lo + (hi - lo) * platform::Rand() / 32767.0f; };
   int hits = 0;

@@ -110,11 +110,45 @@ TEST_F(Tiles, CellsJoinTheFirstGroupTheirLayersFit) {
   ASSERT_GE(groups.size(), 2u);
   EXPECT_EQ(groups[0].LayerIds, (std::vector<int>{1, 2, 4, 5}));
   EXPECT_EQ(groups[1].LayerIds, (std::vector<int>{6, 7}));
-  // Unpainted cells (no layers) join the first group.
-  EXPECT_EQ(groups[0].Cells.front().X, 0);
+  // Unpainted cells (no layers), also those met after the second group was
+  // made, join the first group.
+  ASSERT_EQ(groups.size(), 2u);
+  auto groupOf = [&](float x, float z) {
+    for (size_t g = 0; g < groups.size(); ++g)
+      for (const TerrainTileCell& cell : groups[g].Cells)
+        if (cell.X == x && cell.Z == z) return int(g);
+    return -1;
+  };
+  EXPECT_EQ(groupOf(8, 0), 1);
+  EXPECT_EQ(groupOf(12, 0), 0);
+  EXPECT_EQ(groupOf(15, 15), 0);
   size_t cells = 0;
   for (const TerrainCellGroup& g : groups) cells += g.Cells.size();
   EXPECT_EQ(cells, 256u);
+}
+
+// The fragment program of each section, by section.
+std::vector<std::string> Programs(const CGATerrainTile& tile) {
+  std::vector<std::string> names;
+  for (Ogre::ManualObject::ManualObjectSection* section : tile.GetManualObject()->getSections())
+    names.push_back(section->getMaterial()->getTechnique(0)->getPass(0)->getFragmentProgramName());
+  return names;
+}
+
+TEST_F(Tiles, ProgramsSampleOnlyTheBlendTexturesWeighedInTheTile) {
+  CGATerrainMaterial& material = Install();
+  CGACoverageMap& blend = *material.GetBlendMap();  // 128 x 128 texels, 64 a tile
+  blend.SetValue(100, 10, 0, 40);                   // red under tile (1, 0)
+  blend.SetValue(64, 10, 2, 40);                    // blue on the edge that tile (0, 0)'s filtering reads
+  std::unique_ptr<CGATerrainTile> left = Tile(0, 0), right = Tile(1, 0), far = Tile(1, 1);
+  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w4"});
+  EXPECT_EQ(Programs(*right), std::vector<std::string>{"terrain_ps_0_w5"});
+  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w0"});
+  // A weight painted up from zero anywhere comes back into every program.
+  material.AddBlendTexture("blend_soil.png", 2);
+  material.PaintBlend(20, 100, 4, 10, 3);
+  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w6"});
+  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w2"});
 }
 
 TEST_F(Tiles, LayerCoordinatesComeFromTheAtlasTablesOrRepeat) {

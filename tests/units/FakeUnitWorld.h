@@ -72,6 +72,7 @@ struct FakeEffect {
   float lifeTime = 5.0f;
   bool live = true;  // false once "destroyed": the unit must not touch it
   bool visible = true;
+  int serial = 0;  // the effect's name in the world: one per effect made
 };
 
 class FakeUnitWorld : public UnitWorld {
@@ -87,6 +88,7 @@ class FakeUnitWorld : public UnitWorld {
   int gameState = 0;
   int silver = 0;
   std::vector<std::string> labels;  // "markup seconds font"
+  int effectsMade = 0;
 
   std::vector<std::string> EffectNames() const {
     std::vector<std::string> names;
@@ -125,6 +127,7 @@ class FakeUnitWorld : public UnitWorld {
     if (name == "missing") return nullptr;
     effects.emplace_back();
     effects.back().name = name;
+    effects.back().serial = ++effectsMade;
     for (const std::string& e : endlessEffects) effects.back().endless |= e == name;
     return reinterpret_cast<CGAEffectNode*>(&effects.back());
   }
@@ -139,6 +142,14 @@ class FakeUnitWorld : public UnitWorld {
     Of(e).lifeTime = seconds;
   }
   bool IsEffectLive(CGAEffectNode* e) override { return Of(e).live; }
+  std::string GetEffectName(CGAEffectNode* e) override { return "Effect_" + std::to_string(Of(e).serial); }
+  // The effect manager destroyed effect i and made a new one that took its
+  // address.
+  void ReuseEffect(size_t i, const std::string& name) {
+    effects[i] = FakeEffect();
+    effects[i].name = name;
+    effects[i].serial = ++effectsMade;
+  }
   void SetEffectVisible(CGAEffectNode* e, bool visible) override { Of(e).visible = visible; }
   void PlaySound(const std::string& name, CGAUnit*) override { sounds.push_back(name); }
   void LoseLevel() override { gameState = 1; }

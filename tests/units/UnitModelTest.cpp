@@ -258,14 +258,19 @@ TEST_F(UnitModelTest, RemovingASlotRemovesEveryAttachmentOfIt) {
   EXPECT_TRUE(model.HasAttachment("shadow"));
   EXPECT_FALSE(model.HasAttachment("body"));  // asks only of the first
 
-  // An effect the effect manager has already destroyed is left alone.
+  // An effect the effect manager has already destroyed is left alone, and
+  // so is a new one that took the address of another.
   world->effects[0].live = false;
+  model.AttachPartEffect("shadow", "shadow");
+  world->ReuseEffect(2, "arrow");
   model.SetVisible(false);
   model.RemovePart("shadow");
   EXPECT_EQ(world->effects[0].lifeTime, -1.0f);
   EXPECT_TRUE(world->effects[0].visible);
   EXPECT_EQ(world->effects[1].lifeTime, 0.01f);
   EXPECT_FALSE(world->effects[1].visible);
+  EXPECT_EQ(world->effects[2].lifeTime, 5.0f);
+  EXPECT_TRUE(world->effects[2].visible);
   ASSERT_EQ(model.GetAttachments().size(), 1u);
   EXPECT_EQ(model.GetAttachments()[0].slot, "body");
 

@@ -392,19 +392,24 @@ TEST_F(UnitUpdate, AMountCarriesItsRiderAndEitherMayGoFirst) {
 
 // Bugfix: a unit kept handles of its running effects and set their life
 // after the effect manager had destroyed them (a level reset destroys every
-// effect, and clears units before or after it).
+// effect, and clears units before or after it), or once a new effect had
+// taken the address of the one it kept.
 TEST_F(UnitUpdate, EffectsTheEffectManagerEndedAreNotTouched) {
   world.endlessEffects = {"hit"};
-  for (bool effectsFirst : {true, false}) {
-    SCOPED_TRACE(effectsFirst ? "effects destroyed first" : "units cleared first");
+  for (const char* order : {"effects destroyed first", "address taken by a new effect", "units cleared first"}) {
+    SCOPED_TRACE(order);
     world.effects.clear();
     CGAUnit* fighter = Make(10, 10);
     Make(12, 10, 0, kUnitPassive);
     Frames(80);  // the first attack's effect runs
     ASSERT_EQ(world.effects.size(), 1u);
     EXPECT_EQ(world.effects[0].owner, fighter);
-    if (effectsFirst) {
+    if (order[0] == 'e') {
       world.effects[0].live = false;
+      manager.ClearUnits();
+      EXPECT_EQ(world.effects[0].lifeTime, 5.0f);
+    } else if (order[0] == 'a') {
+      world.ReuseEffect(0, "hit");
       manager.ClearUnits();
       EXPECT_EQ(world.effects[0].lifeTime, 5.0f);
     } else {
