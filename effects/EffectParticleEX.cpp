@@ -228,6 +228,8 @@ void CGAEffectParticleEX::EndActionList() {
 // The frame ------------------------------------------------------------------
 
 void CGAEffectParticleEX::SetVisible(bool visible) {
+  // The billboards are queued through this object, so it hides too.
+  Ogre::MovableObject::setVisible(visible);
   if (mParticleNode) mParticleNode->setVisible(visible, true);
   for (MeshParticleRecord& record : mMeshParticles) record.child->setVisible(visible, true);
 }

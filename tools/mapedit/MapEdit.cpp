@@ -43,6 +43,11 @@ void StartEngine() {
   new Ogre::DefaultTextureManager();
   if (!Ogre::GpuProgramManager::getSingletonPtr()) new Ogre::GpuProgramManager();
   root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/Codec_STBI");
+  // The effects' particle templates parse with the engine's particle
+  // plug-in and its billboard renderer (an initialised engine's part).
+  root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/Plugin_ParticleFX");
+  if (!Ogre::ControllerManager::getSingletonPtr()) new Ogre::ControllerManager();
+  Ogre::ParticleSystemManager::getSingleton()._initialise();
   Ogre::ArchiveManager::getSingleton().addArchiveFactory(new Ogre::PakArchiveFactory());
   AddResourceLocations("resources.cfg");
   Ogre::MaterialManager::getSingleton().initialise();
