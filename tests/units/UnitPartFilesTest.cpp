@@ -132,6 +132,7 @@ void WriteBoundMesh(const std::string& path, const std::string& name, unsigned s
   sub->addBoneAssignment({1, 0, 1.0f});
   mesh->_setBounds(Ogre::AxisAlignedBox(0, 0, 0, 1, 1, 0));
   Ogre::MeshSerializer().exportMesh(mesh.get(), path);
+  mesh->load();  // a manual resource frees its sub-meshes on unload only once it counts as loaded
   Ogre::MeshManager::getSingleton().remove(mesh);
 }
 
