@@ -13,3 +13,15 @@ function(yvek_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# yvek_reuse_game_pch(TARGET LIBS...): a target that links the game library
+# (or a library on it) compiles with the game library's precompiled header
+# (the engine and the GUI) instead of parsing them again in every file.
+function(yvek_reuse_game_pch target)
+  foreach(lib ${ARGN})
+    if(lib MATCHES "^yvek_(game|testsupport|unit_testsupport|terrain_testsupport|mapedit)$")
+      target_precompile_headers(${target} REUSE_FROM yvek_game)
+      return()
+    endif()
+  endforeach()
+endfunction()

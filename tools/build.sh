@@ -3,5 +3,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 JOBS=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Ninja for a new build folder; an existing one keeps the generator it has.
+GENERATOR=""
+[ -f build/CMakeCache.txt ] || GENERATOR="-G Ninja"
+cmake -S . -B build $GENERATOR -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$JOBS"

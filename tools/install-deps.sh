@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libogre-1.12-dev ogre-1.12-tools
   libcegui-mk2-dev libcegui-mk2-data
   libois-dev libtinyxml-dev libx11-dev libxcursor-dev
