@@ -21,9 +21,7 @@ namespace {
 
 const int kLevelNameMs = 5000;
 const int kWaveTextMs = 8000;
-const int kNoSilverMs = 5000;
 const int kRecruitCallPrice = 1000;
-const char* const kNoSilver = "需要更多银币";
 const float kBarLeft = 142, kBarPitch = 75, kBarTop = 7, kIconPixels = 64;
 const int kWindowedWidth = 800, kWindowedHeight = 600;
 

@@ -76,6 +76,10 @@ class CGAGUIMain : public CGAGUIIconEx::Listener, public CGAGUICommon {
   void DropHeldUnit();
 
  private:
+  // What a purchase the silver does not cover shows.
+  static constexpr const char* kNoSilver = "需要更多银币";
+  static constexpr int kNoSilverMs = 5000;
+
   struct BarSlot {
     CEGUI::Window* window;
     std::unique_ptr<CGAGUIIconEx> icon;

@@ -20,8 +20,6 @@
 
 namespace {
 
-const int kNoSilverMs = 5000;
-const char* const kNoSilver = "需要更多银币";
 const int kPreviewFadeMs = 100;
 const int kRemoveFadeMs = 100;
 const int kPickUpFadeMs = 200;

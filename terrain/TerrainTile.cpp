@@ -13,7 +13,7 @@
 namespace {
 
 constexpr Ogre::uint8 kTerrainQueue = 50;
-constexpr float kNoHit = 100000.0f;
+constexpr float kFartherThanAnyHit = 100000.0f;
 
 // The union of a group's layers and a cell's (group first, then the cell's
 // new ones in its order), or false when it holds more than four.
@@ -165,7 +165,7 @@ void CGATerrainTile::AddVertex(const TerrainCellGroup& group, const TerrainTileC
 }
 
 bool CGATerrainTile::RayPick(const Ogre::Ray& ray, Ogre::Vector3& hit) const {
-  float best = kNoHit;
+  float best = kFartherThanAnyHit;
   const float size = float(mCellSize);
   for (unsigned z = 0; z < mRows; ++z) {
     for (unsigned x = 0; x < mColumns; ++x) {
@@ -179,7 +179,7 @@ bool CGATerrainTile::RayPick(const Ogre::Ray& ray, Ogre::Vector3& hit) const {
         if (r.first && r.second < best) best = r.second;
     }
   }
-  if (best >= kNoHit) return false;
+  if (best >= kFartherThanAnyHit) return false;
   hit = ray.getPoint(best);
   return true;
 }

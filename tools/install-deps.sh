@@ -10,7 +10,7 @@ PACKAGES="
   libois-dev libtinyxml-dev libx11-dev libxcursor-dev
   libopenal-dev libopenal1 libsndfile1-dev
   fonts-wqy-zenhei
-  xvfb xauth xdotool x11-utils mesa-utils libgl1-mesa-dri imagemagick sox
+  xvfb xauth xdotool x11-utils x11-xserver-utils mesa-utils libgl1-mesa-dri imagemagick sox
   libgtest-dev libgmock-dev libbenchmark-dev
 "
 

@@ -1,34 +1,27 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test: the unit and engine
-# tests, the rendered tests under a virtual X server, the unit and engine
-# tests once more under the sanitizers, and short fuzz runs.
+# tests, the rendered tests (each on a virtual X server of its own), the unit
+# and engine tests once more under the sanitizers, and short fuzz runs.
+# With TEST_TIMES set to a file, each step appends "step seconds" to it.
 set -eu
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-tools/build.sh
 JOBS=$(nproc 2>/dev/null || echo 2)
+
+step() {
+  name=$1
+  shift
+  start=$(date +%s)
+  "$@"
+  [ -z "${TEST_TIMES:-}" ] || echo "$name $(( $(date +%s) - start ))" >> "$TEST_TIMES"
+}
 
 # No sound hardware here: OpenAL Soft's null device.
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 
-# Rendered tests need a display; start a virtual one when there is none.
-if [ -z "${DISPLAY:-}" ]; then
-  for n in 99 98 97 96 95; do
-    [ -e /tmp/.X11-unix/X$n ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
-    export DISPLAY=:$n
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-      [ -e /tmp/.X11-unix/X$n ] && break
-      sleep 0.5
-    done
-    break
-  done
-fi
-
-(cd build && ctest --output-on-failure -j "$JOBS")
-
-tools/sanitize.sh
-
-tools/fuzz.sh "${FUZZ_SECONDS:-30}"
+step install tools/install-deps.sh
+step build tools/build.sh
+step tests ctest --test-dir build --output-on-failure -j "$JOBS"
+step sanitize-build tools/sanitize.sh build
+step sanitize-tests tools/sanitize.sh test
+step fuzz-build tools/fuzz.sh "${FUZZ_SECONDS:-30}" build
+step fuzz-runs tools/fuzz.sh "${FUZZ_SECONDS:-30}" run

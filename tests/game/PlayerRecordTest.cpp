@@ -1,4 +1,5 @@
 #include "game/PlayerRecord.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -135,9 +136,9 @@ TEST_F(PlayerRecordFiles, FailedSaveIsReportedAndKeepsTheOldFile) {
   ASSERT_TRUE(WritePlayerRecord("bob", old));
   // The new record cannot be written: a folder stands where it would go first.
   std::filesystem::create_directories("save/bob.tmp/in");
-  testing::internal::CaptureStderr();
+  LogLines log;
   EXPECT_FALSE(WritePlayerRecord("bob", Filled(2)));
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("Player record not saved: cannot write"), std::string::npos);
+  EXPECT_TRUE(log.Has({"Player record not saved: cannot write"})) << log.All();
   SPlayerRecord kept;
   ASSERT_TRUE(ReadPlayerRecord("bob", kept));
   EXPECT_TRUE(Same(kept, old));
@@ -145,9 +146,9 @@ TEST_F(PlayerRecordFiles, FailedSaveIsReportedAndKeepsTheOldFile) {
   // No save folder can be made: reported too.
   std::filesystem::remove_all("save");
   dir.write("save", "not a folder");
-  testing::internal::CaptureStderr();
+  log.Clear();
   EXPECT_FALSE(WritePlayerRecord("bob", old));
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot create folder"), std::string::npos);
+  EXPECT_TRUE(log.Has({"cannot create folder"})) << log.All();
 }
 
 // A process killed at any point while saving leaves the old or the new record.

@@ -1,6 +1,7 @@
 #include "game/ResourcePreloader.h"
 #include "support/HeadlessEngine.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <Ogre.h>
 #include <OgreSkeletonSerializer.h>
@@ -48,10 +49,8 @@ TEST_F(ResourcePreloader, OneRequestPerNameAndTheTicketCompletes) {
 
   // The worker reads; this thread loads once the queue has answered (the
   // answers come at the end of each frame in the game).
-  for (int i = 0; i < 1000 && !(preloader.IsLoaded(ticket) && preloader.IsLoaded(missing)); ++i) {
-    root.getWorkQueue()->processResponses();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  WaitFor([&] { return preloader.IsLoaded(ticket) && preloader.IsLoaded(missing); },
+          [&] { root.getWorkQueue()->processResponses(); });
   ASSERT_TRUE(preloader.IsLoaded(ticket));
   EXPECT_TRUE(Ogre::SkeletonManager::getSingleton().getByName("hero.skeleton", "General")->isLoaded());
   EXPECT_TRUE(preloader.IsLoaded(preloader.LoadInBackground("Skeleton", "hero.skeleton")));

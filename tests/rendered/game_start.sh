@@ -18,7 +18,7 @@ wait_for_picture
 cp "$WORK/shot.png" "$BUILD/rendered-start.png"
 click 400 300                                          # the logos
 x xdotool mousemove --window "$WID" 100 100            # the pointer out of the way
-sleep 1
+wait_for_still $CREDITS
 keep_region $CREDITS
 x xdotool mousemove --window "$WID" 240 405 click 1    # the studio button
 wait_for_region $CREDITS changed "the move-and-click missed the studio button"

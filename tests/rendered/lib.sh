@@ -106,6 +106,50 @@ wait_for_text() {
   fail "$1 never held: $2"
 }
 
+# Waits up to two minutes until the game's log holds a text: game time runs
+# slow under software rendering.
+wait_for_log() {
+  for _ in $(seq 1 240); do
+    grep -q -- "$1" "$WORK/Ogre.log" 2>/dev/null && return 0
+    alive
+    sleep 0.5
+  done
+  fail "the log never held: $1"
+}
+
+# Waits until a command succeeds, trying it again for up to SECONDS: a bound
+# for slow machines, never a pause. Returns 1 when it never succeeded.
+wait_until() {
+  bound=$(( $(date +%s) + $1 ))
+  shift
+  until "$@"; do
+    alive
+    [ "$(date +%s)" -lt "$bound" ] || return 1
+    sleep 0.25
+  done
+}
+
+# Whether a region of a fresh screenshot is the same as the one before
+# (keeps the new one): the picture has settled, e.g. after a pointer move.
+region_still() {
+  shoot || return 1
+  convert "$WORK/shot.png" -crop "$1" +repage "$WORK/still.png"
+  if [ -e "$WORK/still-before.png" ]; then
+    change=$(compare -metric RMSE "$WORK/still.png" "$WORK/still-before.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    mv "$WORK/still.png" "$WORK/still-before.png"
+    awk "BEGIN{exit !($change < 0.002)}"
+  else
+    mv "$WORK/still.png" "$WORK/still-before.png"
+    return 1
+  fi
+}
+
+# Waits until a region stays the same from one screenshot to the next.
+wait_for_still() {
+  rm -f "$WORK/still-before.png"
+  wait_until 30 region_still "$1" || fail "the picture did not settle"
+}
+
 # Waits until the game has ended by itself with exit code 0, having shut
 # down cleanly: no X error, no sound device left open.
 wait_for_exit() {

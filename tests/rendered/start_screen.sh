@@ -19,10 +19,14 @@ click 475 374                        # new player
 click 546 449
 # (apart: the keyboard takes a release and a press at once for a held key)
 x xdotool key --window "$WID" --delay 300 BackSpace BackSpace BackSpace
+# Both characters get keys of their own first: typed otherwise, each borrows
+# a key for a moment, and a game slow to read its input reads that key back
+# as whatever it is mapped to by then.
+x xmodmap -e "keycode 250 = 0x1005f20" -e "keycode 251 = 0x1004e09"
 x xdotool type --window "$WID" --delay 200 "张三"
 click 710 449
-sleep 1
-iconv -f GBK -t UTF-8 "$WORK/record.xml" | grep -q '<张三 />' || fail "the Chinese player is not in record.xml"
+chinese_player_listed() { iconv -f GBK -t UTF-8 "$WORK/record.xml" 2>/dev/null | grep -q '<张三 />'; }
+wait_until 30 chinese_player_listed || fail "the Chinese player is not in record.xml"
 
 click 440 157                        # the first player, abc
 click 590 374                        # choose

@@ -11,6 +11,15 @@ water_share() {
   convert "$WORK/shot.png" -fx '(b - r > 0.05) ? 1 : 0' -format '%[fx:mean]' info:
 }
 
+# Whether a fresh screenshot shows the map (not uniform) and its water; the
+# refraction and the fading run in the frame step, a few frames after the
+# level starts.
+map_and_water_shown() {
+  v=$(window_variation)
+  share=$(water_share)
+  awk "BEGIN{exit !($v > 0.05 && $share > 0.05)}"
+}
+
 for quality in 1 0; do
   printf '[system]\nvol=50\nWater=%s\n' "$quality" > "$WORK/game.cfg"
   make_player abc 1 500
@@ -18,12 +27,8 @@ for quality in 1 0; do
   wait_for_picture
   click 400 300                      # the logos
   start_level 1
-  # A few more frames: the refraction and the fading run in the frame step.
-  sleep 3
-  v=$(window_variation)
-  awk "BEGIN{exit !($v > 0.05)}" || fail "the picture is nearly uniform (deviation $v)"
-  share=$(water_share)
-  awk "BEGIN{exit !($share > 0.05)}" || fail "no water in the picture (bluish share $share)"
+  wait_until 60 map_and_water_shown ||
+    fail "no map and water in the picture (deviation $v, bluish share $share)"
   cp "$WORK/shot.png" "$BUILD/rendered-terrain-water$quality.png"
   close_game
   grep -q "Map demo_full" "$WORK/Ogre.log" && fail "the map logged problems: $(grep 'Map demo_full' "$WORK/Ogre.log")"

@@ -18,7 +18,7 @@ click 512 384                                          # the logos
 # The credits panel's left part, clear of the player panel.
 CREDITS=100x200+415+200
 x xdotool mousemove --window "$WID" 100 100
-sleep 1
+wait_for_still $CREDITS
 keep_region $CREDITS
 click 307 405                                          # the studio button: 0.3 of the width, less 80
 wait_for_region $CREDITS changed "the click did not reach the studio button"

@@ -22,9 +22,9 @@ void LinkFiles(const std::string& from, const std::string& to) {
   }
 }
 
-CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
-
 }  // namespace
+
+CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
 
 void GuiTestSystem() {
   static TempDir guiFiles;

@@ -4,11 +4,15 @@
 #include <string>
 
 namespace CEGUI {
+class GUIContext;
 class Listbox;
 class Window;
 }  // namespace CEGUI
 
 void GuiTestSystem();
+
+// The GUI's default context, where the screens live.
+CEGUI::GUIContext& Context();
 
 // Injected input into the default GUI context, as the window procedure does.
 void ClickAt(float x, float y);

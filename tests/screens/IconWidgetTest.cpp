@@ -13,8 +13,6 @@
 
 namespace {
 
-CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
-
 // The GUI look the game loads, once.
 void GameLook() {
   GuiTestSystem();

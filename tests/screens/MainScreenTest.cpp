@@ -24,8 +24,6 @@
 
 namespace {
 
-CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
-
 // The markers' scene.
 Ogre::SceneManager* Scene() {
   static Ogre::SceneManager* scene = HeadlessEngine().createSceneManager();

@@ -23,8 +23,6 @@
 
 namespace {
 
-CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
-
 // One level of one wave of one goblin, which opens no recruit panel.
 const char* const kLevelFile =
     "<levels><level id=\"demo_flat\" money=\"1500\" food=\"0\" name=\"第一关\" music=\"m.wav\" win=\"赢了\" "

@@ -10,6 +10,8 @@
 #include "vegetation/WindBatchPage.h"
 
 #include <Ogre.h>
+#include <algorithm>
+#include <tuple>
 #include <tinyxml.h>
 
 #include <cmath>
@@ -28,6 +30,26 @@ const StaticRecord* FindStatic(const CGATerrainManager& terrain, const std::stri
   for (const auto& [name, record] : terrain.GetStatics())
     if (record.TypeName == type) return &record;
   return nullptr;
+}
+
+// A grass tuft as the map stores it: its kind's name and its place.
+struct Tuft {
+  std::string kind;
+  float x, z, yaw, scale;
+  bool operator<(const Tuft& other) const { return std::tie(kind, x, z) < std::tie(other.kind, other.x, other.z); }
+};
+
+// The grass loader's tufts by kind and place: the loader walks its kinds in
+// an order of its own, which differs from one load to the next.
+std::vector<Tuft> SortedGrass(CGATerrainManager& terrain) {
+  std::vector<Tuft> grass;
+  for (Verdure::TreeIterator it = terrain.GetGrassLoader()->getTrees(); it.hasMoreElements();) {
+    const Verdure::TreeRecord tuft = it.getNext();
+    grass.push_back({tuft.getEntity()->getName(), tuft.getPosition().x, tuft.getPosition().z,
+                     tuft.getYaw().valueDegrees(), tuft.getScale()});
+  }
+  std::sort(grass.begin(), grass.end());
+  return grass;
 }
 
 using SceneLoading = SceneFixture;
@@ -298,9 +320,7 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   const std::vector<uint8_t> obstacles = before.Obstacles, logic = before.Logic;
   const std::vector<uint32_t> heights = before.Heights;
   const std::vector<uint8_t> light(before.LightMap->GetData(), before.LightMap->GetData() + before.LightMap->GetSize());
-  std::vector<Verdure::TreeRecord> grass;
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();)
-    grass.push_back(it.getNext());
+  const std::vector<Tuft> grass = SortedGrass(*terrain);
   ASSERT_FALSE(grass.empty());
   terrain->SetSaveFolder(saved.path() + "/");
   ASSERT_TRUE(terrain->SaveMap());
@@ -322,15 +342,15 @@ TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   ASSERT_EQ(terrain->GetStatics().size(), 2u);
   EXPECT_EQ(FindStatic(*terrain, "pillar")->Node->getPosition(), Ogre::Vector3(12, 3, 14));
   // The grass comes back tuft for tuft, within its stored steps.
-  size_t tufts = 0;
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements(); ++tufts) {
-    const Verdure::TreeRecord tuft = it.getNext();
-    ASSERT_LT(tufts, grass.size());
-    EXPECT_NEAR(tuft.getPosition().x, grass[tufts].getPosition().x, 16.0f / 65535 * 2);
-    EXPECT_NEAR(tuft.getYaw().valueDegrees(), grass[tufts].getYaw().valueDegrees(), 360.0f / 255 * 1.01f);
-    EXPECT_NEAR(tuft.getScale(), grass[tufts].getScale(), 10.0f / 255 * 1.01f);
+  const std::vector<Tuft> reloadedGrass = SortedGrass(*terrain);
+  ASSERT_EQ(reloadedGrass.size(), grass.size());
+  for (size_t tuft = 0; tuft < grass.size(); ++tuft) {
+    const Tuft &now = reloadedGrass[tuft], &was = grass[tuft];
+    EXPECT_EQ(now.kind, was.kind);
+    EXPECT_NEAR(now.x, was.x, 16.0f / 65535 * 2);
+    EXPECT_NEAR(now.yaw, was.yaw, 360.0f / 255 * 1.01f);
+    EXPECT_NEAR(now.scale, was.scale, 10.0f / 255 * 1.01f);
   }
-  EXPECT_EQ(tufts, grass.size());
   EXPECT_NEAR(FindStatic(*terrain, "platform")->Node->getOrientation().w, 0.991445f, 1e-5);
   ASSERT_EQ(terrain->GetPointLights().size(), 1u);
   const Ogre::Light* lantern = terrain->GetPointLights().at("lantern");

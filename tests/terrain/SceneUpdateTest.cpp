@@ -4,6 +4,7 @@
 #include "game/FrameClock.h"
 #include "game/ResourcePreloader.h"
 #include "support/HeadlessEngine.h"
+#include "support/WaitFor.h"
 #include "vegetation/BatchPage.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
@@ -45,8 +46,10 @@ class FrameStep : public SceneFixture {
 };
 
 TEST_F(FrameStep, DeferredStaticsAreMadeRoundThePointLookedAt) {
-  // Their meshes load in the background through the game's preloader.
+  // Their meshes load in the background through the game's preloader; an
+  // earlier test of this process may have made them already.
   StartBackgroundLoading();
+  for (const char* name : {"platform.mesh", "pillar.mesh"}) Ogre::MeshManager::getSingleton().remove(name, "General");
   CGAResourcePreloader preloader;
   LoadDemo(false);
   ASSERT_EQ(terrain->GetPendingStaticCount(), 2u);
@@ -65,12 +68,10 @@ TEST_F(FrameStep, DeferredStaticsAreMadeRoundThePointLookedAt) {
   LookAt(30, 40);
   Frames(1);
   EXPECT_EQ(terrain->GetPendingStaticCount(), 2u);
-  // Bounded generously: a loaded machine running sanitized builds can take seconds.
-  for (int frame = 0; frame < 30000 && terrain->GetPendingStaticCount() > 0; ++frame) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  WaitFor([&] { return terrain->GetPendingStaticCount() == 0; }, [&] {
     Ogre::Root::getSingleton().getWorkQueue()->processResponses();
     Frames(1);
-  }
+  });
   EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
   EXPECT_EQ(terrain->GetStatics().size(), 2u);
   EXPECT_TRUE(loaded("platform.mesh") && loaded("pillar.mesh"));

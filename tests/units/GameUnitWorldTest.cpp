@@ -12,6 +12,7 @@
 #include "platform/Random.h"
 #include "screens/LevelState.h"
 #include "support/HeadlessEngine.h"
+#include "support/WaitFor.h"
 #include "terrain/MapReader.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
@@ -22,23 +23,6 @@
 #include <thread>
 
 namespace {
-
-// The game's unit and effect files in group "Main", once.
-void DemoUnitsAndEffects() {
-  static const bool ready = [] {
-    UnitContent();
-    Ogre::Root& root = HeadlessEngine();
-    root.getWorkQueue()->startup(false);
-    Ogre::ResourceBackgroundQueue::getSingleton().initialise();
-    auto& groups = Ogre::ResourceGroupManager::getSingleton();
-    if (!groups.resourceGroupExists("Main")) groups.createResourceGroup("Main");
-    groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");
-    groups.addResourceLocation(YVEK_DATA_DIR "/effects", "FileSystem", "Main");
-    groups.initialiseResourceGroup("Main");
-    return true;
-  }();
-  (void)ready;
-}
 
 // A flat 64 x 64 map, every cell placeable.
 CGAMapData FlatMap() {
@@ -96,14 +80,12 @@ class GameUnitWorldTest : public ::testing::Test {
   // Frames until every unit shows its body (its parts load in the
   // background).
   void UntilShown() {
-    for (int i = 0; i < 2000; ++i) {
-      bool shown = true;
-      for (CGAUnit* unit : units->GetUnits()) shown &= unit->GetModel()->GetEntity() != nullptr;
-      if (shown) return;
-      Frame();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    FAIL() << "the units' parts never loaded";
+    auto shown = [&] {
+      for (CGAUnit* unit : units->GetUnits())
+        if (!unit->GetModel()->GetEntity()) return false;
+      return true;
+    };
+    if (!WaitFor(shown, [&] { Frame(); })) FAIL() << "the units' parts never loaded";
   }
   // Every effect still managed belongs to a unit still live: one shadow
   // for each live unit of a type other than 0.

@@ -18,6 +18,20 @@ void UnitContent() {
   (void)ready;
 }
 
+void DemoUnitsAndEffects() {
+  static const bool ready = [] {
+    UnitContent();
+    StartBackgroundLoading();
+    auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    if (!groups.resourceGroupExists("Main")) groups.createResourceGroup("Main");
+    groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");
+    groups.addResourceLocation(YVEK_DATA_DIR "/effects", "FileSystem", "Main");
+    groups.initialiseResourceGroup("Main");
+    return true;
+  }();
+  (void)ready;
+}
+
 UnitModelBase* ModelWorld::CreateModel(CGAUnit& unit) {
   return new CGAUnitModel(scene, scene->getRootSceneNode(), unit);
 }

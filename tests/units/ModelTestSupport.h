@@ -16,6 +16,10 @@ class CGAUnit;
 // once.
 void UnitContent();
 
+// The game's unit and effect files in resource group "Main", with the
+// engine's background loading started as the game starts it, once.
+void DemoUnitsAndEffects();
+
 // Units made in this world get a CGAUnitModel under the scene's root.
 struct ModelWorld : FakeUnitWorld {
   explicit ModelWorld(Ogre::SceneManager* scene) : scene(scene) {}

@@ -14,12 +14,9 @@
 namespace {
 
 TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
-  UnitContent();
+  DemoUnitsAndEffects();
   LogCapture log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
-  groups.createResourceGroup("Main");
-  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");
-  groups.initialiseResourceGroup("Main");
   CGAUnitManager manager(nullptr);
   manager.LoadUnitTemplates("Main");
   ASSERT_FALSE(manager.GetUnitTemplates().empty());
@@ -60,7 +57,6 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   }
   EXPECT_GT(bonePartsShown, 0);
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
-  groups.destroyResourceGroup("Main");
 }
 
 TEST(UnitContent, BaseMaterialsBlendAndHaveTheTextureUnitsPartsFill) {
