@@ -1,5 +1,6 @@
 #include "effects/EffectAnim.h"
 
+#include "effects/EffectLimits.h"
 #include "effects/EffectManager.h"
 #include "game/FrameClock.h"
 
@@ -21,13 +22,15 @@ float Fraction(const Ogre::Vector4& key) { return key.w; }
 template <class Key>
 bool AddKeys(NodeAnimSlot& slot, const std::vector<Key>& keys, float length) {
   if (!slot.HasAnimation()) return true;
+  // Huge lengths or times would make the engine's interpolation overflow.
+  length = Bounded(length, kMaxEffectSeconds);
   slot.state->setLength(length);
   for (const Key& key : keys) {
-    slot.lastKey = slot.track->createNodeKeyFrame(length * Fraction(key));
-    slot.lastKey->setTranslate(Translation(key));
+    slot.lastKey = slot.track->createNodeKeyFrame(Bounded(length * Fraction(key), kMaxEffectSeconds));
+    slot.lastKey->setTranslate(Bounded(Translation(key), kMaxEffectDistance));
   }
   // A reading before the first rendered frame gives the first value.
-  if (!keys.empty()) slot.driven->setPosition(Translation(keys.front()));
+  if (!keys.empty()) slot.driven->setPosition(Bounded(Translation(keys.front()), kMaxEffectDistance));
   return true;
 }
 

@@ -22,7 +22,7 @@ CGAEffectBillboard::~CGAEffectBillboard() {
 void CGAEffectBillboard::Create(int queueOffset) {
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
   mSet = manager.GetSceneManager()->createBillboardSet(manager.MakeEffectName(), kPoolSize);
-  PrepareEffectMovable(mSet, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mSet, kEffectQueueBase, queueOffset);
   mSet->setSortingEnabled(true);
 }
 

@@ -25,7 +25,7 @@ bool CGAEffectEntity::Create(const std::string& mesh, int queueOffset) {
     GameLog("effect mesh \"" + mesh + "\" not shown: " + e.getDescription());
     return false;
   }
-  PrepareEffectMovable(mEntity, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mEntity, kEffectQueueBase, queueOffset);
   if (mEntity->getNumSubEntities() == 0) return true;
   Ogre::MaterialPtr material = mEntity->getSubEntity(0)->getMaterial();
   if (material) {

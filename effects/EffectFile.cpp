@@ -5,6 +5,7 @@
 #include "effects/EffectBillboard.h"
 #include "effects/EffectEntity.h"
 #include "effects/EffectKeys.h"
+#include "effects/EffectLimits.h"
 #include "effects/EffectLink.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
@@ -84,6 +85,12 @@ class EffectReader {
     return mPreload && doc ? &doc->ValueStr() : nullptr;
   }
 
+  // A vector that becomes a position or a size, within limit (see
+  // EffectLimits.h).
+  Ogre::Vector3 BoundedVector(const TiXmlElement* e, const char* name, float limit) {
+    return Bounded(ParseVector3(XmlAttr(e, name), At(e, name)), limit, At(e, name));
+  }
+
   // A required attribute's text; false (reported) when it is missing.
   bool Require(const TiXmlElement* e, const char* name, std::string& value) {
     if (const char* text = e->Attribute(name)) {
@@ -115,10 +122,12 @@ class EffectReader {
     } else if (tag == "SetPosition") {
       if (!Require(e, "Position", text)) return;
       const bool fromParams = text.compare(0, 8, "position") == 0;
-      node->SetPosition(fromParams ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Position")));
+      node->SetPosition(fromParams ? Bounded(ParseVector3(mParams.GetParam(text)), kMaxEffectDistance)
+                                   : BoundedVector(e, "Position", kMaxEffectDistance));
     } else if (tag == "SetScale") {
       if (!Require(e, "Scale", text)) return;
-      node->SetScale(text == "scale" ? ParseVector3(mParams.GetParam(text)) : ParseVector3(text, At(e, "Scale")));
+      node->SetScale(text == "scale" ? Bounded(ParseVector3(mParams.GetParam(text)), kMaxEffectSize)
+                                     : BoundedVector(e, "Scale", kMaxEffectSize));
     } else if (tag == "AutoDischargeEffect") {
       if (!RequireReal(e, "Time", real) || !Require(e, "Name", text)) return;
       if (mPreload) {
@@ -241,9 +250,18 @@ class EffectReader {
   }
   static bool NoOwnChildren(CGAEffectObject*, const TiXmlElement*) { return false; }
 
+  // False (reported) for a "SetTexture" without a texture name: the
+  // material keeps the texture it has.
+  bool NamesATexture(const TiXmlElement* e) {
+    if (!XmlAttr(e, "Texture").empty()) return true;
+    Report(e, "<SetTexture> without a \"Texture\" name skipped");
+    return false;
+  }
+
   void ReadMaterialChild(CGAEffectMaterial& material, const TiXmlElement* e) {
     const std::string& tag = e->ValueStr();
     if (tag == "SetTexture") {
+      if (!NamesATexture(e)) return;
       material.SetTexture(XmlAttr(e, "Texture"), uint16_t(ParseUInt(XmlAttr(e, "Pass"))),
                           uint16_t(ParseUInt(XmlAttr(e, "Index"))));
     } else if (tag == "SetMaterialAnim") {
@@ -266,10 +284,10 @@ class EffectReader {
   void ReadBillboard(const TiXmlElement* e, CGAEffectNode* node) {
     auto object = std::make_unique<CGAEffectBillboard>();
     object->Create(QueueOffset(e));
-    AddObject(std::move(object), e, node, [](CGAEffectBillboard* o, const TiXmlElement* child) {
+    AddObject(std::move(object), e, node, [this](CGAEffectBillboard* o, const TiXmlElement* child) {
       if (child->ValueStr() != "AddBillboard") return false;
-      const Ogre::Vector3 size = ParseVector3(XmlAttr(child, "Ared"));
-      o->AddBillboard(Ogre::Vector2(size.x, size.y), ParseVector3(XmlAttr(child, "Position")),
+      const Ogre::Vector3 size = BoundedVector(child, "Ared", kMaxEffectSize);
+      o->AddBillboard(Ogre::Vector2(size.x, size.y), BoundedVector(child, "Position", kMaxEffectDistance),
                       ParseColourValue(XmlAttr(child, "Colour")), uint16_t(ParseUInt(XmlAttr(child, "TextIndex"))));
       return true;
     });
@@ -311,14 +329,14 @@ class EffectReader {
   void ReadProjection(const TiXmlElement* e, CGAEffectNode* node) {
     auto object = std::make_unique<CGAEffectProjection>();
     object->Create(XmlAttr(e, "MaterialName"), TruncateToInt(ParseReal(XmlAttr(e, "Density"))), QueueOffset(e));
-    AddObject(std::move(object), e, node, [](CGAEffectProjection* o, const TiXmlElement* child) {
+    AddObject(std::move(object), e, node, [this](CGAEffectProjection* o, const TiXmlElement* child) {
       if (child->ValueStr() == "SetProjectionAnim") {
         o->SetProjectionAnim(ReadPointKeys(child->FirstChildElement()), ParseReal(XmlAttr(child, "Length")),
                              ParseBool(XmlAttr(child, "Loop")), ParseBool(XmlAttr(child, "Linear")));
         return true;
       }
       if (child->ValueStr() == "SetDriveUp") {
-        o->SetDriveUp(ParseReal(XmlAttr(child, "DriveUp")));
+        o->SetDriveUp(Bounded(ParseReal(XmlAttr(child, "DriveUp")), kMaxEffectDistance, At(child, "DriveUp")));
         return true;
       }
       return false;
@@ -328,9 +346,10 @@ class EffectReader {
   void ReadRibbon(const TiXmlElement* e, CGAEffectNode* node) {
     auto object = std::make_unique<CGAEffectRibbon>();
     object->Create(TruncateToInt(ParseReal(XmlAttr(e, "Sub"))), TruncateToInt(ParseReal(XmlAttr(e, "Sub_Time"))),
-                   TruncateToInt(ParseReal(XmlAttr(e, "Density"))), ParseVector3(XmlAttr(e, "Position_1")),
-                   ParseVector3(XmlAttr(e, "Position_2")), ParseColourValue(XmlAttr(e, "Colour")),
-                   XmlAttr(e, "MaterialName"), QueueOffset(e));
+                   TruncateToInt(ParseReal(XmlAttr(e, "Density"))),
+                   BoundedVector(e, "Position_1", kMaxEffectDistance),
+                   BoundedVector(e, "Position_2", kMaxEffectDistance),
+                   ParseColourValue(XmlAttr(e, "Colour")), XmlAttr(e, "MaterialName"), QueueOffset(e));
     AddObject(std::move(object), e, node, NoOwnChildren);
   }
 
@@ -349,7 +368,7 @@ class EffectReader {
     }
     if (made)
       for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement())
-        object->ReadChild(child);
+        if (child->ValueStr() != "SetTexture" || NamesATexture(child)) object->ReadChild(child, KeysFile(child));
     object->EndActionList();
     if (made) node->AddObject(object.release());
   }

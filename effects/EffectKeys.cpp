@@ -1,5 +1,6 @@
 #include "effects/EffectKeys.h"
 
+#include "effects/EffectLimits.h"
 #include "game/DataFiles.h"
 #include "game/Parse.h"
 
@@ -16,7 +17,8 @@ std::vector<float> Numbers(const TiXmlElement* key, size_t wanted, const std::st
     at = text.find_first_not_of("\t\n ", at);
     if (at == std::string::npos) break;
     const size_t end = text.find_first_of("\t\n ", at);
-    numbers.push_back(ParseReal(text.substr(at, end - at), 0.0f, TextPlace{file, key->Row(), "Value"}));
+    const TextPlace place{file, key->Row(), "Value"};
+    numbers.push_back(Bounded(ParseReal(text.substr(at, end - at), 0.0f, place), kMaxEffectDistance, place));
     at = end;
   }
   return numbers;
@@ -51,13 +53,17 @@ VectorKeys ReadVectorKeys(const TiXmlElement* first, int* rejected, const std::s
 PointKeys ReadPointKeys(const TiXmlElement* first) {
   PointKeys keys;
   for (const TiXmlElement* key = first; key; key = key->NextSiblingElement())
-    keys.push_back(ParseVector3(XmlAttr(key, "Value")));
+    keys.push_back(Bounded(ParseVector3(XmlAttr(key, "Value")), kMaxEffectDistance));
   return keys;
 }
 
 std::vector<TimedKey> ReadTimedKeys(const TiXmlElement* first) {
   std::vector<TimedKey> keys;
-  for (const TiXmlElement* key = first; key; key = key->NextSiblingElement())
-    keys.push_back({ParseVector4(XmlAttr(key, "Value")), ParseReal(XmlAttr(key, "Time"))});
+  for (const TiXmlElement* key = first; key; key = key->NextSiblingElement()) {
+    const Ogre::Vector4 v = ParseVector4(XmlAttr(key, "Value"));
+    const Ogre::Vector3 xyz = Bounded(Ogre::Vector3(v.x, v.y, v.z), kMaxEffectDistance);
+    keys.push_back({Ogre::Vector4(xyz.x, xyz.y, xyz.z, Bounded(v.w, kMaxEffectDistance)),
+                    Bounded(ParseReal(XmlAttr(key, "Time")), kMaxEffectSeconds)});
+  }
   return keys;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The key lists of the effect files' animation elements: every child element
 // of an animation, whatever its name, is one key. A key whose "Value" has
-// too few numbers is left out (and counted).
+// too few numbers is left out (and counted). Key numbers are kept within
+// the bounds of effect values (EffectLimits.h).
 #include "effects/EffectAnim.h"
 
 #include <OgreVector.h>

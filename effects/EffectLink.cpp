@@ -24,7 +24,7 @@ bool CGAEffectLink::Create(const std::string& name, bool repeat, float verticalS
     GameLog("effect link not shown: " + e.getDescription());
     return false;
   }
-  PrepareEffectMovable(mEntity, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mEntity, kEffectQueueBase, queueOffset);
   mNode = CreateNodeAtEffectRoot();
   mNode->attachObject(mEntity);
   mNode->setFixedYawAxis(true);

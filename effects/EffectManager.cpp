@@ -4,6 +4,7 @@
 #include "effects/EffectWorld.h"
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
+#include "units/UnitWorld.h"
 
 #include <OgreCamera.h>
 #include <OgreHardwarePixelBuffer.h>
@@ -26,6 +27,12 @@ const char* const kRttTexture = "RttTex";
 // Effects that one frame's update may start (spawners and messages); more
 // are refused until the next frame.
 constexpr int kMaxEffectsStartedPerUpdate = 1000;
+// Effects alive at once, far above what a battle of 500 fighting units keeps
+// (a few each); an effect that starts itself stops growing here.
+constexpr size_t kMaxLiveEffects = 10000;
+// How deep an effect may sit inside the effects that started it (an
+// "effect" message that starts its own definition nests once more each time).
+constexpr size_t kMaxEffectDepth = 64;
 
 }  // namespace
 
@@ -97,7 +104,15 @@ bool CGAEffectManager::ReadEffectFile(const std::string& text, const std::string
       GameLog(XmlWhere(file, e) + "<EffectSystem> without \"EffectName\" skipped");
       continue;
     }
-    mIndex[name] = e;
+    TiXmlElement*& indexed = mIndex[name];
+    // The later definition wins; the data should not say it twice.
+    if (indexed) {
+      const TiXmlDocument* earlier = indexed->GetDocument();
+      GameLog(XmlWhere(file, e) + "EffectName \"" + name + "\" defined again (before at " +
+              (earlier ? earlier->ValueStr() : std::string("?")) + ":" + std::to_string(indexed->Row()) +
+              "); this definition is used");
+    }
+    indexed = e;
   }
   mDocuments.push_back(std::move(doc));
   return true;
@@ -107,23 +122,29 @@ bool CGAEffectManager::ReadEffectFile(const std::string& text, const std::string
 
 bool CGAEffectManager::IsPreloaded(const TiXmlElement* definition) { return definition->GetUserData() != nullptr; }
 
-bool CGAEffectManager::MayCreateNow() {
-  if (!mUpdating || mCreatedThisUpdate < kMaxEffectsStartedPerUpdate) {
-    if (mUpdating) ++mCreatedThisUpdate;
-    return true;
-  }
-  if (!mCreationLimitLogged) {
-    GameLog("effects: more than " + std::to_string(kMaxEffectsStartedPerUpdate) +
-            " effects started in one frame; the rest wait (an effect that starts itself?)");
-    mCreationLimitLogged = true;
-  }
-  return false;
+bool CGAEffectManager::MayCreateNow(const CGAEffectNode* parent) {
+  // Each bound is said once: a runaway definition meets it every frame.
+  auto refuse = [](bool& logged, const std::string& line) {
+    if (!logged) GameLog("effects: " + line + " (an effect that starts itself?)");
+    logged = true;
+    return false;
+  };
+  if (mEffects.size() >= kMaxLiveEffects)
+    return refuse(mLiveLimitLogged, std::to_string(kMaxLiveEffects) + " effects alive; no more start until some end");
+  if (parent && parent->GetDepth() + 1 >= kMaxEffectDepth)
+    return refuse(mDepthLimitLogged, "effects nested " + std::to_string(kMaxEffectDepth) + " deep; none starts deeper");
+  if (mUpdating && mCreatedThisUpdate >= kMaxEffectsStartedPerUpdate)
+    return refuse(mCreationLimitLogged, "more than " + std::to_string(kMaxEffectsStartedPerUpdate) +
+                                            " effects started in one frame; the rest wait");
+  if (mUpdating) ++mCreatedThisUpdate;
+  return true;
 }
 
 CGAEffectNode* CGAEffectManager::BuildEffect(const std::string& effectName, const std::string& nodeName,
                                              const TiXmlElement* definition, const EffectMessage& params,
                                              bool attachFirst, bool preload) {
   auto* node = new CGAEffectNode;
+  if (!preload) mEffects.insert(node);
   node->SetName(nodeName);
   node->SetEffectName(effectName);
   if (attachFirst) mEffectRoot->addChild(node->GetSceneNode());
@@ -141,7 +162,7 @@ CGAEffectNode* CGAEffectManager::CreateEffect(const std::string& effectName, std
     if (mFilesTried.insert(file).second) LoadEffectFile(file);
     return nullptr;
   }
-  if (!MayCreateNow()) return nullptr;
+  if (!MayCreateNow(parent)) return nullptr;
   if (!IsPreloaded(found->second)) PreloadEffect(effectName);
   EffectMessage params;
   params.name = effectName;
@@ -158,7 +179,7 @@ CGAEffectNode* CGAEffectManager::CreateEffect(const std::string& effectName, std
 
 CGAEffectNode* CGAEffectManager::CreateEffect(EffectMessage request) {
   auto found = mIndex.find(request.name);
-  if (found == mIndex.end() || !MayCreateNow()) return nullptr;
+  if (found == mIndex.end() || !MayCreateNow(nullptr)) return nullptr;
   if (!IsPreloaded(found->second)) PreloadEffect(request.name);
   CGAEffectNode* node = BuildEffect(request.name, MakeEffectName(), found->second, request, true, false);
   Manage(node);
@@ -166,7 +187,7 @@ CGAEffectNode* CGAEffectManager::CreateEffect(EffectMessage request) {
 }
 
 CGAEffectNode* CGAEffectManager::CreateEffectFromElement(EffectMessage request, const TiXmlElement* definition) {
-  if (!definition || !mIndex.count(request.name)) return nullptr;
+  if (!definition || !mIndex.count(request.name) || !MayCreateNow(nullptr)) return nullptr;
   CGAEffectNode* node = BuildEffect(request.name, MakeEffectName(), definition, request, true, false);
   Manage(node);
   return node;
@@ -195,7 +216,6 @@ void CGAEffectManager::Manage(CGAEffectNode* node) {
 void CGAEffectManager::Update() {
   mUpdating = true;
   mCreatedThisUpdate = 0;
-  mCreationLimitLogged = false;
   // Effects started during the walk are appended and updated in it too.
   for (size_t i = 0; i < mManaged.size(); ++i) {
     CGAEffectNode* node = mManaged[i];
@@ -233,6 +253,14 @@ void CGAEffectManager::DestroyEffect(const std::string& nodeName) {
 }
 
 bool CGAEffectManager::IsManaged(const CGAEffectNode* effect) const { return mManagedSet.count(effect) != 0; }
+
+KeptEffect CGAEffectManager::Keep(CGAEffectNode* effect) const {
+  return {effect, effect ? effect->GetName() : std::string()};
+}
+
+bool CGAEffectManager::IsKept(const KeptEffect& kept) const {
+  return kept.effect && IsLive(kept.effect) && kept.effect->GetName() == kept.name;
+}
 
 std::string CGAEffectManager::MakeEffectName() { return "Effect_" + std::to_string(++mNameCounter); }
 

@@ -25,6 +25,7 @@ class SceneNode;
 }  // namespace Ogre
 class CGAEffectNode;
 class EffectWorld;
+struct KeptEffect;
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -69,6 +70,11 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   // True while the effect has not been deleted.
   bool IsLive(const CGAEffectNode* effect) const { return mLive.count(effect) != 0; }
   bool IsManaged(const CGAEffectNode* effect) const;
+  // An effect held by address and name, and whether it is still that one:
+  // live, and not a newer effect that took the address of one that ended
+  // (names are unique over the run).
+  KeptEffect Keep(CGAEffectNode* effect) const;
+  bool IsKept(const KeptEffect& kept) const;
   size_t GetManagedCount() const { return mManaged.size(); }
   const std::vector<CGAEffectNode*>& GetManagedEffects() const { return mManaged; }
 
@@ -93,7 +99,12 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
 
   // Effect nodes report their construction and deletion.
   void NoteCreated(const CGAEffectNode* effect) { mLive.insert(effect); }
-  void NoteDeleted(const CGAEffectNode* effect) { mLive.erase(effect); }
+  void NoteDeleted(const CGAEffectNode* effect) {
+    mLive.erase(effect);
+    mEffects.erase(effect);
+  }
+  // Live effects made by the creation calls (their inner nodes not counted).
+  size_t GetEffectCount() const { return mEffects.size(); }
 
  private:
   // Hears of "RttTex" being rendered. A member rather than a base: the
@@ -113,9 +124,10 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   };
 
   void CreateRenderTexture();
-  // Whether another effect may start in this frame's update; a definition
-  // that spawns itself would otherwise never let the frame end.
-  bool MayCreateNow();
+  // Whether another effect may start now (under parent, when it has one):
+  // a definition that starts itself would otherwise grow without end, in
+  // one frame's update, in number or in depth.
+  bool MayCreateNow(const CGAEffectNode* parent);
   // A new node named, with its effect name, read from the definition.
   CGAEffectNode* BuildEffect(const std::string& effectName, const std::string& nodeName,
                              const TiXmlElement* definition, const EffectMessage& params, bool attachFirst,
@@ -138,9 +150,12 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   std::vector<std::unique_ptr<TiXmlDocument>> mDocuments;  // the index points into them
   std::unordered_set<std::string> mFilesTried;  // files of effects asked for by name
   std::unordered_set<const CGAEffectNode*> mLive;
+  std::unordered_set<const CGAEffectNode*> mEffects;  // see GetEffectCount
   std::unique_ptr<EffectWorld> mNullWorld;
   EffectWorld* mWorld;
   bool mUpdating = false;
   int mCreatedThisUpdate = 0;
   bool mCreationLimitLogged = false;
+  bool mLiveLimitLogged = false;
+  bool mDepthLimitLogged = false;
 };

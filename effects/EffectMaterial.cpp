@@ -1,6 +1,7 @@
 #include "effects/EffectMaterial.h"
 
 #include "effects/EffectManager.h"
+#include "game/GameLog.h"
 
 #include <OgreGpuProgramParams.h>
 #include <OgreMaterialManager.h>
@@ -106,12 +107,22 @@ void CGAEffectMaterial::UseSharedMaterial(const Ogre::MaterialPtr& material) {
 }
 
 void CGAEffectMaterial::SetTexture(const std::string& texture, uint16_t pass, uint16_t unit) {
-  if (!mMaterial || mMaterial->getNumTechniques() == 0) return;
-  Ogre::Technique* technique = mMaterial->getTechnique(0);
+  SetTextureOf(mMaterial, texture, pass, unit);
+}
+
+void CGAEffectMaterial::SetTextureOf(const Ogre::MaterialPtr& material, const std::string& texture, uint16_t pass,
+                                     uint16_t unit) {
+  // The engine refuses an empty name by throwing: the unit keeps its texture.
+  if (texture.empty() || !material || material->getNumTechniques() == 0) return;
+  Ogre::Technique* technique = material->getTechnique(0);
   if (pass >= technique->getNumPasses()) return;
   Ogre::Pass* p = technique->getPass(pass);
   if (unit >= p->getNumTextureUnitStates()) return;
-  p->getTextureUnitState(unit)->setTextureName(texture, Ogre::TEX_TYPE_2D);
+  try {
+    p->getTextureUnitState(unit)->setTextureName(texture, Ogre::TEX_TYPE_2D);
+  } catch (const Ogre::Exception& e) {
+    GameLog("texture \"" + texture + "\" not set on " + material->getName() + ": " + e.getDescription());
+  }
 }
 
 bool CGAEffectMaterial::SetMaterialAnim(const ScalarKeys& keys, int slot, float length, bool loop, bool linear) {

@@ -36,8 +36,10 @@ class CGAEffectMaterial : public CGAEffectAnim {
   const Ogre::MaterialPtr& GetMaterial() const { return mMaterial; }
 
   // The texture of one unit of one pass of technique 0, as a 2D texture;
-  // ignored without a material or such a unit.
+  // ignored without a material or such a unit, and for an empty name.
   virtual void SetTexture(const std::string& texture, uint16_t pass, uint16_t unit);
+  static void SetTextureOf(const Ogre::MaterialPtr& material, const std::string& texture, uint16_t pass,
+                           uint16_t unit);
 
   // Scalar animations for slots 0 and 2 to 7, the colour one for slot 1;
   // other slots are ignored. Always true.

@@ -1,6 +1,7 @@
 #include "effects/EffectNode.h"
 
 #include "effects/AttachPoint.h"
+#include "effects/EffectLimits.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectObject.h"
 #include "effects/EffectWorld.h"
@@ -14,6 +15,7 @@
 #include <OgreSceneNode.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -70,7 +72,22 @@ bool CGAEffectNode::SetPosition(const Ogre::Vector3& position) {
 
 bool CGAEffectNode::SetScale(const Ogre::Vector3& scale) {
   mSceneNode->setScale(scale);
+  KeepScaleInBounds(true);
   return true;
+}
+
+void CGAEffectNode::KeepScaleInBounds(bool withChildren) {
+  // Scales multiply down the nodes (nested in a file, or effects started
+  // inside effects): each node keeps the product within the bounds, so the
+  // transforms the engine derives stay finite.
+  const Ogre::Node* parent = mSceneNode->getParent();
+  const Ogre::Vector3 above =
+      parent && mSceneNode->getInheritScale() ? parent->_getDerivedScale() : Ogre::Vector3::UNIT_SCALE;
+  Ogre::Vector3 scale = mSceneNode->getScale();
+  for (size_t i = 0; i < 3; ++i) scale[i] = Bounded(scale[i], kMaxEffectSize / std::max(1.0f, std::fabs(above[i])));
+  if (scale != mSceneNode->getScale()) mSceneNode->setScale(scale);
+  if (withChildren)
+    for (CGAEffectNode* child : mChildren) child->KeepScaleInBounds(true);
 }
 
 bool CGAEffectNode::SetOrientation(const Ogre::Quaternion& orientation) {
@@ -132,6 +149,14 @@ void CGAEffectNode::AddChild(CGAEffectNode* child) {
   if (Ogre::SceneNode* parent = child->mSceneNode->getParentSceneNode()) parent->removeChild(child->mSceneNode);
   mSceneNode->addChild(child->mSceneNode);
   mChildren.push_back(child);
+  child->mParent = this;
+  child->KeepScaleInBounds(true);
+}
+
+size_t CGAEffectNode::GetDepth() const {
+  size_t depth = 0;
+  for (const CGAEffectNode* node = mParent; node; node = node->mParent) ++depth;
+  return depth;
 }
 
 void CGAEffectNode::AddObject(CGAEffectObject* object) {
@@ -174,6 +199,7 @@ void CGAEffectNode::AttachToOwner(CGAUnit* unit, bool force) {
   if (Ogre::SceneNode* parent = mSceneNode->getParentSceneNode()) parent->removeChild(mSceneNode);
   mSceneNode->setPosition(Ogre::Vector3::ZERO);
   unitNode->addChild(mSceneNode);
+  KeepScaleInBounds(true);
   unitNode->_update(true, false);
 }
 
@@ -193,12 +219,12 @@ void CGAEffectNode::SetVisible(bool visible) {
   for (CGAEffectNode* child : mChildren) child->SetVisible(visible);
   for (CGAEffectObject* object : mObjects) object->SetVisible(visible);
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
-  for (CGAEffectNode* released : mReleased)
-    if (manager.IsLive(released)) released->SetVisible(visible);
+  for (const KeptEffect& released : mReleased)
+    if (manager.IsKept(released)) released.effect->SetVisible(visible);
 }
 
 void CGAEffectNode::ReleaseEffect(CGAEffectNode* effect) {
-  if (effect->IsEndless()) mReleased.push_back(effect);
+  if (effect->IsEndless()) mReleased.push_back(CGAEffectManager::getSingleton().Keep(effect));
 }
 
 bool CGAEffectNode::Destroy() {
@@ -210,9 +236,10 @@ bool CGAEffectNode::Destroy() {
   }
   mChildren.clear();
   CGAEffectManager* manager = CGAEffectManager::getSingletonPtr();
-  // The manager may have ended a released effect already.
-  for (CGAEffectNode* released : mReleased)
-    if (manager && manager->IsLive(released)) released->SetLifeTime(0.1f);
+  // The manager may have ended a released effect already, and a newer
+  // effect may have its address.
+  for (const KeptEffect& released : mReleased)
+    if (manager && manager->IsKept(released)) released.effect->SetLifeTime(0.1f);
   mReleased.clear();
   mMover.reset();
   for (NodeAnimSlot& slot : mAnimSlots) ReleaseNodeAnim(slot);
@@ -264,6 +291,7 @@ bool CGAEffectNode::Update() {
   ApplyNodeAnimations();
   UpdateFlight();
   if (GetLife() <= 0.0f) return false;  // a flight with nowhere to go
+  KeepScaleInBounds(false);  // the children keep theirs in their update
   UpdateChildren();
   for (CGAEffectObject* object : mObjects) object->Update();
   UpdateSpawner();

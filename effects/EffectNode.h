@@ -6,6 +6,7 @@
 // consequences (see SkillMessages.cpp). Effect time is in seconds.
 #include "effects/EffectAnim.h"
 #include "effects/Message.h"
+#include "units/UnitWorld.h"
 
 #include <OgreQuaternion.h>
 #include <OgreVector.h>
@@ -100,6 +101,8 @@ class CGAEffectNode : public CGAMessage, public CGAEffectAnim {
 
   void AddChild(CGAEffectNode* child);
   const std::vector<CGAEffectNode*>& GetChildren() const { return mChildren; }
+  // The nodes above this one, up to its topmost effect.
+  size_t GetDepth() const;
   void AddObject(CGAEffectObject* object);
   const std::vector<CGAEffectObject*>& GetObjects() const { return mObjects; }
 
@@ -127,6 +130,7 @@ class CGAEffectNode : public CGAMessage, public CGAEffectAnim {
 
  private:
   void EndNow();
+  void KeepScaleInBounds(bool withChildren);
   void ApplyTerrainHeight(Ogre::Vector3& position);
   void ApplyNodeAnimations();
   void UpdateFlight();
@@ -163,7 +167,8 @@ class CGAEffectNode : public CGAMessage, public CGAEffectAnim {
   Ogre::Vector3 mTargetPosition = Ogre::Vector3::ZERO;
   bool mTargetPositionSet = false;
   Ogre::Vector3 mFlightDirection = Ogre::Vector3::ZERO;
-  std::vector<CGAEffectNode*> mReleased;  // managed by the manager; checked before use
+  std::vector<KeptEffect> mReleased;  // managed by the manager; checked before use
+  CGAEffectNode* mParent = nullptr;     // the node this one is a child of
   std::vector<CGAEffectNode*> mChildren;
   std::vector<CGAEffectObject*> mObjects;
   AutoDischarge mSpawner;

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 
-void PrepareEffectMovable(Ogre::MovableObject* object, int queueGroup) {
+void PrepareEffectMovable(Ogre::MovableObject* object, int queueBase, int queueOffset) {
   object->setCastShadows(false);
-  // The engine's groups are 0 .. 105 (overlays above); odd "RQ" values stay in range.
-  object->setRenderQueueGroup(Ogre::uint8(std::max(0, std::min(queueGroup, 104))));
+  // The engine's groups are 0 .. 105 (overlays above); odd "RQ" values stay
+  // in range, and the sum is taken where any int offset fits.
+  const long long group = static_cast<long long>(queueBase) + queueOffset;
+  object->setRenderQueueGroup(Ogre::uint8(std::max(0LL, std::min(group, 104LL))));
   object->setRenderingDistance(kEffectRenderingDistance);
 }
 

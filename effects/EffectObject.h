@@ -16,9 +16,10 @@ constexpr int kProjectionQueueBase = 55;
 // How far from the camera effect objects are drawn.
 constexpr float kEffectRenderingDistance = 1024.0f;
 
-// The settings every engine object of an effect gets: no shadows, its
-// render queue group, the effects' drawing distance.
-void PrepareEffectMovable(Ogre::MovableObject* object, int queueGroup);
+// The settings every engine object of an effect gets: no shadows, the
+// render queue group at the offset from its base (within the engine's
+// groups, whatever the offset), the effects' drawing distance.
+void PrepareEffectMovable(Ogre::MovableObject* object, int queueBase, int queueOffset);
 // A scene node of an object's own at the effect root's origin, and its end
 // (with whatever is still attached to it).
 Ogre::SceneNode* CreateNodeAtEffectRoot();

@@ -25,7 +25,7 @@ Ogre::ParticleSystem* CGAEffectParticle::Create(const std::string& particleTempl
     GameLog("effect particles \"" + particleTemplate + "\" not shown: " + e.getDescription());
     return nullptr;
   }
-  PrepareEffectMovable(mSystem, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mSystem, kEffectQueueBase, queueOffset);
   UseSharedMaterial(Ogre::MaterialManager::getSingleton().getByName(mSystem->getMaterialName()));
   for (unsigned short i = 0; i < mSystem->getNumEmitters(); ++i)
     mBaseRates.push_back(mSystem->getEmitter(i)->getEmissionRate());

@@ -11,13 +11,10 @@
 #include <OgreMaterialManager.h>
 #include <OgreMesh.h>
 #include <OgreMeshManager.h>
-#include <OgrePass.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 #include <OgreSubEntity.h>
 #include <OgreSubMesh.h>
-#include <OgreTechnique.h>
-#include <OgreTextureUnitState.h>
 
 namespace {
 
@@ -51,7 +48,7 @@ void CGAEffectParticleEX::CommonSetUp(int amount, bool worldAxis) {
 void CGAEffectParticleEX::CreateBillboards(int amount, bool worldAxis, int queueOffset) {
   CommonSetUp(amount, worldAxis);
   mBillboards = new Ogre::BillboardSet("", 0, true);
-  PrepareEffectMovable(mBillboards, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mBillboards, kEffectQueueBase, queueOffset);
   mBillboards->setPoolSize(unsigned(mAmount));
   mBillboards->setBillboardsInWorldSpace(worldAxis);
   mParticleNode = Scene()->createSceneNode();
@@ -78,7 +75,7 @@ bool CGAEffectParticleEX::CreateMeshBatch(int amount, const std::string& meshNam
     return false;
   }
   mBatch = Scene()->createManualObject(GetName());
-  PrepareEffectMovable(mBatch, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mBatch, kEffectQueueBase, queueOffset);
   mBatch->setDynamic(true);
   const size_t vertices = mShape.positions.size();
   mBatch->estimateVertexCount(vertices * size_t(mAmount));
@@ -113,7 +110,7 @@ bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mes
       Scene()->destroySceneNode(record.node);
       return false;
     }
-    PrepareEffectMovable(record.entity, kEffectQueueBase + queueOffset);
+    PrepareEffectMovable(record.entity, kEffectQueueBase, queueOffset);
     record.child->attachObject(record.entity);
     mMeshParticles.push_back(record);
     // Each particle tints a material of its own; the mesh's stays as it is.
@@ -202,12 +199,7 @@ void CGAEffectParticleEX::SetTexture(const std::string& texture, uint16_t pass, 
     CGAEffectMaterial::SetTexture(texture, pass, unit);
     return;
   }
-  for (MeshParticleRecord& record : mMeshParticles) {
-    if (!record.material || record.material->getNumTechniques() == 0) continue;
-    Ogre::Technique* technique = record.material->getTechnique(0);
-    if (pass >= technique->getNumPasses() || unit >= technique->getPass(pass)->getNumTextureUnitStates()) continue;
-    technique->getPass(pass)->getTextureUnitState(unit)->setTextureName(texture, Ogre::TEX_TYPE_2D);
-  }
+  for (MeshParticleRecord& record : mMeshParticles) SetTextureOf(record.material, texture, pass, unit);
 }
 
 bool CGAEffectParticleEX::SetEmissionRateAnim(const ScalarKeys& keys, float length, bool loop, bool linear) {
@@ -286,8 +278,8 @@ bool CGAEffectParticleEX::Release() {
   }
   mMeshParticles.clear();
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
-  for (CGAEffectNode* effect : mChildEffects)
-    if (manager.IsManaged(effect)) effect->SetLifeTime(0.0f);
+  for (const KeptEffect& effect : mChildEffects)
+    if (manager.IsKept(effect)) effect.effect->SetLifeTime(0.0f);
   mChildEffects.clear();
   ReleaseNodeAnim(mRateCurve);
   ReleaseMaterial();

@@ -8,6 +8,7 @@
 #include "effects/EffectMaterial.h"
 #include "effects/EffectObject.h"
 #include "particles/PSystem.h"
+#include "units/UnitWorld.h"
 
 #include <OgreAxisAlignedBox.h>
 #include <OgreColourValue.h>
@@ -63,8 +64,9 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   bool CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis, int queueOffset);
   void CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int queueOffset);
 
-  // One child element of the file's "EffectParticleEX" (EffectParticleEXSetup.cpp).
-  void ReadChild(const TiXmlElement* child);
+  // One child element of the file's "EffectParticleEX" (EffectParticleEXSetup.cpp);
+  // with the file's name, values beyond their bounds are logged.
+  void ReadChild(const TiXmlElement* child, const std::string* file = nullptr);
   void EndActionList();
 
   bool SetEmissionRateAnim(const ScalarKeys& keys, float length, bool loop, bool linear);
@@ -123,7 +125,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   int mActionList = -1;
   std::unique_ptr<PSim::pDomain> mSource;
   std::vector<MeshParticleRecord> mMeshParticles;
-  std::vector<CGAEffectNode*> mChildEffects;
+  std::vector<KeptEffect> mChildEffects;  // managed; a slot may hold one that ended
   std::string mChildEffectName;
   bool mMeshDirection = false;
   float mEmissionRate = 0.0f;

@@ -1,6 +1,7 @@
 // Drawing of the particle effects: the live particles copied out of the
 // library in scene axes, then, when the engine queues the object, turned
 // into billboards, batched mesh copies, mesh entities or child effects.
+#include "effects/EffectLimits.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "effects/EffectParticleEX.h"
@@ -16,10 +17,21 @@
 #include <OgreSceneNode.h>
 #include <OgreTechnique.h>
 
+#include <cmath>
+
 namespace {
 
 // The library's (x, y, z) is the scene's (x, z, y).
 Ogre::Vector3 SceneAxes(const float* v) { return Ogre::Vector3(v[0], v[2], v[1]); }
+
+// Whether boxes within the effect distances stay finite through the
+// transform (an inverse of a node scaled to nothing is not even finite).
+bool KeepsBoundsFinite(const Ogre::Affine3& transform) {
+  for (size_t row = 0; row < 3; ++row)
+    for (size_t column = 0; column < 4; ++column)
+      if (!(std::fabs(transform[row][column]) < 1e30f)) return false;
+  return true;
+}
 
 bool FacesOwnVelocity(Ogre::BillboardType type) {
   return type == Ogre::BBT_ORIENTED_SELF || type == Ogre::BBT_PERPENDICULAR_SELF;
@@ -64,18 +76,28 @@ size_t CGAEffectParticleEX::GatherParticles() {
     record.position = SceneAxes(p + position);
     if (mWorldAxis) record.position += SceneAxes(p + origin);
     record.position += SceneAxes(p + positionB);
+    // Actions may overflow what the library holds: what is drawn stays finite.
+    record.position = Bounded(record.position, kMaxEffectDistance);
     // The bounds hold the point as drawn, so particles in view are not culled.
     mBounds.merge(record.position);
     mRadius = std::max(mRadius, record.position.length());
-    record.size = SceneAxes(p + size);
-    record.velocity = SceneAxes(p + velocity);
+    record.size = Bounded(SceneAxes(p + size), kMaxEffectSize);
+    record.velocity = Bounded(SceneAxes(p + velocity), kMaxEffectDistance);
     record.rotation = SceneAxes(p + rotation);
     record.colour = Ogre::ColourValue(p[colour], p[colour + 1], p[colour + 2], p[alpha]);
     record.alpha = p[alpha];
     record.age = p[age];
   }
-  if (mWorldAxis && GetParentNode() && !mBounds.isNull())
-    mBounds.transform(GetParentNode()->_getFullTransform().inverse());
+  if (mWorldAxis && GetParentNode() && !mBounds.isNull()) {
+    // World points in the node's space; a node scaled to nothing (or out of
+    // reach) has no such space, and the particles are never culled.
+    const Ogre::Affine3 toNode = GetParentNode()->_getFullTransform().inverse();
+    if (KeepsBoundsFinite(toNode)) {
+      mBounds.transform(toNode);
+    } else {
+      mBounds.setInfinite();
+    }
+  }
   return n;
 }
 
@@ -187,19 +209,19 @@ void CGAEffectParticleEX::DrawEffectParticles() {
     if (i >= mChildEffects.size()) {
       CGAEffectNode* effect = manager.CreateEffect(mChildEffectName);
       if (!effect) break;
-      mChildEffects.push_back(effect);
+      mChildEffects.push_back(manager.Keep(effect));
     }
-    if (manager.IsManaged(mChildEffects[i])) mChildEffects[i]->SetPosition(mRecords[i].position + offset);
+    if (manager.IsKept(mChildEffects[i])) mChildEffects[i].effect->SetPosition(mRecords[i].position + offset);
   }
 }
 
 void CGAEffectParticleEX::CleanEffectParticles() {
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
-  std::vector<CGAEffectNode*> kept;
-  for (CGAEffectNode* effect : mChildEffects) {
-    if (!manager.IsManaged(effect)) continue;
-    if (effect->GetLife() <= 0.0f) {
-      effect->SetLifeTime(0.0f);
+  std::vector<KeptEffect> kept;
+  for (const KeptEffect& effect : mChildEffects) {
+    if (!manager.IsKept(effect)) continue;
+    if (effect.effect->GetLife() <= 0.0f) {
+      effect.effect->SetLifeTime(0.0f);
       continue;
     }
     kept.push_back(effect);

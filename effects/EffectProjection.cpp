@@ -1,5 +1,6 @@
 #include "effects/EffectProjection.h"
 
+#include "effects/EffectLimits.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectWorld.h"
 
@@ -42,7 +43,7 @@ void CGAEffectProjection::Create(const std::string& material, int density, int q
   mRebuild = true;
   mDecal = manager.GetSceneManager()->createManualObject(manager.MakeEffectName());
   Ogre::MovableObject::mName = mDecal->getName() + "_decal";  // the engine refuses two objects of one name on a node
-  PrepareEffectMovable(mDecal, kProjectionQueueBase + queueOffset);
+  PrepareEffectMovable(mDecal, kProjectionQueueBase, queueOffset);
   mDecal->setDynamic(true);
   SetMaterial(material, false);
 }
@@ -51,6 +52,8 @@ bool CGAEffectProjection::SetMaterialName(const std::string& name, bool copy) {
   SetMaterial(name, copy);
   return true;
 }
+
+void CGAEffectProjection::SetDriveUp(float height) { mDriveUp = Bounded(height, kMaxEffectDistance); }
 
 bool CGAEffectProjection::SetProjectionAnim(const PointKeys& keys, float length, bool loop, bool linear) {
   CreateNodeAnim(loop, linear, mAnimation);
@@ -75,6 +78,8 @@ bool CGAEffectProjection::Update() {
 
 bool CGAEffectProjection::RebuildDecal(const Ogre::Vector3& c, float d) {
   if (c == mLastCentre || !mRebuild) return false;
+  // A node the transforms above it put out of reach has no ground to cover.
+  if (!IsFinite(c)) return false;
   // Without a material there is nothing to draw the decal with.
   if (!GetMaterial()) return false;
   mLastCentre = c;

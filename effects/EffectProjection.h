@@ -24,7 +24,8 @@ class CGAEffectProjection : public Ogre::MovableObject, public CGAEffectObject, 
   bool SetMaterialName(const std::string& name, bool copy);
   // Kept for the files; the decal does not play it.
   bool SetProjectionAnim(const PointKeys& keys, float length, bool loop, bool linear);
-  void SetDriveUp(float height) { mDriveUp = height; }
+  // The lift above the ground, kept within the bounds of effect positions.
+  void SetDriveUp(float height);
   // True when the decal was rebuilt around centre.
   bool RebuildDecal(const Ogre::Vector3& centre, float size);
 

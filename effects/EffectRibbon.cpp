@@ -1,5 +1,6 @@
 #include "effects/EffectRibbon.h"
 
+#include "effects/EffectLimits.h"
 #include "effects/EffectManager.h"
 #include "game/FrameClock.h"
 
@@ -45,7 +46,7 @@ void CGAEffectRibbon::Create(int segmentCount, int segmentTimeMs, int style, con
   Ogre::MovableObject::mName = mStrip->getName() + "_ribbon";  // the engine refuses two objects of one name on a node
   mStrip->setDynamic(true);
   if (!material.empty()) SetMaterial(material, false);
-  PrepareEffectMovable(mStrip, kEffectQueueBase + queueOffset);
+  PrepareEffectMovable(mStrip, kEffectQueueBase, queueOffset);
 }
 
 bool CGAEffectRibbon::SetMaterialName(const std::string& name, bool copy) {
@@ -61,7 +62,8 @@ bool CGAEffectRibbon::Update() {
   UpdateMaterialAnim();
   Ogre::SceneNode* parent = GetParentNode();
   if (!parent || !mStrip) return true;
-  if (float(FrameTimeMs) - mLastSample > mSegmentTime) {
+  // A node the transforms above it put out of reach leaves no trail.
+  if (float(FrameTimeMs) - mLastSample > mSegmentTime && IsFinite(parent->_getDerivedPosition())) {
     mLastSample = float(FrameTimeMs);
     RibbonSegment segment;
     segment.centre = parent->_getDerivedPosition();

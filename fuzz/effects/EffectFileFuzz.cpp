@@ -1,6 +1,8 @@
 // Effect files of any bytes: reading never fails hard, and every definition
 // read can be built, run for a while tied to two units and destroyed, leaving
-// no engine object behind.
+// no engine object behind. Files may use the material "fuzz_textured", whose
+// one pass has a texture unit. Built with the engine's assertions on, so
+// bounds that are not finite fail here as in a checked build.
 #include "FuzzSupport.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
@@ -20,8 +22,12 @@ Ogre::Root& Engine() {
     QuietEngineLog();
     auto* r = new Ogre::Root("", "", "");
     new Ogre::DefaultHardwareBufferManager();
+    // Textures as names only, so texture units take the files' names.
+    new Ogre::DefaultTextureManager();
     // Billboards and manual objects start on the default materials.
     Ogre::MaterialManager::getSingleton().initialise();
+    Ogre::MaterialPtr textured = Ogre::MaterialManager::getSingleton().create("fuzz_textured", Ogre::RGN_DEFAULT);
+    textured->getTechnique(0)->getPass(0)->createTextureUnitState("fuzz.png");
     return r;
   }();
   return *root;
@@ -55,7 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       effect->SetTargetPosition(target.GetPosition());
     }
     FrameDeltaSeconds = 0.05f;
-    for (int frame = 0; frame < 12; ++frame) manager.Update();
+    for (int frame = 0; frame < 12; ++frame) {
+      manager.Update();
+      // As rendering does: transforms and bounds of the whole scene.
+      scene->getRootSceneNode()->_update(true, false);
+    }
     manager.DestroyAllEffects();
     scene->destroySceneNode(root);
   }

@@ -3,6 +3,7 @@
 #include "EffectTestSupport.h"
 
 #include "effects/EffectKeys.h"
+#include "effects/EffectLimits.h"
 #include "support/TempDir.h"
 
 #include <OgreResourceGroupManager.h>
@@ -44,13 +45,17 @@ std::vector<std::string> Schedule(const CGAEffectNode& node) {
 
 class EffectFileTest : public EffectFixture {};
 
+// Each repeat is logged with its place and the place of the one it replaces.
 TEST_F(EffectFileTest, TheDefinitionReadLastWinsAcrossFilesAndWithinOne) {
+  LogLines log;
   Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1"/></EffectSystem>
             <EffectSystem EffectName="a"><SetLifeTime Time="2"/></EffectSystem>)");
   EXPECT_FLOAT_EQ(manager->CreateEffect("a")->GetLife(), 2.0f);
+  EXPECT_TRUE(log.Has("test.eff:2: EffectName \"a\" defined again (before at test.eff:1)"));
   ASSERT_TRUE(manager->ReadEffectFile(R"(<X><EffectSystem EffectName="a"><SetLifeTime Time="3"/></EffectSystem></X>)",
                                       "later.eff"));
   EXPECT_FLOAT_EQ(manager->CreateEffect("a")->GetLife(), 3.0f);
+  EXPECT_TRUE(log.Has("later.eff:1: EffectName \"a\" defined again (before at test.eff:2)"));
 }
 
 TEST_F(EffectFileTest, BadFilesAndDefinitionsWithoutNameAreSkippedWithALogLine) {
@@ -167,8 +172,9 @@ TEST_F(EffectFileTest, UnknownElementsAndMessageTypesAreLoggedOnceAndSkipped) {
 }
 
 // Numbers past their field's range saturate like every data file's: an
-// effect meant to last "forever" lasts, and each such number is logged
-// once, at its line, while the definition is preloaded.
+// effect meant to last "forever" lasts, a position stays within the
+// effects' bounds, and each such number is logged once, at its line, while
+// the definition is preloaded.
 TEST_F(EffectFileTest, NumbersPastTheirRangeSaturateAndAreLoggedWithTheirLine) {
   LogLines log;
   Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1e99"/>
@@ -177,10 +183,12 @@ TEST_F(EffectFileTest, NumbersPastTheirRangeSaturateAndAreLoggedWithTheirLine) {
             </EffectSystem>)");
   CGAEffectNode* effect = manager->CreateEffect("a");
   EXPECT_EQ(effect->GetLife(), std::numeric_limits<float>::max());
-  EXPECT_EQ(effect->GetPosition(), Ogre::Vector3(1, -std::numeric_limits<float>::max(), 3));
+  EXPECT_EQ(effect->GetPosition(), Ogre::Vector3(1, -kMaxEffectDistance, 3));
   EXPECT_EQ(effect->GetCastType(), std::numeric_limits<int>::max());
-  for (const char* line : {"test.eff:1: Time \"1e99\" is out of range", "test.eff:2: Position \"-1e40\" is out of range",
-                           "test.eff:2: Type \"99999999999\" is out of range", "test.eff:3: Value \"1e39\" is out of range"})
+  for (const char* line :
+       {"test.eff:1: Time \"1e99\" is out of range", "test.eff:2: Position \"-1e40\" is out of range",
+        "test.eff:2: Type \"99999999999\" is out of range", "test.eff:3: Value \"1e39\" is out of range",
+        "test.eff:2: Position beyond 100000 in size; read as 1 -100000 3"})
     EXPECT_TRUE(log.Has(line)) << line;
   log.lines.clear();
   manager->CreateEffect("a");

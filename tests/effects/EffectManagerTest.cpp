@@ -3,12 +3,21 @@
 // "RttTex" renders.
 #include "EffectTestSupport.h"
 
+#include "support/LogLines.h"
+
 #include <OgreEntity.h>
 #include <OgreSceneManager.h>
+
+#include <algorithm>
 
 namespace {
 
 class EffectManagerTest : public EffectFixture {};
+
+size_t Count(const LogLines& log, const std::string& part) {
+  return size_t(std::count_if(log.lines.begin(), log.lines.end(),
+                              [&part](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
 
 TEST_F(EffectManagerTest, NamesCountUpFromOne) {
   EXPECT_EQ(manager->MakeEffectName(), "Effect_1");
@@ -77,6 +86,36 @@ TEST_F(EffectManagerTest, AParentOwnsItsChildEffects) {
   Frames(4);
   EXPECT_FALSE(manager->IsLive(child));
   EXPECT_TRUE(manager->IsLive(parent));
+}
+
+// Measured: an effect that starts itself grew by 1000 a frame without end
+// (35,751 live after 40 frames, a warning every frame), and one whose
+// "effect" message starts its own definition nested a level deeper every
+// frame. Both stop at their bound, each bound logged once.
+TEST_F(EffectManagerTest, EffectsThatStartThemselvesStopAtTheirBoundsAndSayItOnce) {
+  Define(R"(<EffectSystem EffectName="rabbit"><AutoDischargeEffect Time="0" Name="rabbit"/></EffectSystem>
+            <EffectSystem EffectName="doll"><Message><At Time="0"><M Type="effect" Name="doll"/></At></Message>
+            </EffectSystem>)");
+  LogLines log;
+  manager->CreateEffect("rabbit");
+  Frames(25);
+  EXPECT_EQ(manager->GetEffectCount(), 10000u);
+  EXPECT_EQ(manager->GetManagedCount(), 10000u);
+  EXPECT_EQ(Count(log, "effects alive"), 1u) << log.All();
+  EXPECT_EQ(Count(log, "started in one frame"), 1u) << log.All();
+  manager->DestroyAllEffects();
+  EXPECT_EQ(manager->GetEffectCount(), 0u);
+
+  const CGAEffectNode* doll = manager->CreateEffect("doll");
+  Frames(80);
+  size_t depth = 0;
+  while (!doll->GetChildren().empty()) {
+    doll = doll->GetChildren().front();
+    ++depth;
+  }
+  EXPECT_EQ(depth, 63u);
+  EXPECT_EQ(doll->GetDepth(), 63u);
+  EXPECT_EQ(Count(log, "nested 64 deep"), 1u) << log.All();
 }
 
 // Objects that sample "RttTex" are hidden while it renders; afterwards each

@@ -218,6 +218,8 @@ TEST_F(EffectObjectTest, UnknownMaterialsAndMeshesAreSkipped) {
 
 // Entities, billboards, engine particles, links -------------------------------
 
+// RQ values at the ends of int stay within the engine's groups (the sum
+// with the base must not overflow).
 TEST_F(EffectObjectTest, RenderQueueGroupsFollowRQ) {
   struct Case {
     const char* element;
@@ -227,6 +229,8 @@ TEST_F(EffectObjectTest, RenderQueueGroupsFollowRQ) {
       {R"(<EffectEntity FileName="fx_two_part.mesh" RQ="5"/>)", 75},
       {R"(<EffectEntity FileName="fx_two_part.mesh"/>)", 70},
       {R"(<EffectBillboard RQ="2"/>)", 72},
+      {R"(<EffectBillboard RQ="2147483647"/>)", 104},
+      {R"(<EffectBillboard RQ="-2147483648"/>)", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.element);
@@ -242,6 +246,9 @@ TEST_F(EffectObjectTest, RenderQueueGroupsFollowRQ) {
   auto* projection = Make<CGAEffectProjection>(R"(<EffectProjection MaterialName="fx_test" Density="1"/>)");
   ASSERT_TRUE(projection);
   EXPECT_EQ(projection->GetDecal()->getRenderQueueGroup(), 55);
+  projection = Make<CGAEffectProjection>(R"(<EffectProjection MaterialName="fx_test" Density="1" RQ="2147483647"/>)");
+  ASSERT_TRUE(projection);
+  EXPECT_EQ(projection->GetDecal()->getRenderQueueGroup(), 104);
 }
 
 TEST_F(EffectObjectTest, EntitiesShareTheMeshMaterialUntilGivenTheirOwn) {
