@@ -264,9 +264,10 @@ bool CGAUnitModel::LinkSkeletonFile(const std::string& file) {
   return true;
 }
 
-// Every state of the main entity at weight 0 (or at the weight it has), in
-// the set's order. The state that was fading in stays current, wherever it
-// now is in the list.
+// Every state of the main entity at weight 0 (or, when keeping weights, the
+// playing ones at theirs: new states come at the engine's weight 1), in the
+// set's order. The state that was fading in stays current, wherever it now
+// is in the list.
 void CGAUnitModel::RebuildAnimationList(bool keepWeights) {
   Ogre::AnimationState* current = GetCurrentAnimation();
   mAnimations.clear();
@@ -274,7 +275,7 @@ void CGAUnitModel::RebuildAnimationList(bool keepWeights) {
   if (!mStates) return;
   for (const auto& entry : mStates->getAnimationStates()) {
     Ogre::AnimationState* state = entry.second;
-    if (!keepWeights) state->setWeight(0.0f);
+    if (!keepWeights || !state->getEnabled()) state->setWeight(0.0f);
     if (state == current) mCurrent = static_cast<int>(mAnimations.size());
     mAnimations.push_back(state);
   }

@@ -176,7 +176,7 @@ TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
   EXPECT_FALSE(screen->HasUnits());
 
   StartLevel(1);
-  EXPECT_EQ(battlefield.calls[3], "music m.wav");
+  EXPECT_EQ(battlefield.calls[4], "music m.wav");
   EXPECT_EQ(Text("root/cent"), Utf8("进度 0"));  // the last level shows the count only
 }
 
