@@ -19,7 +19,7 @@ endfunction()
 # (the engine and the GUI) instead of parsing them again in every file.
 function(yvek_reuse_game_pch target)
   foreach(lib ${ARGN})
-    if(lib MATCHES "^yvek_(game|testsupport|unit_testsupport|terrain_testsupport|mapedit)$")
+    if(lib MATCHES "^yvek_(game|testsupport|unit_testsupport|terrain_testsupport|model_testsupport|gui_testsupport|mapedit)$")
       target_precompile_headers(${target} REUSE_FROM yvek_game)
       return()
     endif()

@@ -39,8 +39,10 @@ class EffectWorld {
 
   // A 3-D effect sound played once at the node.
   virtual void PlaySound3D(const std::string& name, Ogre::SceneNode* at) = 0;
-  // A floating label (colour markup and GBK text) at a world point.
-  virtual void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds) = 0;
+  // A floating label (colour markup and GBK text) at a world point, in a
+  // GUI font by name.
+  virtual void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds,
+                         const std::string& font) = 0;
 
   // The running level: silver, and the percent chances of coin drops.
   virtual void AddLevelSilver(int amount) = 0;
@@ -62,7 +64,7 @@ class NullEffectWorld : public EffectWorld {
   Ogre::Vector3 GetViewDirection() override { return Ogre::Vector3::NEGATIVE_UNIT_Z; }
   void ShakeCamera(float) override {}
   void PlaySound3D(const std::string&, Ogre::SceneNode*) override {}
-  void ShowLabel(const std::string&, const Ogre::Vector3&, float) override {}
+  void ShowLabel(const std::string&, const Ogre::Vector3&, float, const std::string&) override {}
   void AddLevelSilver(int) override {}
   int GetGoldDropRate() override { return 0; }
   int GetSilverDropRate() override { return 0; }

@@ -214,7 +214,7 @@ void CGAEffectNode::Hit(CGAUnit* caster, const std::string& text) {
       victim->SetFadeOut(true, 500);
       const int price = Slot(victim, kSlotPrice);
       world.AddLevelSilver(price);
-      world.ShowLabel("{colour,FFFFFF00}+$" + std::to_string(price), caster->GetPosition(), 3.0f);
+      world.ShowLabel("{colour,FFFFFF00}+$" + std::to_string(price), caster->GetPosition(), 3.0f, "simhei-10");
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "game/GameBattlefield.h"
 
+#include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
 #include "game/GameLog.h"
@@ -80,6 +81,8 @@ void CGAGameBattlefield::SetHighlight(CGAUnit* unit, bool on) {
 }
 
 void CGAGameBattlefield::ClearUnits() { Units().ClearUnits(); }
+
+void CGAGameBattlefield::DestroyAllEffects() { CGAEffectManager::getSingleton().DestroyAllEffects(); }
 
 void CGAGameBattlefield::PlaySound(const std::string& name) {
   CTPAudioManager::getSingleton().PlaySound(name, nullptr, CTPAudioManager::kModeStream, true);

@@ -25,6 +25,7 @@ class CGAGameBattlefield : public CGABattlefield {
   CGAUnit* PickUnitByRay(const Ogre::Ray& ray) override;
   void SetHighlight(CGAUnit* unit, bool on) override;
   void ClearUnits() override;
+  void DestroyAllEffects() override;
 
   void PlaySound(const std::string& name) override;
   void PlayMusic(const std::string& name) override;

@@ -2,6 +2,8 @@
 
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "screens/GUICommon.h"
+#include "screens/GUILabelEx.h"
 #include "screens/LevelState.h"
 #include "terrain/TerrainManager.h"
 #include "units/UnitManager.h"
@@ -41,8 +43,11 @@ void GameEffectWorld::PlaySound3D(const std::string& name, Ogre::SceneNode* at) 
   CTPAudioManager::getSingleton().PlaySound(name, at, CTPAudioManager::kMode3D, true);
 }
 
-// The label layer draws no labels yet.
-void GameEffectWorld::ShowLabel(const std::string&, const Ogre::Vector3&, float) {}
+void GameEffectWorld::ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds,
+                                const std::string& font) {
+  if (CGAGUILabelEx* labels = CGAGUILabelEx::getSingletonPtr())
+    labels->AddLabel(CGAGUICommon::ToCEGUIString(markup), at, seconds, CGAGUICommon::ToCEGUIString(font));
+}
 
 void GameEffectWorld::AddLevelSilver(int amount) { LevelSilver += amount; }
 int GameEffectWorld::GetGoldDropRate() { return LevelGoldRat; }

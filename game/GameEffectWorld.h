@@ -15,7 +15,7 @@ class GameEffectWorld : public EffectWorld {
   Ogre::Vector3 GetViewDirection() override;
   void ShakeCamera(float amplitude) override;
   void PlaySound3D(const std::string& name, Ogre::SceneNode* at) override;
-  void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds) override;
+  void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds, const std::string& font) override;
   void AddLevelSilver(int amount) override;
   int GetGoldDropRate() override;
   int GetSilverDropRate() override;

@@ -12,6 +12,10 @@ int Rand() {
   return static_cast<int>((g_state >> 16) & 0x7fffu);
 }
 
+float RangeRandom(float low, float high) {
+  return low + (high - low) * static_cast<float>(Rand()) / static_cast<float>(kRandMax);
+}
+
 void SeedRand(unsigned seed) { g_state = seed; }
 
 }  // namespace platform

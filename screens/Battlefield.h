@@ -41,8 +41,11 @@ class CGABattlefield : public LevelDriver::Battlefield {
   virtual CGAUnit* PickUnitAt(const Ogre::Vector3& ground) = 0;
   virtual CGAUnit* PickUnitByRay(const Ogre::Ray& ray) = 0;
   virtual void SetHighlight(CGAUnit* unit, bool on) = 0;
-  // Every unit and every effect goes.
+  // Every unit goes.
   virtual void ClearUnits() = 0;
+  // Every effect the effect manager keeps goes, those without an owner too,
+  // before any of their timed messages fires.
+  virtual void DestroyAllEffects() = 0;
 
   // Sounds: a one-shot effect sound; the level's looping music (which ends
   // the music played before); the master volumes (0 to 1).

@@ -170,6 +170,7 @@ void CGAGUIMain::ResetLevel() {
   for (const char* panel : {"root/text", "root/defeat", "root/win", "root/config"}) GetWindow(panel)->hide();
   mRecruit->SetVisible(false);
   mBattlefield.ClearUnits();
+  mBattlefield.DestroyAllEffects();
 }
 
 void CGAGUIMain::ShowMessage(const std::string& text, int ms) {

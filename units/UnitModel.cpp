@@ -2,6 +2,7 @@
 
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
+#include "platform/Random.h"
 #include "units/Unit.h"
 #include "units/UnitWorld.h"
 
@@ -15,6 +16,7 @@
 #include <OgreSkeletonManager.h>
 #include <OgreSubEntity.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -37,8 +39,8 @@ void SetCustomParameters(Ogre::Entity* entity, unsigned index, const Ogre::Vecto
 
 }  // namespace
 
-CGAUnitModel::CGAUnitModel(Ogre::SceneManager* sceneManager, Ogre::SceneNode* parent, CGAUnit& unit)
-    : mParent(parent), mSceneManager(sceneManager), mUnit(unit), mWorld(unit.GetWorld()) {
+CGAUnitModel::CGAUnitModel(Ogre::SceneManager* sceneManager, Ogre::SceneNode* parent, CGAUnit& unit, bool blending)
+    : mParent(parent), mSceneManager(sceneManager), mUnit(unit), mWorld(unit.GetWorld()), mBlending(blending) {
   mNode = sceneManager->createSceneNode(NextNodeName());
   mNode->setFixedYawAxis(true, Ogre::Vector3::UNIT_Y);
   mChildNode = mNode->createChildSceneNode(Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
@@ -232,9 +234,15 @@ void CGAUnitModel::AddSkeletonFile(const std::string& file) {
     mPendingSkeletonFiles.push_back(file);
     return;
   }
+  if (LinkSkeletonFile(file)) RebuildAnimationList();
+}
+
+// Offers the file's animations as states of the main entity; false (and
+// logged) when it cannot.
+bool CGAUnitModel::LinkSkeletonFile(const std::string& file) {
   if (!mEntity->hasSkeleton()) {
     GameLog("skeleton file " + file + ": the unit's main part " + mEntity->getMesh()->getName() + " has no skeleton");
-    return;
+    return false;
   }
   const Ogre::SkeletonPtr& master = mEntity->getMesh()->getSkeleton();
   Ogre::SkeletonPtr source;
@@ -243,7 +251,7 @@ void CGAUnitModel::AddSkeletonFile(const std::string& file) {
         Ogre::SkeletonManager::getSingleton().load(file, master->getGroup()));
   } catch (const Ogre::Exception& e) {
     GameLog("skeleton file " + file + " cannot be linked: " + e.getDescription());
-    return;
+    return false;
   }
   master->addLinkedSkeletonAnimationSource(file, 1.0f);
   // A skeleton that is already loaded records the link without the linked
@@ -253,19 +261,21 @@ void CGAUnitModel::AddSkeletonFile(const std::string& file) {
     if (link.skeletonName == file && !link.pSkeleton)
       const_cast<Ogre::LinkedSkeletonAnimationSource&>(link).pSkeleton = source;
   mEntity->refreshAvailableAnimationState();
-  RebuildAnimationList();
+  return true;
 }
 
-// Every state of the main entity at weight 0, in the set's order. The state
-// that was fading in stays current, wherever it now is in the list.
-void CGAUnitModel::RebuildAnimationList() {
+// Every state of the main entity at weight 0 (or, when keeping weights, the
+// playing ones at theirs: new states come at the engine's weight 1), in the
+// set's order. The state that was fading in stays current, wherever it now
+// is in the list.
+void CGAUnitModel::RebuildAnimationList(bool keepWeights) {
   Ogre::AnimationState* current = GetCurrentAnimation();
   mAnimations.clear();
   mCurrent = -1;
   if (!mStates) return;
   for (const auto& entry : mStates->getAnimationStates()) {
     Ogre::AnimationState* state = entry.second;
-    state->setWeight(0.0f);
+    if (!keepWeights || !state->getEnabled()) state->setWeight(0.0f);
     if (state == current) mCurrent = static_cast<int>(mAnimations.size());
     mAnimations.push_back(state);
   }
@@ -285,6 +295,10 @@ void CGAUnitModel::PlayAnimationByName(const std::string& name, float speed, boo
     state->setEnabled(true);
     state->setTimePosition(0.0f);
     state->setLoop(loop);
+    if (mBlending) {
+      mBlend.current = name;
+      mBlendSpeed = speed;
+    }
     return;
   }
 }
@@ -295,7 +309,10 @@ void CGAUnitModel::Update() {
     files.swap(mPendingSkeletonFiles);
     for (const std::string& file : files) AddSkeletonFile(file);
   }
-  UpdateAnimations();
+  if (mBlending)
+    UpdateBlending();
+  else
+    UpdateAnimations();
 }
 
 // The current state gains 3 x dt of weight up to 1 (one frame may overshoot),
@@ -317,4 +334,66 @@ void CGAUnitModel::UpdateAnimations() {
     state->setWeight(weight);
     if (state->getLoop() || !state->hasEnded()) state->addTime(dt);
   }
+}
+
+// The blending mode, by name: the state named current gains 3 x dt of weight
+// up to 1 and advances; every other state loses as much down to 0, where it
+// stops. The idle animation's ends are counted while it plays; past the loop
+// target a variant of its group plays once, then the idle comes back.
+void CGAUnitModel::UpdateBlending() {
+  if (!mStates) return;
+  const float dt = mBlendSpeed * FrameDeltaSeconds;
+  for (const auto& entry : mStates->getAnimationStates()) {
+    Ogre::AnimationState* state = entry.second;
+    if (state->getAnimationName() == mBlend.current || !state->getEnabled()) continue;
+    const float weight = std::max(0.0f, state->getWeight() - kFadeRate * dt);
+    state->setWeight(weight);
+    if (weight == 0.0f) state->setEnabled(false);
+  }
+  if (!mStates->hasAnimationState(mBlend.current)) return;
+  Ogre::AnimationState* current = mStates->getAnimationState(mBlend.current);
+  current->setEnabled(true);
+  current->setWeight(std::min(1.0f, current->getWeight() + kFadeRate * dt));
+  if (mBlend.current == mBlend.idle) {
+    CountIdleEnds(current, dt);
+    if (mLoopsDone > mLoopTarget) PlayIdleVariant();
+    return;
+  }
+  current->addTime(dt);
+  if (mBlend.current == mBlend.variant && current->hasEnded() && --mRemainingPlays <= 0) mBlend.current = mBlend.idle;
+}
+
+// A looping idle ends each time it wraps; a held one never ends again.
+void CGAUnitModel::CountIdleEnds(Ogre::AnimationState* idle, float dt) {
+  const float before = idle->getTimePosition();
+  idle->addTime(dt);
+  if (idle->getLoop() && idle->getLength() > 0.0f) mLoopsDone += static_cast<int>((before + dt) / idle->getLength());
+}
+
+// A variant of the idle's group other than the first (the idle itself),
+// made available by linking its skeleton file when the main entity lacks
+// it, plays once from its start with its sound; the next loop target is
+// drawn. A group of one variant never varies.
+void CGAUnitModel::PlayIdleVariant() {
+  mLoopsDone = 0;
+  auto group = mAnimGroups.find(mBlend.idle);
+  if (group == mAnimGroups.end() || group->second.size() < 2) return;
+  const int count = static_cast<int>(group->second.size());
+  const int index = std::min(static_cast<int>(platform::RangeRandom(1.0f, static_cast<float>(count))), count - 1);
+  mLoopTarget = static_cast<int>(platform::RangeRandom(6.0f, 12.0f));
+  const UnitModelVariant& variant = group->second[static_cast<size_t>(index)];
+  if (!mStates->hasAnimationState(variant.anim) && !variant.skeleton.empty() && LinkSkeletonFile(variant.skeleton))
+    RebuildAnimationList(true);  // the states keep fading as they were
+  if (!mStates->hasAnimationState(variant.anim)) {
+    GameLog("animation " + variant.anim + " of group " + group->first + ": the unit's main part " +
+            mEntity->getMesh()->getName() + " has no such animation");
+    return;
+  }
+  mBlend = {group->first, variant.anim, mBlend.idle, variant.anim, variant.sound, variant.effect};
+  mRemainingPlays = 1;
+  Ogre::AnimationState* state = mStates->getAnimationState(variant.anim);
+  state->setEnabled(true);
+  state->setTimePosition(0.0f);
+  state->setLoop(false);
+  if (!variant.sound.empty()) mWorld.PlaySound(variant.sound, &mUnit);
 }

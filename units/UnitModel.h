@@ -2,7 +2,10 @@
 // The visible side of one unit: its scene node, the part entities that make
 // up its body (all animated by the first part's skeleton, the main entity),
 // parts hanging on bones, effects attached under slot names, bone aliases,
-// and the cross-fading of its skeletal animations.
+// and the cross-fading of its skeletal animations: by the index of the state
+// played last, or, in the blending mode, by the name of the state fading in,
+// with an idle animation that now and then gives way to a random variant of
+// its animation group.
 #include "units/UnitModelBase.h"
 #include "units/UnitWorld.h"
 
@@ -38,10 +41,23 @@ struct UnitModelVariant {
   std::string effect;
 };
 
+// What the blending mode plays: the state fading in, the idle animation,
+// and the variant of the idle's group playing now, with its group, sound and
+// effect.
+struct UnitModelBlendRecord {
+  std::string group;
+  std::string current = "stand";
+  std::string idle = "stand";
+  std::string variant = "stand";
+  std::string sound;
+  std::string effect;
+};
+
 class CGAUnitModel : public UnitModelBase {
  public:
   // The model node is made unattached; SetVisible(true) puts it under parent.
-  CGAUnitModel(Ogre::SceneManager* sceneManager, Ogre::SceneNode* parent, CGAUnit& unit);
+  // The game never asks for the blending mode.
+  CGAUnitModel(Ogre::SceneManager* sceneManager, Ogre::SceneNode* parent, CGAUnit& unit, bool blending = false);
   ~CGAUnitModel() override;
   CGAUnitModel(const CGAUnitModel&) = delete;
   CGAUnitModel& operator=(const CGAUnitModel&) = delete;
@@ -80,12 +96,19 @@ class CGAUnitModel : public UnitModelBase {
   void AddSkeletonFile(const std::string& file) override;
 
   // The named animation fades in from its current weight while the others
-  // fade out; an unknown name changes nothing.
+  // fade out; an unknown name changes nothing. In the blending mode the
+  // speed is the blending speed.
   void PlayAnimationByName(const std::string& name, float speed, bool loop) override;
   void SetSpeed(float speed) override { mSpeed = speed; }
   // Links pending skeleton files, then moves every weight 3 x dt toward its
   // goal and advances the playing states.
   void Update() override;
+  bool IsBlending() const { return mBlending; }
+  const UnitModelBlendRecord& GetBlendRecord() const { return mBlend; }
+  // Ends of the idle animation still allowed before a variant plays, and
+  // those seen so far.
+  int GetLoopTarget() const { return mLoopTarget; }
+  int GetLoopsDone() const { return mLoopsDone; }
   const std::vector<Ogre::AnimationState*>& GetAnimations() const { return mAnimations; }
   // The state fading in, or null.
   Ogre::AnimationState* GetCurrentAnimation() const;
@@ -101,14 +124,23 @@ class CGAUnitModel : public UnitModelBase {
   void TakeMainEntity(Ogre::Entity* entity);
   void ForgetMainEntity();
   void JoinMainEntity(UnitModelAttachment& part);
-  void RebuildAnimationList();
+  bool LinkSkeletonFile(const std::string& file);
+  void RebuildAnimationList(bool keepWeights = false);
   void UpdateAnimations();
+  void UpdateBlending();
+  void CountIdleEnds(Ogre::AnimationState* idle, float dt);
+  void PlayIdleVariant();
   void SetEffectsVisible(bool visible);
 
   std::vector<Ogre::AnimationState*> mAnimations;  // the main entity's states, in the set's order
   int mCurrent = -1;
   float mSpeed = 1.0f;
   Ogre::AnimationStateSet* mStates = nullptr;
+  UnitModelBlendRecord mBlend;
+  float mBlendSpeed = 1.0f;
+  int mLoopTarget = 0;
+  int mRemainingPlays = 0;  // of the variant, before the idle comes back
+  int mLoopsDone = 0;
   std::map<std::string, std::vector<UnitModelVariant>> mAnimGroups;
   std::vector<UnitModelAttachment> mAttachments;
   std::map<std::string, std::string> mBoneAliases;
@@ -122,4 +154,5 @@ class CGAUnitModel : public UnitModelBase {
   Ogre::Entity* mEntity = nullptr;
   CGAUnit& mUnit;
   UnitWorld& mWorld;
+  const bool mBlending;
 };

@@ -25,10 +25,6 @@ constexpr float kGoalReach = 2.0f;
 constexpr int kPathSearchLimit = 500;
 constexpr int kPickUpLifeMs = 5000;
 
-float RangeRandom(float low, float high) {
-  return low + (high - low) * static_cast<float>(platform::Rand()) / static_cast<float>(platform::kRandMax);
-}
-
 bool Running(CGAUnit& unit, unsigned slot) { return unit.GetInt(slot) >= kTimerRunning; }
 
 // Counts a timer slot down by this frame's duration.
@@ -184,7 +180,7 @@ void CGAUnit::EarnIncome() {
   if (GetInt(kSlotCountdown) >= 1) return;
   SetInt(kSlotCountdown, GetInt(kSlotPeriod));
   const int value = GetInt(kSlotValue);
-  const int amount = Trunc(RangeRandom(static_cast<float>(value / 2.0), static_cast<float>(value)));
+  const int amount = Trunc(platform::RangeRandom(static_cast<float>(value / 2.0), static_cast<float>(value)));
   mWorld.AddLevelSilver(amount);
   mWorld.AddLabel("{colour,FFFFFFFF}+$" + std::to_string(amount), mTransform.position, 3.0f, "simhei-10");
 }
@@ -333,7 +329,7 @@ void CGAUnit::SetAttackMode(bool on) {
 void CGAUnit::Attack() {
   if (!mTarget || !mAttackMode || HasWaypoints()) return;
   FaceTo(mTarget->GetPosition().x, mTarget->GetPosition().z, true);
-  float roll = RangeRandom(0.0f, 10.0f);
+  float roll = platform::RangeRandom(0.0f, 10.0f);
   if (mMainHand && !mOffHand) roll = 0.0f;
   if (mOffHand && !mMainHand) roll = 10.0f;
   const bool mainHand = roll < 5.0f;

@@ -44,8 +44,8 @@ Ogre::Image readBack(Ogre::Texture* texture) {
 }
 
 // Where a point of the bounds falls on a w x h image: the nearest pixel,
-// or the four around it with the blend weights. Points at the image's
-// edges read the edge pixels.
+// or the four around it with the blend weights. The pixel copy is packed
+// row after row, each w pixels long, whatever the render system.
 struct Lookup {
   std::uint32_t c0, r0, c1, r1;
   float rx, rz;
@@ -59,17 +59,21 @@ Lookup nearest(float x, float z, const TBounds& b, std::uint32_t w, std::uint32_
   return {std::uint32_t(fx), std::uint32_t(fz), 0, 0, 0, 0};
 }
 
-Lookup bilinear(float x, float z, const TBounds& b, std::uint32_t w, std::uint32_t h) {
-  const float fx = std::clamp(w * (x - b.left) / b.width() - 0.5f, 0.0f, float(w - 1));
-  const float fz = std::clamp(h * (z - b.top) / b.height() - 0.5f, 0.0f, float(h - 1));
-  Lookup l;
+// False from the centre of the last column or row on, where there is no
+// pixel beyond to blend with: the caller gives its fallback value there.
+// The first half pixel reads the first pixel alone; blending beyond it
+// would extrapolate, out of 0..1 for densities and past a byte for colours.
+bool bilinear(float x, float z, const TBounds& b, std::uint32_t w, std::uint32_t h, Lookup& l) {
+  const float fx = std::max(w * (x - b.left) / b.width() - 0.5f, 0.0f);
+  const float fz = std::max(h * (z - b.top) / b.height() - 0.5f, 0.0f);
   l.c0 = std::uint32_t(fx);
   l.r0 = std::uint32_t(fz);
-  l.c1 = std::min(l.c0 + 1, w - 1);
-  l.r1 = std::min(l.r0 + 1, h - 1);
+  if (l.c0 + 1 >= w || l.r0 + 1 >= h) return false;
+  l.c1 = l.c0 + 1;
+  l.r1 = l.r0 + 1;
   l.rx = fx - float(l.c0);
   l.rz = fz - float(l.r0);
-  return l;
+  return true;
 }
 
 // Blends two packed colours field by field, each field kept in 0..255.
@@ -137,7 +141,8 @@ float DensityMap::getDensityAt(float x, float z, const TBounds& mapBounds) const
     const Lookup l = nearest(x, z, mapBounds, mWidth, mHeight);
     return at(l.c0, l.r0);
   }
-  const Lookup l = bilinear(x, z, mapBounds, mWidth, mHeight);
+  Lookup l;
+  if (!bilinear(x, z, mapBounds, mWidth, mHeight, l)) return 0;
   const float top = (1 - l.rx) * at(l.c0, l.r0) + l.rx * at(l.c1, l.r0);
   const float bottom = (1 - l.rx) * at(l.c0, l.r1) + l.rx * at(l.c1, l.r1);
   return (1 - l.rz) * top + l.rz * bottom;
@@ -201,7 +206,8 @@ std::uint32_t ColorMap::getColorAtPacked(float x, float z, const TBounds& mapBou
     const Lookup l = nearest(x, z, mapBounds, mWidth, mHeight);
     return at(l.c0, l.r0);
   }
-  const Lookup l = bilinear(x, z, mapBounds, mWidth, mHeight);
+  Lookup l;
+  if (!bilinear(x, z, mapBounds, mWidth, mHeight, l)) return 0xFFFFFFFFu;
   return mix(mix(at(l.c0, l.r0), at(l.c1, l.r0), l.rx), mix(at(l.c0, l.r1), at(l.c1, l.r1), l.rx), l.rz);
 }
 

@@ -11,7 +11,8 @@ namespace Verdure {
 class WindBatchPage : public BatchPage {
  public:
   // Programs are generated wherever they run, whatever the paged
-  // vegetation's shaders flag says.
+  // vegetation's shaders flag says; fading pages draw in queue 60, whatever
+  // its render queue.
   void init(PagedVegetation* vegetation, const Ogre::Any& data) override;
 
   // The GLSL source of a wind page program: the last two texture

@@ -83,9 +83,10 @@ bool FakeEffectWorld::GetGroundHeight(Ogre::Vector3& point) {
   return onStatic;
 }
 
-void FakeEffectWorld::ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds) {
+void FakeEffectWorld::ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds,
+                                const std::string& font) {
   labels.push_back(markup + " at " + Ogre::StringConverter::toString(at) + " for " +
-                   Ogre::StringConverter::toString(seconds));
+                   Ogre::StringConverter::toString(seconds) + " in " + font);
 }
 
 EffectFixture::EffectFixture() {

@@ -48,7 +48,7 @@ struct FakeEffectWorld : EffectWorld {
   std::function<CGAUnit*(const std::string&)> createUnit;
   std::vector<std::string> created;  // template names of CreateUnit
   std::vector<std::string> sounds;
-  std::vector<std::string> labels;   // "markup at x y z for s"
+  std::vector<std::string> labels;   // "markup at x y z for s in font"
   std::vector<float> shakes;
   int silver = 0;
   int goldRate = 0;
@@ -66,7 +66,7 @@ struct FakeEffectWorld : EffectWorld {
   Ogre::Vector3 GetViewDirection() override { return Ogre::Vector3(0, -1, -1); }
   void ShakeCamera(float amplitude) override { shakes.push_back(amplitude); }
   void PlaySound3D(const std::string& name, Ogre::SceneNode*) override { sounds.push_back(name); }
-  void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds) override;
+  void ShowLabel(const std::string& markup, const Ogre::Vector3& at, float seconds, const std::string& font) override;
   void AddLevelSilver(int amount) override { silver += amount; }
   int GetGoldDropRate() override { return goldRate; }
   int GetSilverDropRate() override { return silverRate; }

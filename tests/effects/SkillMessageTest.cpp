@@ -102,7 +102,7 @@ TEST_F(SkillMessageTest, ACaptureFadesTheVictimAndPaysItsPriceOnce) {
   EXPECT_EQ(victim->GetFadeCountdown(), 500);
   EXPECT_EQ(world.silver, 25);
   ASSERT_EQ(world.labels.size(), 1u);
-  EXPECT_EQ(world.labels[0], "{colour,FFFFFF00}+$25 at 10 0 10 for 3");
+  EXPECT_EQ(world.labels[0], "{colour,FFFFFF00}+$25 at 10 0 10 for 3 in simhei-10");
   // A fading victim was paid for already; hitting it again pays nothing.
   victim->SetInt(kSlotHp, 8);
   Cast("net", caster, victim);

@@ -34,7 +34,7 @@ class FakeBattlefield : public CGABattlefield {
   bool sideZero = false;
 
   // Noted.
-  std::vector<std::string> calls;  // "map x", "clear map", "music x", "sound x", "clear units"
+  std::vector<std::string> calls;  // "map x", "clear map", "music x", "sound x", "clear units", "clear effects"
   std::vector<Spawn> spawned;
   std::set<const CGAUnit*> highlighted;
   float soundVolume = -1, musicVolume = -1;
@@ -98,6 +98,7 @@ class FakeBattlefield : public CGABattlefield {
     pickAt = pickByRay = nullptr;
     calls.push_back("clear units");
   }
+  void DestroyAllEffects() override { calls.push_back("clear effects"); }
 
   void PlaySound(const std::string& name) override { calls.push_back("sound " + name); }
   void PlayMusic(const std::string& name) override { calls.push_back("music " + name); }

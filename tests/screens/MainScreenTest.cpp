@@ -155,7 +155,8 @@ TEST_F(MainScreen, TheLayoutHasEveryWindowTheScreenFinds) {
 TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
   StartLevel();
   EXPECT_EQ(Context().getRootWindow(), screen->GetRoot());
-  EXPECT_EQ(battlefield.calls, (std::vector<std::string>{"music m.wav", "map demo_flat", "clear units"}));
+  EXPECT_EQ(battlefield.calls,
+            (std::vector<std::string>{"music m.wav", "map demo_flat", "clear units", "clear effects"}));
   EXPECT_EQ(LevelSilver, 1500);
   EXPECT_EQ(LevelGoldRat, 30);
   EXPECT_EQ(Text("root/cent"), Utf8("进度 0/3"));
@@ -173,7 +174,7 @@ TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
   EXPECT_FALSE(screen->HasUnits());
 
   StartLevel(1);
-  EXPECT_EQ(battlefield.calls[3], "music m.wav");
+  EXPECT_EQ(battlefield.calls[4], "music m.wav");
   EXPECT_EQ(Text("root/cent"), Utf8("进度 0"));  // the last level shows the count only
 }
 
@@ -339,6 +340,32 @@ TEST_F(MainScreen, DefeatShowsItsPanelAndItsOkReplays) {
   EXPECT_EQ(GameState, kGamePlaying);
   EXPECT_EQ(LevelGold, 0);
   EXPECT_EQ(screen->GetDriver().GetWavesSent(), 0);
+}
+
+// Every way out of an attempt ends its units, then its effects: none of the
+// earlier attempt's effects may fire a message into the next.
+TEST_F(MainScreen, EveryResetEndsTheUnitsThenTheEffects) {
+  const struct {
+    const char* button;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"root/config/restart", {"clear units", "clear effects"}},
+      {"root/config/exit", {"clear map", "clear units", "clear effects"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    StartLevel();
+    Click(W("root/main"));
+    battlefield.calls.clear();
+    Click(W(c.button));
+    EXPECT_EQ(battlefield.calls, c.calls);
+  }
+  StartLevel();
+  GameState = kGameLost;
+  Frame();
+  battlefield.calls.clear();
+  Click(W("root/defeat/ok"));
+  EXPECT_EQ(battlefield.calls, (std::vector<std::string>{"clear units", "clear effects"}));
 }
 
 class Placing : public MainScreen {

@@ -2,6 +2,7 @@
 // and the main entity, bones and aliases, the cross-fade of animations, and
 // what replacing the main entity must leave behind.
 #include "ModelTestSupport.h"
+#include "platform/Random.h"
 #include "support/TempDir.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
@@ -63,10 +64,12 @@ TEST_F(UnitModelTest, PartEntitiesOfManyModelsAreNamedApart) {
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
 }
 
-TEST_F(UnitModelTest, WithoutAMainEntityNothingPlaysAndSkeletonFilesWait) {
-  // A linked animation source: the human bones with one more animation.
-  TempDir dir;
-  {
+// A linked animation source in a folder of "General": the human bones with
+// one more animation, "dance" (1 s). Linking it changes the human skeleton
+// every test shares: the link is undone when it goes, after the models.
+class DanceSkeleton {
+ public:
+  DanceSkeleton() {
     auto& skeletons = Ogre::SkeletonManager::getSingleton();
     auto human = Ogre::static_pointer_cast<Ogre::Skeleton>(skeletons.load("human.skeleton", "General"));
     auto extra = Ogre::static_pointer_cast<Ogre::Skeleton>(skeletons.create("dance_source", "General", true));
@@ -79,12 +82,22 @@ TEST_F(UnitModelTest, WithoutAMainEntityNothingPlaysAndSkeletonFilesWait) {
         extra->getBone(parent->getName())->addChild(extra->getBone(i));
     extra->setBindingPose();
     extra->createAnimation("dance", 1.0f)->createNodeTrack(0, extra->getBone(0))->createNodeKeyFrame(0.0f);
-    Ogre::SkeletonSerializer().exportSkeleton(extra.get(), dir.file("dance.skeleton"));
+    Ogre::SkeletonSerializer().exportSkeleton(extra.get(), mDir.file("dance.skeleton"));
     extra->load();  // a manual resource frees its bones on unload only once it counts as loaded
     skeletons.remove(extra);
+    Ogre::ResourceGroupManager::getSingleton().addResourceLocation(mDir.path(), "FileSystem", "General");
   }
-  Ogre::ResourceGroupManager::getSingleton().addResourceLocation(dir.path(), "FileSystem", "General");
+  ~DanceSkeleton() {
+    Ogre::SkeletonManager::getSingleton().getByName("human.skeleton", "General")->removeAllLinkedSkeletonAnimationSources();
+    Ogre::ResourceGroupManager::getSingleton().removeResourceLocation(mDir.path(), "General");
+  }
 
+ private:
+  TempDir mDir;
+};
+
+TEST_F(UnitModelTest, WithoutAMainEntityNothingPlaysAndSkeletonFilesWait) {
+  DanceSkeleton dance;
   CGAUnitModel& model = NewModel();
   model.AttachPartEffect("shadow", "shadow");  // shown, but no mesh
   model.SetBoneAlias("target", "Bip01 Spine");
@@ -110,10 +123,7 @@ TEST_F(UnitModelTest, WithoutAMainEntityNothingPlaysAndSkeletonFilesWait) {
   model.AddSkeletonFile("missing.skeleton");
   EXPECT_TRUE(log.Contains("missing.skeleton"));
   EXPECT_EQ(AnimationNames(model), linked);
-  // The link is the human skeleton's, shared by every test: undone.
-  units.clear();
-  Ogre::SkeletonManager::getSingleton().getByName("human.skeleton", "General")->removeAllLinkedSkeletonAnimationSources();
-  Ogre::ResourceGroupManager::getSingleton().removeResourceLocation(dir.path(), "General");
+  units.clear();  // before the link is undone
 }
 
 // The current animation gains 3 x dt of weight a frame up to 1 (one frame
@@ -174,6 +184,84 @@ TEST_F(UnitModelTest, AnUnknownAnimationLeavesTheCurrentOnePlaying) {
   EXPECT_EQ(model.GetCurrentAnimation()->getAnimationName(), "run");
   model.Update();
   EXPECT_NEAR(model.GetCurrentAnimation()->getWeight(), 6 * 0.02f, 1e-5f);  // the speed stayed 1
+}
+
+// The blending mode, which the game never selects: a cross-fade by name over
+// every state of the main entity, in which the idle "stand" gives way to a
+// random variant of its group (linked when missing, played once with its
+// sound) each time it has ended more often than the loop target.
+TEST_F(UnitModelTest, TheBlendingModeVariesTheIdleWithAVariantOfItsGroup) {
+  DanceSkeleton dance;
+  units.push_back(std::make_unique<CGAUnit>(*world));
+  auto model = std::make_unique<CGAUnitModel>(scene, scene->getRootSceneNode(), *units.back(), true);
+  model->AddAnimGroup("stand", "stand", "", "", "");
+  model->AddAnimGroup("stand", "dance", "dance.skeleton", "cheer.wav", "sparkle");
+  model->AttachPart("body", "swordsman.mesh");
+  Ogre::Entity* body = model->GetEntity();
+  Ogre::AnimationState* stand = body->getAnimationState("stand");
+  SetFrame(0.05f);
+  platform::SeedRand(3);
+
+  model->Update();
+  EXPECT_NEAR(stand->getWeight(), 0.15f, 1e-5f);
+  EXPECT_NEAR(stand->getTimePosition(), 0.05f, 1e-5f);
+  for (const Ogre::AnimationState* state : model->GetAnimations()) EXPECT_EQ(state->getEnabled(), state == stand);
+
+  // The idle's first end passes the first loop target, 0.
+  int updates = 1;
+  for (; updates < 1000 && world->sounds.empty(); ++updates) model->Update();
+  ASSERT_EQ(world->sounds, std::vector<std::string>{"cheer.wav"});
+  const UnitModelBlendRecord& playing = model->GetBlendRecord();
+  EXPECT_EQ(playing.group, "stand");
+  EXPECT_EQ(playing.current, "dance");
+  EXPECT_EQ(playing.idle, "stand");
+  EXPECT_EQ(playing.variant, "dance");
+  EXPECT_EQ(playing.effect, "sparkle");
+  const int target = model->GetLoopTarget();
+  EXPECT_GE(target, 6);
+  EXPECT_LT(target, 12);
+  ASSERT_TRUE(body->hasAnimationState("dance"));
+  Ogre::AnimationState* danceState = body->getAnimationState("dance");
+  EXPECT_EQ(danceState->getTimePosition(), 0.0f);
+  EXPECT_FALSE(danceState->getLoop());
+  // Linking the variant left the idle's fade alone.
+  EXPECT_NEAR(stand->getWeight(), std::min(1.0f, 0.15f * updates), 1e-4f);
+
+  model->Update();
+  EXPECT_NEAR(danceState->getWeight(), 0.15f, 1e-5f);
+  EXPECT_NEAR(stand->getWeight(), 0.85f, 1e-5f);
+  // The dance (1 s) plays once, then the idle comes back and the dance
+  // fades out.
+  int frames = 1;
+  for (; frames < 100 && playing.current == "dance"; ++frames) model->Update();
+  EXPECT_NEAR(frames, 20, 1);
+  EXPECT_EQ(playing.current, "stand");
+  for (int i = 0; i < 10; ++i) model->Update();
+  EXPECT_FALSE(danceState->getEnabled());
+  EXPECT_EQ(stand->getWeight(), 1.0f);
+
+  // The next dance comes once the idle has ended target + 1 more times.
+  int mostEnds = 0;
+  for (int i = 0; i < 5000 && world->sounds.size() < 2; ++i) {
+    mostEnds = std::max(mostEnds, model->GetLoopsDone());
+    model->Update();
+  }
+  EXPECT_EQ(world->sounds.size(), 2u);
+  EXPECT_EQ(mostEnds, target);
+
+  // A played animation fades in by name at its own speed; the idle does
+  // not vary while it plays.
+  model->PlayAnimationByName("run", 2.0f, true);
+  Ogre::AnimationState* run = body->getAnimationState("run");
+  model->Update();
+  EXPECT_EQ(playing.current, "run");
+  EXPECT_NEAR(run->getWeight(), 0.3f, 1e-5f);
+  for (int i = 0; i < 2000; ++i) model->Update();
+  EXPECT_EQ(world->sounds.size(), 2u);
+  EXPECT_EQ(run->getWeight(), 1.0f);
+  EXPECT_FALSE(stand->getEnabled());
+  model.reset();
+  units.clear();  // before the link is undone
 }
 
 // "target" names the spine unless the template's Bone children say

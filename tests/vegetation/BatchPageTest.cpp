@@ -147,11 +147,14 @@ TEST_F(Pages, EqualLayoutsShareProgramsAndMaterialsOtherLayoutsDoNot) {
             Ogre::ColourValue(0, 0, 0, 1));
 }
 
-TEST_F(Pages, FadingPagesDrawInTheVegetationsQueue) {
-  for (BatchPage* page : {NewPage<BatchPage>(), static_cast<BatchPage*>(NewPage<Verdure::WindBatchPage>())}) {
+// A batch page fades in the vegetation's queue; a wind page, which hands
+// the vegetation to its batch alone, always in 60.
+TEST_F(Pages, FadingPagesDrawInTheirQueue) {
+  const std::pair<BatchPage*, int> pages[] = {{NewPage<BatchPage>(), 70}, {NewPage<Verdure::WindBatchPage>(), 60}};
+  for (const auto& [page, fadingQueue] : pages) {
     page->setFade(true, 40, 45);  // nothing built yet: nothing generated
     EXPECT_TRUE(page->getFadeEnabled());
-    EXPECT_EQ(page->getBatch()->getRenderQueueGroup(), 70);
+    EXPECT_EQ(page->getBatch()->getRenderQueueGroup(), fadingQueue);
     page->setFade(false, 0, 0);
     EXPECT_EQ(page->getBatch()->getRenderQueueGroup(), Ogre::RENDER_QUEUE_MAIN);
   }

@@ -54,8 +54,11 @@ TEST(PropertyMaps, OneCopyPerImageAndChannelLivesWhileLoaded) {
   EXPECT_THROW(ColorMap::load("veg_b.png", image.Box(), 5), Ogre::IOException);
 }
 
+// On the OpenGL render system too, a density map's rows are as long as the
+// image is wide and its last column is read: the copy is packed w pixels a
+// row, and reading it as w - 1 wide would shear the image a pixel a row.
 TEST(PropertyMaps, NearestLookupsReadThePixelUnderThePoint) {
-  FakeRenderSystem openGL;  // its rows are as long as the image is wide
+  FakeRenderSystem openGL;
   Image image;
   DensityMap* map = DensityMap::load("veg_near.png", image.Box(), Verdure::CHANNEL_RED);
   map->setFilter(Verdure::MAPFILTER_NONE);
@@ -82,10 +85,12 @@ TEST(PropertyMaps, BilinearLookupsBlendTheFourPixelsAround) {
       {10, 5, 20},   // half way between the first two pixel centres
       {15, 5, 40},   // on a pixel centre
       {15, 10, 90},  // half way down
+      {34, 10, 166},  // a tenth short of the last column's centre
       // The first half pixel reads the first pixel, never beyond it.
       {1, 5, 0}, {1, 1, 0},
-      // The last half pixel reads the last one.
-      {39, 19, 220},
+      // From the last column's or row's centre on there is nothing to blend
+      // with: 0.
+      {35, 5, 0}, {39, 10, 0}, {15, 15, 0}, {39, 19, 0},
   };
   for (const auto& c : cases)
     EXPECT_NEAR(map->getDensityAt(c.x, c.z, kBounds), c.density / 255, 1e-5f) << c.x << ", " << c.z;
@@ -97,14 +102,15 @@ TEST(PropertyMaps, ColourMapsKeepTheirChannelsApartInEitherColourOrder) {
     FakeRenderSystem system(true, "OpenGL Rendering Subsystem", order);
     Image image;
     ColorMap* map = ColorMap::load("veg_colour.png", image.Box(), Verdure::CHANNEL_COLOR);
-    const Ogre::ColourValue pixel = map->getColorAt(15, 15, kBounds);
-    EXPECT_NEAR(pixel.r, 140 / 255.0f, 1e-6f);
-    EXPECT_NEAR(pixel.g, 50 / 255.0f, 1e-6f);
+    const Ogre::ColourValue pixel = map->getColorAt(15, 10, kBounds);  // half way down the second column
+    EXPECT_NEAR(pixel.r, 90 / 255.0f, 1e-6f);
+    EXPECT_NEAR(pixel.g, 25 / 255.0f, 1e-6f);
     EXPECT_NEAR(pixel.b, 7 / 255.0f, 1e-6f);
     EXPECT_EQ(pixel.a, 1.0f);
     // Blending never wraps a byte: the first half pixel stays black-red.
     EXPECT_NEAR(map->getColorAt(0.5f, 0.5f, kBounds).r, 0, 1e-6f);
     EXPECT_EQ(map->getColorAt(50, 5, kBounds), Ogre::ColourValue::White);
+    EXPECT_EQ(map->getColorAt(15, 15, kBounds), Ogre::ColourValue::White);  // the last row's second half
     map->unload();
 
     ColorMap* green = ColorMap::load("veg_colour.png", image.Box(), Verdure::CHANNEL_GREEN);
