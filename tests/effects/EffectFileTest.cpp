@@ -4,6 +4,7 @@
 
 #include "effects/EffectKeys.h"
 #include "effects/EffectLimits.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 
 #include <OgreResourceGroupManager.h>
@@ -16,21 +17,6 @@
 #include <limits>
 
 namespace {
-
-// Collects the engine log's lines while it lives.
-struct LogLines : Ogre::LogListener {
-  LogLines() { Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this); }
-  ~LogLines() override { Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this); }
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&, bool&) override {
-    lines.push_back(message);
-  }
-  bool Has(const std::string& part) const {
-    for (const std::string& line : lines)
-      if (line.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> lines;
-};
 
 // The times and "type name" texts of a node's schedule.
 std::vector<std::string> Schedule(const CGAEffectNode& node) {

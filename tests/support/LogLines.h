@@ -15,6 +15,7 @@ class LogLines : public Ogre::LogListener {
   }
   // Whether one line holds every part.
   bool Has(std::initializer_list<std::string> parts) const;
+  bool Has(const std::string& part) const { return Has({part}); }
   // Every line, one a line, for failure messages.
   std::string All() const;
   void Clear() { lines.clear(); }
