@@ -83,4 +83,21 @@ TEST(UnitContent, TheColliderIsAUnitBoxStandingOnTheGround) {
   EXPECT_EQ(collider->getBounds(), Ogre::AxisAlignedBox(-0.5f, 0, -0.5f, 0.5f, 1, 0.5f));
 }
 
+// The in-game screen draws the collider in delete mode in material "red".
+TEST(UnitContent, TheDeleteMarkerIsRedAndSeeThrough) {
+  UnitContent();
+  Ogre::MaterialPtr red = Ogre::MaterialManager::getSingleton().getByName("red", "General");
+  ASSERT_TRUE(red);
+  red->load();
+  const Ogre::Pass* pass = red->getTechnique(0)->getPass(0);
+  EXPECT_TRUE(pass->isTransparent());
+  ASSERT_EQ(pass->getNumTextureUnitStates(), 1u);
+  const Ogre::TextureUnitState* unit = pass->getTextureUnitState(0);
+  EXPECT_EQ(unit->getColourBlendMode().source1, Ogre::LBS_MANUAL);
+  EXPECT_EQ(unit->getColourBlendMode().colourArg1, Ogre::ColourValue(1, 0, 0));
+  EXPECT_EQ(unit->getAlphaBlendMode().source1, Ogre::LBS_MANUAL);
+  EXPECT_GT(unit->getAlphaBlendMode().alphaArg1, 0.2f);
+  EXPECT_LT(unit->getAlphaBlendMode().alphaArg1, 0.8f);
+}
+
 }  // namespace
