@@ -22,7 +22,7 @@ iconv -f UTF-8 -t GBK > "$WORK/main/level_1.xml" <<'EOF'
     <des>测试用的关卡。</des>
     <units/>
     <assaults>
-      <assault time="1" recruit="1" stop="0" text="哥布林来了！" sound=""
+      <assault time="1" recruit="1" stop="0" text="" sound=""
                x="48" y="48" width="0" height="0" t_x="0" t_y="0">
         <enemy id="goblin" num="1"/>
       </assault>
@@ -53,14 +53,16 @@ share() {
   convert "$WORK/shot.png" -crop "$1" +repage -fx "$2" -format '%[fx:mean]' info:
 }
 
-# Waits until that share is above a bound; fails with the message otherwise.
+# Waits until that share compares with a bound as asked ("<" or ">"); fails
+# with the message otherwise.
 wait_for_share() {
   for _ in $(seq 1 120); do
     s=$(share "$1" "$2")
-    awk "BEGIN{exit !($s > $3)}" && return 0
+    awk "BEGIN{exit !($s $3 $4)}" && return 0
     sleep 0.25
   done
-  fail "$4 (share $s)"
+  cp "$WORK/shot.png" "$BUILD/rendered-settings-failed.png"
+  fail "$5 (share $s)"
 }
 
 # The volume "game.cfg" holds.
@@ -80,7 +82,7 @@ wait_for_volume() {
 
 YELLOW='r > 0.9 && g > 0.75 && b < 0.45'
 RED='r > 0.45 && r > g + 0.25 && r > b + 0.25'
-MESSAGE=500x30+150+90
+MESSAGE=140x30+330+90                # where the warning stands, over empty cells
 SOUND=190x16+340+174
 MUSIC=190x16+340+214
 
@@ -91,12 +93,12 @@ click 400 300                        # the logos
 start_level 0
 wait_for_text Ogre.log "Recruit panel open"
 
-# --- The warning, over the recruit panel.
+# --- The warning, over the recruit panel, once the level's name is gone.
 away
-before=$(share $MESSAGE "$YELLOW")
+wait_for_share $MESSAGE "$YELLOW" "<" 0.002 "the level's name stays"
 click 540 510                        # OK with nothing chosen
 away
-wait_for_share $MESSAGE "$YELLOW" "$before + 0.02" "the warning is not seen over the recruit panel"
+wait_for_share $MESSAGE "$YELLOW" ">" 0.02 "the warning is not seen over the recruit panel"
 keep warning
 keep_region 300x100+250+380          # empty cells of the panel
 click 235 122                        # the swordsman
@@ -133,15 +135,15 @@ click 400 410                        # OK: the battle goes on
 # Looked for in a strip above the pointer: the marker rises from the ground
 # there, and the pointer's own picture lies below and right of its point.
 above() {
-  echo "20x50+$(($1 - 10))+$(($2 - 60))"
+  echo "16x30+$(($1 - 8))+$(($2 - 35))"
 }
 click 645 57                         # delete
 x xdotool mousemove --window "$WID" 300 290
-wait_for_share "$(above 300 290)" "$RED" 0.5 "no red marker under the mouse"
+wait_for_share "$(above 300 290)" "$RED" ">" 0.5 "no red marker under the mouse"
 keep delete-a
 awk "BEGIN{exit !($(share "$(above 550 290)" "$RED") < 0.05)}" || fail "red where the mouse is not"
 x xdotool mousemove --window "$WID" 550 290
-wait_for_share "$(above 550 290)" "$RED" 0.5 "the red marker did not follow the mouse"
+wait_for_share "$(above 550 290)" "$RED" ">" 0.5 "the red marker did not follow the mouse"
 keep delete-b
 awk "BEGIN{exit !($(share "$(above 300 290)" "$RED") < 0.05)}" || fail "the red marker stayed where the mouse was"
 ! grep -E "Can't assign material|material .* not found" "$WORK/Ogre.log" || fail "a material is missing"

@@ -377,8 +377,12 @@ TEST_F(MainScreen, MessagesStandInFrontOfTheRecruitPanel) {
   ASSERT_TRUE(Shown("root/text"));
   EXPECT_EQ(Text("root/text"), Utf8("你必须挑选出征单位！！！"));
   EXPECT_TRUE(text->isInFront(*panel));
-  // Wide enough for the whole warning.
+  // Wide enough for the whole warning, and centred.
   EXPECT_LE(text->getFont()->getTextExtent(text->getText()), text->getUnclippedInnerRect().get().getWidth());
+  // The GUI reads a formatting name it does not know as left aligned.
+  EXPECT_EQ(text->getProperty("HorzFormatting"), "CentreAligned");
+  for (const char* end : {"root/win/text", "root/defeat/text"})
+    EXPECT_EQ(W(end)->getProperty("HorzFormatting"), "WordWrapCentreAligned") << end;
   // The settings opened over the panel and closed again.
   Click(W("root/main"));
   Click(W("root/config/ok"));
