@@ -17,11 +17,13 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   UnitContent();
   LogCapture log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
-  groups.createResourceGroup("Main");
-  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");
-  groups.initialiseResourceGroup("Main");
+  // A group of its own: other tests keep the game's "Main" for the process.
+  const char* const kFiles = "UnitContentFiles";
+  groups.createResourceGroup(kFiles);
+  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", kFiles);
+  groups.initialiseResourceGroup(kFiles);
   CGAUnitManager manager(nullptr);
-  manager.LoadUnitTemplates("Main");
+  manager.LoadUnitTemplates(kFiles);
   ASSERT_FALSE(manager.GetUnitTemplates().empty());
 
   int bonePartsShown = 0;
@@ -60,7 +62,7 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   }
   EXPECT_GT(bonePartsShown, 0);
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
-  groups.destroyResourceGroup("Main");
+  groups.destroyResourceGroup(kFiles);
 }
 
 TEST(UnitContent, BaseMaterialsBlendAndHaveTheTextureUnitsPartsFill) {
