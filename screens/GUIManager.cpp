@@ -17,6 +17,28 @@ template <> CGAGUIManager* Ogre::Singleton<CGAGUIManager>::msSingleton = nullptr
 
 namespace {
 
+// The GUI's tooltips fade in and out through the animations of their look
+// ("FadeIn", "FadeOut"): their key frames are spread over `seconds` instead.
+void SetTooltipFadeTime(const CEGUI::String& look, float seconds) {
+  CEGUI::AnimationManager& animations = CEGUI::AnimationManager::getSingleton();
+  for (const char* name : {"/FadeIn", "/FadeOut"}) {
+    if (!animations.isAnimationPresent(look + name)) continue;
+    CEGUI::Animation* fade = animations.getAnimation(look + name);
+    const float scale = fade->getDuration() > 0 ? seconds / fade->getDuration() : 0;
+    for (size_t a = 0; a < fade->getNumAffectors(); ++a) {
+      CEGUI::Affector* affector = fade->getAffectorAtIdx(a);
+      // In position order when shrinking, backwards when stretching, so no
+      // key frame lands on one not yet moved.
+      const size_t count = affector->getNumKeyFrames();
+      for (size_t k = 0; k < count; ++k) {
+        CEGUI::KeyFrame* frame = affector->getKeyFrameAtIdx(scale <= 1 ? k : count - 1 - k);
+        affector->moveKeyFrameToPosition(frame, frame->getPosition() * scale);
+      }
+    }
+    fade->setDuration(seconds);
+  }
+}
+
 void SetUpLook() {
   CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
   // Our own images and widget looks on top of it.
@@ -28,6 +50,7 @@ void SetUpLook() {
   context.setDefaultTooltipType("WindowsLook/Tooltip");
   if (CEGUI::Tooltip* tooltip = context.getDefaultTooltipObject()) {
     tooltip->setDisplayTime(0);  // never times out
+    SetTooltipFadeTime(tooltip->getLookNFeel(), 0.1f);
     tooltip->setHoverTime(0.1f);
     tooltip->setMousePassThroughEnabled(true);
   }

@@ -5,6 +5,9 @@
 
 #include <CEGUI/CEGUI.h>
 
+#include <cstdio>
+#include <limits>
+
 namespace {
 
 // Sizes from the GUI's font and images.
@@ -38,11 +41,15 @@ CEGUI::ColourRect WithAlpha(const CEGUI::Colour& colour, float alpha) {
   return colours;
 }
 
+const CEGUI::Colour kLinkColour(0, 1, 0, 1);
+const CEGUI::Colour kHoveredLinkColour(1, 0, 0, 1);
+
 }  // namespace
 
 CGAListBoxRichItem::CGAListBoxRichItem(const CEGUI::String& text, CEGUI::uint itemId, void* itemData, bool disabled,
                                        bool autoDelete)
-    : CEGUI::ListboxItem(text, itemId, itemData, disabled, autoDelete) {}
+    : CEGUI::ListboxItem(text, itemId, itemData, disabled, autoDelete),
+      mHoverPoint(std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()) {}
 
 void CGAListBoxRichItem::SetFont(const CEGUI::String& name) { mFont = &CEGUI::FontManager::getSingleton().get(name); }
 
@@ -52,7 +59,25 @@ const CEGUI::Font* CGAListBoxRichItem::GetFont() const {
   return CEGUI::System::getSingleton().getDefaultGUIContext().getDefaultFont();
 }
 
-void CGAListBoxRichItem::Clear() { mLayout = RichLayout(); }
+void CGAListBoxRichItem::Clear() {
+  // The hovered link goes with the links.
+  for (const RichLink& link : mLayout.links)
+    if (getUserData() == &link) setUserData(nullptr);
+  mLayout = RichLayout();
+}
+
+void CGAListBoxRichItem::UpdateHover(const CEGUI::Vector2f& screenPoint) {
+  mHoverPoint = d_owner ? CEGUI::CoordConverter::screenToWindow(*d_owner, screenPoint) : screenPoint;
+  RichLink* hovered = nullptr;
+  for (const RichElement& element : mLayout.elements)
+    if (element.link >= 0 && element.rect.isPointInRect(mHoverPoint)) hovered = &mLayout.links[element.link];
+  if (hovered == getUserData()) return;
+  setUserData(hovered);
+  // The item knows its list box as const only; the list box is ours to tell.
+  if (auto* list = dynamic_cast<const CEGUI::Listbox*>(d_owner))
+    const_cast<CEGUI::Listbox*>(list)->handleUpdatedItemData();
+  if (hovered) std::printf("%s %s \n", hovered->target.c_str(), hovered->text.c_str());
+}
 
 CEGUI::Sizef CGAListBoxRichItem::Layout(float wrapWidth) {
   const CEGUI::Font* font = GetFont();
@@ -65,28 +90,38 @@ CEGUI::Sizef CGAListBoxRichItem::Layout(float wrapWidth) {
 void CGAListBoxRichItem::draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& targetRect, float alpha,
                               const CEGUI::Rectf* clipper) const {
   if (alpha < 0.1f) return;
+  if (d_selectBrush) {
+    const CEGUI::Rectf line(targetRect.getPosition(), CEGUI::Sizef(mPixelSize.d_width, targetRect.getHeight()));
+    if (line.isPointInRect(mHoverPoint))
+      d_selectBrush->render(buffer, targetRect, clipper,
+                            getModulateAlphaColourRect(CEGUI::ColourRect(CEGUI::Colour(1, 1, 1, 1)), alpha));
+  }
   const CEGUI::Font* font = GetFont();
-  for (const RichElement& element : mLayout.elements) DrawElement(element, font, buffer, targetRect, alpha, clipper);
+  for (RichElement& element : mLayout.elements) DrawElement(element, font, buffer, targetRect, alpha, clipper);
 }
 
-void CGAListBoxRichItem::DrawElement(const RichElement& element, const CEGUI::Font* font,
-                                     CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& target, float alpha,
-                                     const CEGUI::Rectf* clipper) const {
+void CGAListBoxRichItem::DrawElement(RichElement& element, const CEGUI::Font* font, CEGUI::GeometryBuffer& buffer,
+                                     const CEGUI::Rectf& target, float alpha, const CEGUI::Rectf* clipper) const {
   if (!font) return;
   const float lineOffset = RichLineOffset(font->getLineSpacing(1.3f), font->getFontHeight());
+  const bool hovered = element.link >= 0 && getUserData() == &mLayout.links[element.link];
   if (element.text.empty()) {
     // A picture stands on the line's text: its bottom level with the text's.
     const RichPicture& picture = element.picture;
     const CEGUI::Vector2f at(target.left() + element.position.d_x,
                              target.top() + font->getFontHeight() + lineOffset + element.position.d_y -
                                  picture.size.d_height);
+    element.rect = CEGUI::Rectf(at, picture.size);
+    const CEGUI::ColourRect colours =
+        hovered ? CEGUI::ColourRect(kHoveredLinkColour) : WithAlpha(element.colour, alpha);
     const CEGUI::Image* image = picture.anim ? picture.anim->CurrentFrame() : picture.image;
-    if (image) image->render(buffer, CEGUI::Rectf(at, picture.size), clipper, WithAlpha(element.colour, alpha));
+    if (image) image->render(buffer, element.rect, clipper, colours);
     return;
   }
   const CEGUI::Vector2f origin(target.left() + element.position.d_x,
                                target.top() + lineOffset + element.position.d_y);
-  const CEGUI::Colour colour = element.link >= 0 ? CEGUI::Colour(0, 1, 0, 1) : element.colour;
+  element.rect.setPosition(origin);
+  const CEGUI::Colour colour = element.link < 0 ? element.colour : hovered ? kHoveredLinkColour : kLinkColour;
   if (element.outline)
     CGAGUICommon::DrawOutlinedText(*font, buffer, element.text, origin, clipper,
                                    WithAlpha(element.outlineColour, alpha));

@@ -1,9 +1,13 @@
 #pragma once
 // A GUI list item showing a rich text (see screens/RichText.h): laid out once
 // at a wrap width, then drawn from its elements as often as needed. The
-// floating labels draw it into geometry of their own.
+// floating labels draw it into geometry of their own. Inside a list box it
+// follows the mouse over its links: the link under the mouse is the item's
+// data and is drawn red, and the selection brush marks the item under the
+// mouse.
 #include "screens/RichText.h"
 
+#include <CEGUI/Vector.h>
 #include <CEGUI/widgets/ListboxItem.h>
 
 namespace CEGUI {
@@ -28,15 +32,26 @@ class CGAListBoxRichItem : public CEGUI::ListboxItem {
   void SetPixelSize(const CEGUI::Sizef& size) { mPixelSize = size; }
   const RichLayout& GetLayout() const { return mLayout; }
 
+  // The mouse at a screen point: kept in the list box's coordinates, and the
+  // link drawn there last (the last such element in layout order), or none,
+  // becomes the item's data; a change redraws the list box and names the
+  // link on the standard output.
+  void UpdateHover(const CEGUI::Vector2f& screenPoint);
+  // Where UpdateHover last put the mouse; before that, a point no drawn
+  // element covers.
+  const CEGUI::Vector2f& GetHoverPoint() const { return mHoverPoint; }
+
   CEGUI::Sizef getPixelSize() const override { return mPixelSize; }
   void draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& targetRect, float alpha,
             const CEGUI::Rectf* clipper) const override;
 
  private:
-  void DrawElement(const RichElement& element, const CEGUI::Font* font, CEGUI::GeometryBuffer& buffer,
+  void DrawElement(RichElement& element, const CEGUI::Font* font, CEGUI::GeometryBuffer& buffer,
                    const CEGUI::Rectf& target, float alpha, const CEGUI::Rectf* clipper) const;
 
   const CEGUI::Font* mFont = nullptr;
-  RichLayout mLayout;
+  // Drawing keeps where each element went, for UpdateHover.
+  mutable RichLayout mLayout;
   CEGUI::Sizef mPixelSize{0, 0};
+  CEGUI::Vector2f mHoverPoint;
 };

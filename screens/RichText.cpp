@@ -109,8 +109,10 @@ class Layouter {
     element.outline = mOutline;
     element.outlineColour = mOutlineColour;
     element.link = asLink ? mLink : -1;
+    const float extent = mMetrics.TextExtent(mRun);
+    element.rect.setSize(CEGUI::Sizef(extent, mMetrics.FontHeight()));
     mOut.elements.push_back(element);
-    mX += mMetrics.TextExtent(mRun);
+    mX += extent;
     mWidest = std::max(mWidest, mX);
     mRun.clear();
   }
@@ -121,6 +123,7 @@ class Layouter {
     element.picture = mPicture;
     element.position = CEGUI::Vector2f(mX, mY);
     element.link = mLink;
+    element.rect.setSize(mPicture.size);
     mOut.elements.push_back(element);
     mX += mPictureWidth;
     mWidest = std::max(mWidest, mX);

@@ -13,6 +13,7 @@
 //   {anim,ID[,target,text]}     the same with a GUI animation
 //   {hlink,target,text}         the text as a link
 #include <CEGUI/Colour.h>
+#include <CEGUI/Rect.h>
 #include <CEGUI/Size.h>
 #include <CEGUI/String.h>
 #include <CEGUI/Vector.h>
@@ -48,6 +49,10 @@ struct RichElement {
   bool outline = false;
   CEGUI::Colour outlineColour{0, 0, 0, 1};
   int link = -1;  // index into RichLayout::links, -1 for none
+  // Where the element was last drawn, for the link under the mouse; its size
+  // (a text's extent and the font's height, a picture's size) comes with the
+  // layout, its position with each drawing.
+  CEGUI::Rectf rect{0, 0, 0, 0};
 };
 
 class RichTextMetrics {

@@ -5,6 +5,7 @@
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
 #include "screens/GUIIconEx.h"
+#include "screens/GUIIconList.h"
 #include "screens/LevelState.h"
 #include "units/UnitTemplate.h"
 
@@ -198,3 +199,55 @@ TEST_F(Icon, DrawsItsLayersIntoTheListBox) {
 }
 
 }  // namespace
+
+// The registry forgets every icon that shares the removed icon's id (ids are
+// its keys), but deletes only the one it was given.
+TEST_F(Icon, TheRegistryFindsIconsByHostAndRemovesThem) {
+  CGAGUIIconList list;
+  EXPECT_EQ(CGAGUIIconList::getSingletonPtr(), &list);
+  CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
+  CEGUI::Window* other = windows.createWindow("DefaultWindow");
+  sheet->addChild(other);
+  auto* first = new CGAGUIIconEx(1);
+  auto* second = new CGAGUIIconEx(1);
+  auto* third = new CGAGUIIconEx(2);
+  auto* loose = new CGAGUIIconEx(3);  // attached nowhere
+  first->AttachTo(host);
+  second->AttachTo(host);
+  third->AttachTo(other);
+  for (CGAGUIIconEx* icon : {first, second, third, loose}) list.AddIcon(icon);
+
+  EXPECT_EQ(list.FindByHost(host), first);
+  EXPECT_EQ(list.FindByHost(other), third);
+  EXPECT_EQ(list.FindByHost(sheet), nullptr);
+
+  CEGUI::Window* firstWindow = first->GetWindow();
+  list.RemoveByHost(host);  // the first only
+  EXPECT_FALSE(windows.isAlive(firstWindow));
+  EXPECT_EQ(list.FindByHost(host), second);
+  EXPECT_EQ(list.GetIcons(), (std::vector<CGAGUIIconEx*>{second, third, loose}));
+  list.RemoveByHost(sheet);  // nothing there
+  EXPECT_EQ(list.GetIcons().size(), 3u);
+
+  auto* twin = new CGAGUIIconEx(2);
+  list.AddIcon(twin);
+  CEGUI::Window* thirdWindow = third->GetWindow();
+  list.RemoveIcon(third);
+  EXPECT_FALSE(windows.isAlive(thirdWindow));
+  EXPECT_EQ(list.GetIcons(), (std::vector<CGAGUIIconEx*>{second, loose}));
+  EXPECT_TRUE(windows.isAlive(twin->GetWindow()));  // forgotten, not deleted
+  delete twin;
+  list.RemoveIcon(second);
+  list.RemoveIcon(loose);
+  EXPECT_TRUE(list.GetIcons().empty());
+  windows.destroyWindow(other);
+}
+
+TEST(IconList, TheNewestRegistryIsTheOneFound) {
+  CGAGUIIconList first;
+  {
+    CGAGUIIconList second;
+    EXPECT_EQ(CGAGUIIconList::getSingletonPtr(), &second);
+  }
+  EXPECT_EQ(CGAGUIIconList::getSingletonPtr(), nullptr);
+}

@@ -6,6 +6,7 @@
 #include "screens/ListBoxRichItem.h"
 
 #include <CEGUI/CEGUI.h>
+#include <CEGUI/RendererModules/Null/GeometryBuffer.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,6 +16,15 @@ const CEGUI::Font& GameFont() {
   CEGUI::FontManager& fonts = CEGUI::FontManager::getSingleton();
   return fonts.isDefined("simhei-10") ? fonts.get("simhei-10") : fonts.createFromFile("simhei-10.font");
 }
+
+// Geometry whose vertices a test can read.
+struct SeenBuffer : CEGUI::NullGeometryBuffer {
+  size_t Count(const CEGUI::Colour& colour) const {
+    size_t n = 0;
+    for (const CEGUI::Vertex& vertex : d_vertices) n += vertex.colour_val == colour;
+    return n;
+  }
+};
 
 void SetFrame(float seconds) {
   FrameDeltaSeconds = seconds;
@@ -56,6 +66,116 @@ TEST(RichItem, LaysOutOnceWithTheGameFont) {
   item.draw(faint, CEGUI::Rectf(0, 0, 128, 20), 0.05f, nullptr);
   EXPECT_EQ(faint.getVertexCount(), 0u);
   for (CEGUI::GeometryBuffer* buffer : {&plain, &withOutline, &faint}) renderer.destroyGeometryBuffer(*buffer);
+}
+
+// A rich item in a list box follows the mouse over its links.
+class HoverItem : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GameFont();
+    if (!CEGUI::SchemeManager::getSingleton().isDefined("WindowsLook"))
+      CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
+    CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
+    sheet = windows.createWindow("DefaultWindow");
+    Context().setRootWindow(sheet);
+    list = static_cast<CEGUI::Listbox*>(windows.createWindow("WindowsLook/Listbox"));
+    sheet->addChild(list);
+    list->setPosition(CEGUI::UVector2(CEGUI::UDim(0, 100), CEGUI::UDim(0, 200)));
+    list->setSize(CEGUI::USize(CEGUI::UDim(0, 300), CEGUI::UDim(0, 100)));
+    item = new CGAListBoxRichItem("ab{hlink,page,cd}ef{image,set:WindowsLook image:MouseArrow,shop,go}");
+    item->SetFont("simhei-10");
+    item->SetPixelSize(item->Layout(256));
+    list->addItem(item);  // the list box deletes it
+    CEGUI::System::getSingleton().renderAllGUIContexts();  // the elements' places
+  }
+  void TearDown() override {
+    Context().setRootWindow(nullptr);
+    CEGUI::WindowManager::getSingleton().destroyWindow(sheet);
+  }
+  static CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
+
+  // The screen point in the middle of an element as the list box drew it.
+  CEGUI::Vector2f Over(size_t element) const {
+    const CEGUI::Rectf drawn = item->GetLayout().elements[element].rect;
+    return list->getUnclippedOuterRect().get().getPosition() + drawn.getPosition() +
+           CEGUI::Vector2f(drawn.getWidth() / 2, drawn.getHeight() / 2);
+  }
+  // What the item draws now, into its own geometry.
+  void Draw(SeenBuffer& buffer) const { item->draw(buffer, CEGUI::Rectf(0, 0, 300, 40), 1.0f, nullptr); }
+
+  CEGUI::Window* sheet = nullptr;
+  CEGUI::Listbox* list = nullptr;
+  CGAListBoxRichItem* item = nullptr;
+};
+
+TEST_F(HoverItem, TheLinkUnderTheMouseIsTheItemsDataAndDrawsRed) {
+  const RichLayout& layout = item->GetLayout();
+  ASSERT_EQ(layout.elements.size(), 4u);  // ab, cd, ef, the picture
+  // Kept as drawn: inside the list box, each at its place on the line.
+  const CEGUI::Rectf ab = layout.elements[0].rect, cd = layout.elements[1].rect;
+  EXPECT_GT(ab.left(), 0);
+  EXPECT_EQ(cd.left() - ab.left(), layout.elements[1].position.d_x);
+  EXPECT_EQ(cd.getSize(), CEGUI::Sizef(GameFont().getTextExtent("cd"), GameFont().getFontHeight()));
+
+  SeenBuffer plain;
+  Draw(plain);
+  EXPECT_GT(plain.Count(CEGUI::Colour(0, 1, 0, 1)), 0u);  // links green
+  EXPECT_EQ(plain.Count(CEGUI::Colour(1, 0, 0, 1)), 0u);
+  EXPECT_EQ(item->getUserData(), nullptr);
+
+  testing::internal::CaptureStdout();
+  item->UpdateHover(Over(1));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "page cd \n");
+  EXPECT_EQ(item->getUserData(), &layout.links[0]);
+  EXPECT_EQ(item->GetHoverPoint(), Over(1) - list->getUnclippedOuterRect().get().getPosition());
+  SeenBuffer hovered;
+  Draw(hovered);
+  EXPECT_EQ(hovered.Count(CEGUI::Colour(0, 1, 0, 1)), 0u);
+  EXPECT_EQ(hovered.Count(CEGUI::Colour(1, 0, 0, 1)), plain.Count(CEGUI::Colour(0, 1, 0, 1)));
+
+  // The linked picture: drawn red while hovered, white otherwise.
+  testing::internal::CaptureStdout();
+  item->UpdateHover(Over(3));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "shop go \n");
+  EXPECT_EQ(item->getUserData(), &layout.links[1]);
+  SeenBuffer picture;
+  Draw(picture);
+  EXPECT_EQ(picture.Count(CEGUI::Colour(1, 0, 0, 1)), 6u);  // one quad
+  EXPECT_EQ(picture.Count(CEGUI::Colour(0, 1, 0, 1)), plain.Count(CEGUI::Colour(0, 1, 0, 1)));
+
+  // Off every link: no link, nothing printed; the same point again changes
+  // nothing.
+  testing::internal::CaptureStdout();
+  item->UpdateHover(Over(0));
+  item->UpdateHover(Over(0));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(item->getUserData(), nullptr);
+
+  // Clearing the item forgets the link it was showing.
+  item->UpdateHover(Over(1));
+  item->Clear();
+  EXPECT_EQ(item->getUserData(), nullptr);
+}
+
+TEST_F(HoverItem, TheSelectionBrushMarksTheItemUnderTheMouseWithinItsWidth) {
+  item->setSelectionBrushImage("WindowsLook/Background");
+  item->SetPixelSize(CEGUI::Sizef(256, 20));
+  const CEGUI::Vector2f origin = list->getUnclippedOuterRect().get().getPosition();
+  SeenBuffer away;
+  Draw(away);  // before any hover: no brush
+  const struct {
+    CEGUI::Vector2f point;  // in the list box
+    bool brush;
+  } kCases[] = {{{10, 10}, true}, {{255, 39}, true}, {{257, 10}, false}, {{10, 41}, false}};
+  testing::internal::CaptureStdout();  // the links it passes over
+  for (const auto& c : kCases) {
+    item->UpdateHover(origin + c.point);
+    SeenBuffer buffer;
+    Draw(buffer);
+    EXPECT_EQ(buffer.getVertexCount(), away.getVertexCount() + (c.brush ? 6u : 0u))
+        << c.point.d_x << ", " << c.point.d_y;
+  }
+  testing::internal::GetCapturedStdout();
 }
 
 class Labels : public ::testing::Test {

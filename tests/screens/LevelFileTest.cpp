@@ -1,5 +1,6 @@
 #include "MemoryLevelFiles.h"
 #include "screens/LevelFile.h"
+#include "support/LogLines.h"
 
 #include <gtest/gtest.h>
 
@@ -152,11 +153,10 @@ TEST(LevelFile, FilesEndAtTheFirstMissingNumber) {
 
 // The driver treats such a wave as the last; the reader says so.
 TEST(LevelFile, AGotoPastTheLastWaveIsReported) {
-  testing::internal::CaptureStderr();
+  LogLines log;  // the engine's log, which other tests of the run may have started
   auto levels = Parse("<levels>" + Level("a", Wave(kQuiet + " time=\"1\" goto=\"2\"") + Wave(kQuiet + " time=\"1\"")) +
                       "</levels>");
-  const std::string log = testing::internal::GetCapturedStderr();
   ASSERT_EQ(levels.size(), 1u);
   EXPECT_EQ(levels[0].assaults[0].goto_wave, 2);
-  EXPECT_NE(log.find("level_1.xml: level demo_flat, wave 1 goes to wave 3 of 2"), std::string::npos) << log;
+  EXPECT_TRUE(log.Has({"level_1.xml: level demo_flat, wave 1 goes to wave 3 of 2"})) << log.All();
 }

@@ -294,6 +294,100 @@ TEST_F(MainScreen, VolumeAndFullScreenAreKeptInTheSettingsFile) {
   EXPECT_EQ(ReadSetting("full"), 1);
 }
 
+// The sliders moved as a player moves them: a click on the track beside the
+// thumb steps the value, a drag of the thumb sets it.
+TEST_F(MainScreen, TheSlidersLieAndMoveSidewaysUnderTheMouse) {
+  StartLevel();
+  Click(W("root/main"));
+  auto* sound = static_cast<CEGUI::Slider*>(W("root/config/sound"));
+  auto* music = static_cast<CEGUI::Slider*>(W("root/config/music"));
+  for (CEGUI::Slider* slider : {sound, music}) {
+    // At 0.5 the thumb stands in the middle of the track, on its line.
+    const CEGUI::Rectf track = slider->getUnclippedOuterRect().get();
+    const CEGUI::Rectf thumb = slider->getThumb()->getUnclippedOuterRect().get();
+    EXPECT_NEAR(thumb.left() + thumb.getWidth() / 2, track.left() + track.getWidth() / 2, 1) << slider->getName();
+    EXPECT_NEAR(thumb.top() + thumb.getHeight() / 2, track.top() + track.getHeight() / 2, 1) << slider->getName();
+  }
+
+  battlefield.calls.clear();
+  const CEGUI::Rectf track = sound->getUnclippedOuterRect().get();
+  const float middle = track.top() + track.getHeight() / 2;
+  ClickAt(track.right() - 2, middle);  // right of the thumb: one step up
+  EXPECT_NEAR(sound->getCurrentValue(), 0.6f, 1e-5);
+  EXPECT_EQ(ReadSetting("vol"), 60);
+  EXPECT_NEAR(battlefield.soundVolume, 0.6f, 1e-5);
+
+  // The thumb dragged to the left end; letting go plays the new volume.
+  const CEGUI::Rectf thumb = sound->getThumb()->getUnclippedOuterRect().get();
+  Context().injectMousePosition(thumb.left() + thumb.getWidth() / 2, middle);
+  Context().injectMouseButtonDown(CEGUI::LeftButton);
+  Context().injectMousePosition(track.left() - 50, middle);
+  EXPECT_TRUE(battlefield.calls.empty());
+  Context().injectMouseButtonUp(CEGUI::LeftButton);
+  EXPECT_EQ(sound->getCurrentValue(), 0);
+  EXPECT_EQ(ReadSetting("vol"), 0);
+  EXPECT_EQ(battlefield.calls, (std::vector<std::string>{"sound pointassign.wav"}));
+
+  // The music slider stores the sound slider's volume, not its own.
+  const CEGUI::Rectf musicTrack = music->getUnclippedOuterRect().get();
+  ClickAt(musicTrack.left() + 2, musicTrack.top() + musicTrack.getHeight() / 2);
+  EXPECT_NEAR(music->getCurrentValue(), 0.4f, 1e-5);
+  EXPECT_NEAR(battlefield.musicVolume, 0.4f, 1e-5);
+  WriteSetting("vol", 7);
+  ClickAt(musicTrack.left() + 2, musicTrack.top() + musicTrack.getHeight() / 2 + 2);  // not a double click
+  EXPECT_EQ(ReadSetting("vol"), 0);
+}
+
+TEST_F(MainScreen, TheTooltipComesAfterATenthOfASecondFadesInInAnotherAndStays) {
+  StartLevel();
+  CEGUI::Tooltip* tooltip = Context().getDefaultTooltipObject();
+  ASSERT_NE(tooltip, nullptr);
+  EXPECT_TRUE(tooltip->isMousePassThroughEnabled());
+  CEGUI::Window* button = W("root/main");
+  button->setTooltipText("menu");
+  const CEGUI::Rectf area = button->getUnclippedOuterRect().get();
+  MoveMouse(area.left() + 4, area.top() + 4);
+  Frame(50);
+  EXPECT_FALSE(tooltip->isVisible());
+  Frame(50);  // the mouse has rested a tenth of a second
+  EXPECT_EQ(tooltip->getTargetWindow(), button);
+  Frame(50);  // the GUI's animations let the pulse that starts them pass
+  EXPECT_EQ(tooltip->getAlpha(), 0);
+  Frame(50);
+  EXPECT_NEAR(tooltip->getAlpha(), 0.5f, 0.01f);
+  Frame(50);
+  EXPECT_EQ(tooltip->getAlpha(), 1);
+  for (int i = 0; i < 100; ++i) Frame(100);
+  EXPECT_TRUE(tooltip->isVisible());
+  EXPECT_EQ(tooltip->getAlpha(), 1);
+}
+
+// The warning of an empty choice and the wave texts are read over the
+// recruit panel, also after the panel was opened or clicked.
+TEST_F(MainScreen, MessagesStandInFrontOfTheRecruitPanel) {
+  StartLevel();
+  UntilRecruit();
+  CEGUI::Window* text = W("root/text");
+  CEGUI::Window* panel = W("root/recruit");
+  EXPECT_TRUE(text->isInFront(*panel));
+  ClickCell(3);  // an empty cell
+  Click(W("root/recruit/ok"));
+  Frame();
+  ASSERT_TRUE(Shown("root/text"));
+  EXPECT_EQ(Text("root/text"), Utf8("你必须挑选出征单位！！！"));
+  EXPECT_TRUE(text->isInFront(*panel));
+  // Wide enough for the whole warning, and centred.
+  EXPECT_LE(text->getFont()->getTextExtent(text->getText()), text->getUnclippedInnerRect().get().getWidth());
+  // The GUI reads a formatting name it does not know as left aligned.
+  EXPECT_EQ(text->getProperty("HorzFormatting"), "CentreAligned");
+  for (const char* end : {"root/win/text", "root/defeat/text"})
+    EXPECT_EQ(W(end)->getProperty("HorzFormatting"), "WordWrapCentreAligned") << end;
+  // The settings opened over the panel and closed again.
+  Click(W("root/main"));
+  Click(W("root/config/ok"));
+  EXPECT_TRUE(text->isInFront(*panel));
+}
+
 TEST_F(MainScreen, VictoryPaysTheGoldSavesAndLeadsOn) {
   StartLevel();
   Recruit();

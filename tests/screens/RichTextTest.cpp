@@ -130,6 +130,8 @@ TEST(RichText, LinkTextIsItsOwnRun) {
   EXPECT_EQ(link.layout.elements[1].link, 0);
   EXPECT_EQ(link.layout.elements[2].link, -1);
   EXPECT_EQ(link.layout.links[0].target, "page");
+  // Sized for the hover test: the text's extent by the font's height.
+  EXPECT_EQ(link.layout.elements[1].rect.getSize(), CEGUI::Sizef(16, 16));
 
   // Wrapped inside the link: both halves belong to it.
   Laid wrapped = LayOut("{hlink,page,abc}", 20);
@@ -141,6 +143,7 @@ TEST(RichText, LinkTextIsItsOwnRun) {
   Laid picture = LayOut("{image,set:Icons image:Tall,page,go}");
   ASSERT_EQ(picture.layout.elements.size(), 1u);
   EXPECT_EQ(picture.layout.elements[0].link, 0);
+  EXPECT_EQ(picture.layout.elements[0].rect.getSize(), CEGUI::Sizef(32, 40));
 }
 
 // Widths that no line could satisfy would otherwise end lines forever.

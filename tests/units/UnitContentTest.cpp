@@ -14,11 +14,16 @@
 namespace {
 
 TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
-  DemoUnitsAndEffects();
+  UnitContent();
   LogCapture log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
+  // A group of its own: other tests keep the game's "Main" for the process.
+  const char* const kFiles = "UnitContentFiles";
+  groups.createResourceGroup(kFiles);
+  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", kFiles);
+  groups.initialiseResourceGroup(kFiles);
   CGAUnitManager manager(nullptr);
-  manager.LoadUnitTemplates("Main");
+  manager.LoadUnitTemplates(kFiles);
   ASSERT_FALSE(manager.GetUnitTemplates().empty());
 
   int bonePartsShown = 0;
@@ -57,6 +62,7 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   }
   EXPECT_GT(bonePartsShown, 0);
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+  groups.destroyResourceGroup(kFiles);
 }
 
 TEST(UnitContent, BaseMaterialsBlendAndHaveTheTextureUnitsPartsFill) {
@@ -77,6 +83,23 @@ TEST(UnitContent, TheColliderIsAUnitBoxStandingOnTheGround) {
   UnitContent();
   Ogre::MeshPtr collider = Ogre::MeshManager::getSingleton().load("collider.mesh", "General");
   EXPECT_EQ(collider->getBounds(), Ogre::AxisAlignedBox(-0.5f, 0, -0.5f, 0.5f, 1, 0.5f));
+}
+
+// The in-game screen draws the collider in delete mode in material "red".
+TEST(UnitContent, TheDeleteMarkerIsRedAndSeeThrough) {
+  UnitContent();
+  Ogre::MaterialPtr red = Ogre::MaterialManager::getSingleton().getByName("red", "General");
+  ASSERT_TRUE(red);
+  red->load();
+  const Ogre::Pass* pass = red->getTechnique(0)->getPass(0);
+  EXPECT_TRUE(pass->isTransparent());
+  ASSERT_EQ(pass->getNumTextureUnitStates(), 1u);
+  const Ogre::TextureUnitState* unit = pass->getTextureUnitState(0);
+  EXPECT_EQ(unit->getColourBlendMode().source1, Ogre::LBS_MANUAL);
+  EXPECT_EQ(unit->getColourBlendMode().colourArg1, Ogre::ColourValue(1, 0, 0));
+  EXPECT_EQ(unit->getAlphaBlendMode().source1, Ogre::LBS_MANUAL);
+  EXPECT_GT(unit->getAlphaBlendMode().alphaArg1, 0.2f);
+  EXPECT_LT(unit->getAlphaBlendMode().alphaArg1, 0.8f);
 }
 
 }  // namespace

@@ -1,0 +1,151 @@
+#!/bin/sh
+# A level's settings and delete mode with real X input. The warning of an
+# empty recruit choice is read over the recruit panel. Both settings sliders
+# lie sideways and move: the sound slider's thumb dragged and its track
+# clicked, the music slider's track clicked; "game.cfg" holds the sound
+# slider's volume each time. In delete mode the red, see-through marker
+# stands at the mouse's grid point and follows the mouse, and the log names
+# no missing material. Screenshots stay in the build folder
+# (rendered-settings-*.png).
+#
+# The level is the game's first level cut down by the test's own level file:
+# a goblin that stands still, and a second wave far off, so that the level
+# neither ends nor changes while the test looks.
+. "$(dirname "$0")/lib.sh"
+
+mkdir -p "$WORK/main"
+cp "$(dirname "$0")/../../data/main/"* "$WORK/main/"
+iconv -f UTF-8 -t GBK > "$WORK/main/level_1.xml" <<'EOF'
+<levels>
+  <level id="demo_flat.map" money="1500" food="0" name="第一关 初战平原" music="level_music.wav"
+         win="平原守住了！" defeat="平原失守了……" gold_rat="100" silver_rat="0">
+    <des>测试用的关卡。</des>
+    <units/>
+    <assaults>
+      <assault time="1" recruit="1" stop="0" text="" sound=""
+               x="48" y="48" width="0" height="0" t_x="0" t_y="0">
+        <enemy id="goblin" num="1"/>
+      </assault>
+      <assault time="100000" recruit="0" stop="0" text="" sound=""
+               x="48" y="48" width="0" height="0" t_x="0" t_y="0">
+        <enemy id="goblin" num="1"/>
+      </assault>
+    </assaults>
+  </level>
+</levels>
+EOF
+sed -i "s|^FileSystem=.*/data/main\$|FileSystem=$WORK/main|" "$WORK/resources.cfg"
+
+keep() {
+  cp "$WORK/shot.png" "$BUILD/rendered-settings-$1.png"
+}
+
+# The pointer out of the way of the pictures compared (the GUI draws it).
+away() {
+  alive
+  x xdotool mousemove --window "$WID" 60 560
+}
+
+# The share of a region's pixels (geometry WxH+X+Y) of a fresh screenshot
+# that meet an ImageMagick fx condition on r, g and b (0 to 1).
+share() {
+  shoot
+  convert "$WORK/shot.png" -crop "$1" +repage -fx "$2" -format '%[fx:mean]' info:
+}
+
+# Waits until that share compares with a bound as asked ("<" or ">"); fails
+# with the message otherwise.
+wait_for_share() {
+  for _ in $(seq 1 120); do
+    s=$(share "$1" "$2")
+    awk "BEGIN{exit !($s $3 $4)}" && return 0
+    sleep 0.25
+  done
+  cp "$WORK/shot.png" "$BUILD/rendered-settings-failed.png"
+  fail "$5 (share $s)"
+}
+
+# The volume "game.cfg" holds.
+volume() {
+  sed -n 's/^vol=//p' "$WORK/game.cfg"
+}
+
+# Waits until the stored volume meets an awk condition on v.
+wait_for_volume() {
+  for _ in $(seq 1 80); do
+    v=$(volume)
+    [ -n "$v" ] && awk "BEGIN{v = $v; exit !($1)}" && return 0
+    sleep 0.25
+  done
+  fail "game.cfg holds vol=$(volume), not $1"
+}
+
+YELLOW='r > 0.9 && g > 0.75 && b < 0.45'
+RED='r > 0.45 && r > g + 0.25 && r > b + 0.25'
+MESSAGE=140x30+330+90                # where the warning stands, over empty cells
+SOUND=190x16+340+174
+MUSIC=190x16+340+214
+
+make_player abc 0 500
+start_game
+wait_for_picture
+click 400 300                        # the logos
+start_level 0
+wait_for_text Ogre.log "Recruit panel open"
+
+# --- The warning, over the recruit panel, once the level's name is gone.
+away
+wait_for_share $MESSAGE "$YELLOW" "<" 0.002 "the level's name stays"
+click 540 510                        # OK with nothing chosen
+away
+wait_for_share $MESSAGE "$YELLOW" ">" 0.02 "the warning is not seen over the recruit panel"
+keep warning
+keep_region 300x100+250+380          # empty cells of the panel
+click 235 122                        # the swordsman
+click 540 510                        # OK
+away
+wait_for_region 300x100+250+380 changed "the recruit panel did not close"
+
+# --- The settings sliders.
+keep_region 140x32+330+394           # where the settings' OK button comes
+click 745 23                         # the menu
+away
+wait_for_region 140x32+330+394 changed "no settings panel"
+keep_region $SOUND
+x xdotool mousemove --window "$WID" 435 182 mousedown 1 mousemove --window "$WID" 500 182 mouseup 1
+away
+wait_for_volume 'v > 55 && v < 100'
+wait_for_region $SOUND changed "the sound slider's thumb did not move"
+keep sound
+dragged=$(volume)
+click 345 182                        # the sound track, left of the thumb: a step down
+wait_for_volume "v >= $dragged - 11 && v <= $dragged - 10"
+stepped=$(volume)
+
+away
+keep_region $MUSIC
+click 345 222                        # the music track, left of the thumb
+away
+wait_for_region $MUSIC changed "the music slider's thumb did not move"
+keep music
+[ "$(volume)" = "$stepped" ] || fail "the music slider changed the stored volume to $(volume)"
+click 400 410                        # OK: the battle goes on
+
+# --- Delete mode: the red marker at the mouse's grid point, following it.
+# Looked for in a strip above the pointer: the marker rises from the ground
+# there, and the pointer's own picture lies below and right of its point.
+above() {
+  echo "16x30+$(($1 - 8))+$(($2 - 35))"
+}
+click 645 57                         # delete
+x xdotool mousemove --window "$WID" 300 290
+wait_for_share "$(above 300 290)" "$RED" ">" 0.5 "no red marker under the mouse"
+keep delete-a
+awk "BEGIN{exit !($(share "$(above 550 290)" "$RED") < 0.05)}" || fail "red where the mouse is not"
+x xdotool mousemove --window "$WID" 550 290
+wait_for_share "$(above 550 290)" "$RED" ">" 0.5 "the red marker did not follow the mouse"
+keep delete-b
+awk "BEGIN{exit !($(share "$(above 300 290)" "$RED") < 0.05)}" || fail "the red marker stayed where the mouse was"
+! grep -E "Can't assign material|material .* not found" "$WORK/Ogre.log" || fail "a material is missing"
+close_game
+echo "ok"
