@@ -1,5 +1,6 @@
 #include "HeadlessGame.h"
 
+#include "FakeHost.h"
 #include "GuiTestSystem.h"
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
@@ -15,7 +16,6 @@
 #include "screens/GUIMain.h"
 #include "screens/GUIManager.h"
 #include "screens/GUIRecruit.h"
-#include "screens/GameHost.h"
 #include "screens/LevelFile.h"
 #include "screens/LevelState.h"
 #include "screens/Placement.h"
@@ -64,15 +64,8 @@ bool SameCell(const Ogre::Vector3& a, float x, float z) { return CellMiddle(a.x)
 
 }  // namespace
 
-class HeadlessGame::Host : public CGAGameHost {
- public:
-  void SavePlayerRecord(const std::string&) override {}
-  void LoadPlayerRecord(const std::string&) override {}
-  void OpenWebPage(const std::string&) override {}
-  void SetFullScreen(bool) override {}
-  void SetWindowedSize(int, int) override {}
-  void ExitGame() override {}
-};
+// No player is named: no record file is written.
+class HeadlessGame::Host : public FakeHost {};
 
 class HeadlessGame::Levels : public ResourceLevelFiles {};
 
@@ -114,7 +107,7 @@ HeadlessGame::HeadlessGame() {
   mUnitWorld = std::make_unique<UnitWorld>();
   mEffectWorld = std::make_unique<EffectWorld>();
   mField = std::make_unique<Field>();
-  // The start-up's order; the sound manager has no device here.
+  // In the start-up's order.
   mTerrain = std::make_unique<CGATerrainManager>(mScene, false);
   mCollision = std::make_unique<CGACollisionManager>(mScene);
   mUnits = std::make_unique<CGAUnitManager>(mScene);
