@@ -251,7 +251,9 @@ void CGAGUIMain::OpenSettings() {
 }
 
 void CGAGUIMain::CallRecruit() {
-  if (mRecruit->IsVisible()) return;
+  // One panel, one price: a panel already paid for (or due after a wave)
+  // opens at the next frame.
+  if (mRecruit->IsVisible() || mDriver.IsRecruitPending()) return;
   if (LevelSilver < kRecruitCallPrice) {
     ShowMessage(kNoSilver, kNoSilverMs);
     return;

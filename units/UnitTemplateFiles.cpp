@@ -7,8 +7,12 @@
 #include "units/UnitPartDef.h"
 
 #include <OgreMatrix3.h>
+#include <OgreStringConverter.h>
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -40,6 +44,26 @@ UnitEffectTexture ReadEffectTexture(const TiXmlElement* e, const std::string& fi
   const Ogre::Vector2 uv = XmlVector2(e, "uv", file);
   t.parameter = Ogre::Vector4(uv.x, uv.y, static_cast<float>(XmlInt(e, "flash", file)), 1.0f);
   return t;
+}
+
+// An event of an action's timeline, where the file has it.
+struct TimedChild {
+  float time;
+  const TiXmlElement* element;
+  bool movesOn;  // starts another action on the unit itself
+};
+
+// The timeline runs in time order, and an event that starts another action
+// on the unit ends it: an event due later never fires (an archer whose
+// "ready" comes before its arrow never shoots).
+void WarnUnreachableEvents(std::vector<TimedChild> timeline, const std::string& action, const std::string& file) {
+  std::stable_sort(timeline.begin(), timeline.end(),
+                   [](const TimedChild& a, const TimedChild& b) { return a.time < b.time; });
+  const auto end = std::find_if(timeline.begin(), timeline.end(), [](const TimedChild& c) { return c.movesOn; });
+  if (end == timeline.end()) return;
+  for (auto late = end + 1; late != timeline.end(); ++late)
+    GameLog(XmlWhere(file, late->element) + "action \"" + action + "\" moves on to another action at Time " +
+            Ogre::StringConverter::toString(end->time) + ", so this event never fires");
 }
 
 }  // namespace
@@ -110,6 +134,7 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
   action->SetName(XmlAttr(element, "Name"));
   action->SetLevel(XmlInt(element, "Level", file));
   action->SetProbability(XmlReal(element, "Probability", file, 1.0f));
+  std::vector<TimedChild> timeline;
   for (const TiXmlElement* child = element->FirstChildElement("ActionChild"); child;
        child = child->NextSiblingElement("ActionChild")) {
     const std::string type = XmlAttr(child, "Type");
@@ -127,8 +152,10 @@ UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::
     for (const char* parameter : kind->parameters) event.parameters.push_back(XmlAttr(child, parameter));
     if (kind->type == kEventEffect && child->Attribute("Target")) event.parameters.push_back(XmlAttr(child, "Target"));
     action->AddEvent(event, XmlPlace(file, child));
+    timeline.push_back({event.Time, child, kind->type == kEventAction && XmlAttr(child, "Target") == "0"});
   }
   action->SortEvents();
+  WarnUnreachableEvents(timeline, action->GetName(), file);
   return action;
 }
 

@@ -9,6 +9,8 @@
 #include <OgreResourceGroupManager.h>
 #include <OgreSceneManager.h>
 
+#include <algorithm>
+
 namespace {
 
 // The game's unit and effect files in group "Main", once.
@@ -26,7 +28,9 @@ void DemoData() {
 
 // Units whose effects are the effect manager's, as in the game.
 struct BattleUnitWorld : SceneUnitWorld {
+  std::vector<std::string> effects;  // the names asked for
   CGAEffectNode* CreateEffect(const std::string& name) override {
+    effects.push_back(name);
     return CGAEffectManager::getSingleton().CreateEffect(name);
   }
   void SetEffectPosition(CGAEffectNode* e, const Ogre::Vector3& p) override { e->SetPosition(p); }
@@ -131,6 +135,30 @@ TEST_F(DemoBattle, ABattlePlaysOutFromAttackToReward) {
   EXPECT_EQ(coin->GetTemplateName(), "gold");
   EXPECT_EQ(coin->GetInt(kSlotPrice), units.GetUnitTemplate("goblin")->price);
   EXPECT_TRUE(units.IsLive(swordsman));
+}
+
+// Both archer types shoot through their own "attack" action, as in a
+// battle: the action's arrow flies and hits the enemy in the archer's lane,
+// out of that enemy's reach.
+TEST_F(DemoBattle, AnArchersAttackActionShootsAnArrowThatHits) {
+  const struct {
+    const char* archer;
+    int side;
+    const char* enemy;
+  } cases[] = {{"archer", 1, "goblin"}, {"dark_archer", 0, "swordsman"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archer);
+    CGAUnit* archer = Place(c.archer, 10, 11, c.side);
+    CGAUnit* enemy = Place(c.enemy, 16, 11, 1 - c.side);
+    const int hp = enemy->GetInt(kSlotHp);
+    battleWorld.effects.clear();
+    // An attack comes every 1.5 to 1.8 s: 5 s of frames see the first hit.
+    for (int frame = 0; frame < 340 && enemy->GetInt(kSlotHp) == hp; ++frame) GameFrame();
+    EXPECT_EQ(enemy->GetInt(kSlotHp), hp + archer->GetInt(kSlotValue));
+    EXPECT_EQ(std::count(battleWorld.effects.begin(), battleWorld.effects.end(), "arrow"), 1);
+    manager->DestroyAllEffects();
+    units.ClearUnits();
+  }
 }
 
 TEST_F(DemoBattle, EffectsGoOnWhileTheBattleIsPaused) {

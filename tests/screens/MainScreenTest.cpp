@@ -236,6 +236,15 @@ TEST_F(MainScreen, ARecruitCallCostsAThousandSilver) {
   EXPECT_EQ(LevelSilver, 0);
   Frame();
   EXPECT_TRUE(screen->GetRecruit()->IsVisible());
+  Click(W("root/recruit/ok"));
+
+  // Two calls before the panel opens pay for one panel.
+  LevelSilver = 2500;
+  Click(W("root/call_recruit"));
+  Click(W("root/call_recruit"));
+  EXPECT_EQ(LevelSilver, 1500);
+  Frame();
+  EXPECT_TRUE(screen->GetRecruit()->IsVisible());
   EXPECT_TRUE(BattlePaused);
   LevelSilver = 5000;
   Click(W("root/call_recruit"));  // the panel is up already

@@ -387,8 +387,9 @@ TEST(DemoMaps, TheGeneratedMapsLoadWithTheirDescribedSizes) {
   ASSERT_TRUE(terrain.LoadMap("demo_flat.map", 16)) << log.All();
   EXPECT_EQ(terrain.GetWorldSizeX(), 64.0f);
   EXPECT_EQ(terrain.GetTileCountX() * terrain.GetTileCountZ(), 4u);
-  EXPECT_EQ(terrain.GetLogic(30, 48), 1);
-  EXPECT_EQ(terrain.GetLogic(1, 48), 3);
+  EXPECT_EQ(terrain.GetLogic(40, 48), 1);  // the lanes, in the start view
+  EXPECT_EQ(terrain.GetLogic(31, 48), 3);  // the defeat cells at its left edge
+  EXPECT_EQ(terrain.GetLogic(20, 48), 0);
   EXPECT_EQ(terrain.GetHeight(20, 20), 32.0f);
 
   ASSERT_TRUE(terrain.LoadMap("demo_full.map", 16)) << log.All();
@@ -398,8 +399,9 @@ TEST(DemoMaps, TheGeneratedMapsLoadWithTheirDescribedSizes) {
   EXPECT_EQ(terrain.GetTileCountX() * terrain.GetTileCountZ(), 16u);
   EXPECT_EQ(terrain.GetObstacle(10, 71), CGATerrainManager::kBlockedCell);  // the wall
   EXPECT_NE(terrain.GetObstacle(63, 71), CGATerrainManager::kBlockedCell);  // its gap
-  EXPECT_EQ(terrain.GetLogic(64, 48), 1);                                  // the lanes
-  EXPECT_EQ(terrain.GetLogic(37, 48), 3);                                  // the defeat cells
+  EXPECT_EQ(terrain.GetLogic(48, 48), 1);                                  // the lanes in view
+  EXPECT_EQ(terrain.GetLogic(64, 48), 0);                                  // the road beyond
+  EXPECT_EQ(terrain.GetLogic(35, 48), 3);                                  // the defeat cells
   EXPECT_GT(terrain.GetHeight(106, 96), 37.0f);                            // a hill top
   EXPECT_NEAR(terrain.GetHeight(64, 50), 32.0f, 1e-2);
   EXPECT_GT(terrain.GetMaterial()->GetBlendMap()->GetValue(4 * 32, 4 * 24, 1), 200);  // soil along the lanes

@@ -129,6 +129,27 @@ TEST_F(UnitTemplateFiles, EventsOutOfTimeOrderAreSorted) {
   EXPECT_EQ(order, (std::vector<std::string>{"early", "middle", "middle2", "late"}));
 }
 
+// An event due after the one that moves the unit on to another action never
+// fires: the file is told so at the event's line. An action started on the
+// target ends nothing.
+TEST_F(UnitTemplateFiles, EventsAfterTheActionMovesOnAreReported) {
+  manager.ReadUnitTemplates(R"(<Units><Unit Name="u"><Actions>
+      <Action Name="attack">
+        <ActionChild Time="0" Type="Anim" Name="attack" Speed="1" Loop="0"/>
+        <ActionChild Time="0.45" Type="Effect" Name="arrow" Bone="release"/>
+        <ActionChild Time="0.4" Type="Action" Name="ready" Target="0"/>
+      </Action>
+      <Action Name="fine">
+        <ActionChild Time="0.2" Type="Action" Name="injured" Target="1"/>
+        <ActionChild Time="0.5" Type="Sound" Name="s"/>
+        <ActionChild Time="0.6" Type="Action" Name="ready" Target="0"/>
+      </Action></Actions></Unit></Units>)",
+                            "u.unt");
+  ASSERT_EQ(log.lines.size(), 1u);
+  EXPECT_TRUE(log.Contains("u.unt:4: action \"attack\" moves on to another action at Time 0.4, so this event "
+                           "never fires"));
+}
+
 TEST_F(UnitTemplateFiles, PartsReadTheirFieldsAndAtMostTwoEffectTextures) {
   manager.ReadUnitTemplates(R"(<Units><Unit Name="u"><ChoiceParts>
       <Part PartName="weapon" PartType="Bone16" ResName="axe.mesh" Texture="axe.png" Bone="Bip01 R Hand"
