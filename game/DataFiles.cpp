@@ -20,7 +20,7 @@ bool StartsElementName(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 127;
 }
 
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsXmlBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 }  // namespace
 
@@ -81,7 +81,7 @@ size_t XmlNestingDepth(const std::string& text) {
           valueNext = false;
         } else if (c == '=') {
           valueNext = true;
-        } else if (!IsBlank(c)) {
+        } else if (!IsXmlBlank(c)) {
           valueNext = false;
         }
         last = text[i];

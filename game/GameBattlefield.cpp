@@ -14,8 +14,6 @@
 
 namespace {
 
-const unsigned kCellsPerTile = 16;
-
 CGAUnitManager& Units() { return CGAUnitManager::getSingleton(); }
 
 }  // namespace
@@ -47,7 +45,7 @@ Ogre::SceneManager* CGAGameBattlefield::GetSceneManager() {
 void CGAGameBattlefield::LoadMap(const std::string& map) {
   CGATerrainManager& terrain = CGATerrainManager::getSingleton();
   terrain.ClearMap();
-  terrain.LoadMap(map, kCellsPerTile);
+  terrain.LoadMap(map, CGATerrainManager::kGameCellsPerTile);
   terrain.LoadPendingStatics();
 }
 

@@ -12,7 +12,7 @@
 template <> CGAResourcePreloader* Ogre::Singleton<CGAResourcePreloader>::msSingleton = nullptr;
 
 namespace {
-const char* const kGroup = "General";
+const char* const kPreloadGroup = "General";
 }
 
 CGAResourcePreloader::CGAResourcePreloader() {}
@@ -32,7 +32,7 @@ Ogre::BackgroundProcessTicket CGAResourcePreloader::LoadInBackground(const std::
   // only reads the data; the load that makes buffers and textures happens
   // here, on the thread that draws.
   Ogre::BackgroundProcessTicket ticket =
-      Ogre::ResourceBackgroundQueue::getSingleton().prepare(resourceType, name, kGroup, false, nullptr, nullptr, this);
+      Ogre::ResourceBackgroundQueue::getSingleton().prepare(resourceType, name, kPreloadGroup, false, nullptr, nullptr, this);
   mTickets[name] = ticket;
   mRequests[ticket] = Request{resourceType, name};
   return ticket;
@@ -54,7 +54,7 @@ bool CGAResourcePreloader::IsLoaded(Ogre::BackgroundProcessTicket ticket) {
   if (!request.loaded) {
     request.loaded = true;
     try {
-      Ogre::ResourceGroupManager::getSingleton()._getResourceManager(request.type)->load(request.name, kGroup);
+      Ogre::ResourceGroupManager::getSingleton()._getResourceManager(request.type)->load(request.name, kPreloadGroup);
     } catch (const Ogre::Exception& e) {
       GameLog(request.name + ": cannot be loaded: " + e.getDescription());
     }
@@ -77,11 +77,11 @@ void CGAResourcePreloader::LoadResourceFile(const std::string& fileName) {
   if (dot == std::string::npos) return;
   const std::string extension = fileName.substr(dot);
   if (extension == ".mesh") {
-    Ogre::MeshManager::getSingleton().load(fileName, kGroup, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY,
+    Ogre::MeshManager::getSingleton().load(fileName, kPreloadGroup, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY,
                                            Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true, true);
   } else if (extension == ".dds") {
-    Ogre::TextureManager::getSingleton().load(fileName, kGroup);
+    Ogre::TextureManager::getSingleton().load(fileName, kPreloadGroup);
   } else if (extension == ".skeleton") {
-    Ogre::SkeletonManager::getSingleton().load(fileName, kGroup);
+    Ogre::SkeletonManager::getSingleton().load(fileName, kPreloadGroup);
   }
 }

@@ -25,7 +25,7 @@ const int kRecruitCallPrice = 1000;
 const float kBarLeft = 142, kBarPitch = 75, kBarTop = 7, kIconPixels = 64;
 const int kWindowedWidth = 800, kWindowedHeight = 600;
 
-using Action = void (CGAGUIMain::*)();
+using MainAction = void (CGAGUIMain::*)();
 
 void SetNumber(CEGUI::Window* window, int value) { window->setText(CEGUI::String(std::to_string(value))); }
 
@@ -216,7 +216,7 @@ void CGAGUIMain::Resume() {
 }
 
 bool CGAGUIMain::OnClick(const CEGUI::EventArgs& args) {
-  static const std::pair<const char*, Action> kButtons[] = {
+  static const std::pair<const char*, MainAction> kButtons[] = {
       {"root/main", &CGAGUIMain::OpenSettings},
       {"root/call_recruit", &CGAGUIMain::CallRecruit},
       {"root/defeat/ok", &CGAGUIMain::Restart},

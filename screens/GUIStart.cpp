@@ -32,7 +32,7 @@ class PlayerEntry : public CEGUI::ListboxTextItem {
   std::string mName;
 };
 
-using Action = void (CGAGUIStart::*)();
+using StartAction = void (CGAGUIStart::*)();
 
 }  // namespace
 
@@ -77,7 +77,7 @@ void CGAGUIStart::Show() {
 }
 
 bool CGAGUIStart::OnClick(const CEGUI::EventArgs& args) {
-  static const std::pair<const char*, Action> kButtons[] = {
+  static const std::pair<const char*, StartAction> kButtons[] = {
       {"start_root/new_game", &CGAGUIStart::OpenLevelList},
       {"start_root/studio/show/exit", &CGAGUIStart::CloseStudio},
       {"start_root/logo", &CGAGUIStart::CloseLogo},

@@ -14,7 +14,6 @@ template <> CGAStartScene* Ogre::Singleton<CGAStartScene>::msSingleton = nullptr
 namespace {
 
 const char* const kMap = "start.map";
-const unsigned kCellsPerTile = 16;
 const int kFadeMs = 100;
 const float kPreviewHeading = 321;
 // Where the previews stand (the ground's height is the map's).
@@ -88,7 +87,7 @@ void CGAStartScene::LoadScene() {
   Reset();
   CGATerrainManager& terrain = CGATerrainManager::getSingleton();
   terrain.ClearMap();
-  terrain.LoadMap(kMap, kCellsPerTile);
+  terrain.LoadMap(kMap, CGATerrainManager::kGameCellsPerTile);
   terrain.LoadPendingStatics();
 
   Ogre::Camera* camera = Controller().GetCamera();

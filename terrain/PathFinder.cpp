@@ -25,7 +25,7 @@ int ToCell(float v) {
   return int(v);
 }
 
-std::string Number(float v) { return Ogre::StringConverter::toString(v, 6); }
+std::string LogNumber(float v) { return Ogre::StringConverter::toString(v, 6); }
 
 }  // namespace
 
@@ -56,14 +56,14 @@ std::vector<Ogre::Vector2> CGAPathFinder::FindPath(const Ogre::Vector2& start, c
                                                    int nodeLimit) {
   SetSearch({ToCell(start.x), ToCell(start.y)}, {ToCell(goal.x), ToCell(goal.y)}, nodeLimit);
   CGALogManager* log = CGALogManager::getSingletonPtr();
-  if (log) log->LogMessage("start = " + Number(start.x) + " , " + Number(start.y), 0);
+  if (log) log->LogMessage("start = " + LogNumber(start.x) + " , " + LogNumber(start.y), 0);
   Search();
   std::vector<Ogre::Vector2> result;
   result.reserve(mWaypoints.size());
   for (const PathCell& c : mWaypoints) result.emplace_back(float(c.X), float(c.Z));
   if (log) {
-    for (const Ogre::Vector2& p : result) log->LogMessage(Number(p.x) + " , " + Number(p.y), 0);
-    log->LogMessage("end = " + Number(goal.x) + " , " + Number(goal.y), 0);
+    for (const Ogre::Vector2& p : result) log->LogMessage(LogNumber(p.x) + " , " + LogNumber(p.y), 0);
+    log->LogMessage("end = " + LogNumber(goal.x) + " , " + LogNumber(goal.y), 0);
   }
   return result;
 }

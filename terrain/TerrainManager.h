@@ -69,6 +69,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // lights, fog, queued statics, effects, coverage textures, water, tiles
   // and grass. The caller then runs LoadPendingStatics.
   bool LoadMap(const std::string& fileName, unsigned cellsPerTile);
+  // The cells along a side of a tile in the maps the game shows.
+  static constexpr unsigned kGameCellsPerTile = 16;
   // Takes the map out of the scene and drops its grids, painter, coverage
   // maps and path finder; its layout (name, sizes, Step, Scale) and the
   // parsed document stay.

@@ -14,7 +14,7 @@
 namespace {
 
 // The group the preloader loads part resources into.
-const char* const kGroup = "General";
+const char* const kPartGroup = "General";
 
 // Base materials by the number of effect textures a part has: their pass
 // holds 1, 3 or 5 texture units.
@@ -55,7 +55,7 @@ bool UnitPartDef::LoadResources(BackgroundLoader& loader) {
       return false;
     case kLoadingMesh:
       if ((!mTexture.empty() && !loader.IsLoaded(mTextureTicket)) || !loader.IsLoaded(mMeshTicket)) return false;
-      mMesh = Ogre::MeshManager::getSingleton().getByName(mResName, kGroup);
+      mMesh = Ogre::MeshManager::getSingleton().getByName(mResName, kPartGroup);
       if (mMesh && mMesh->hasSkeleton()) {
         mSkeletonTicket =
             loader.LoadInBackground(Ogre::SkeletonManager::getSingleton().getResourceType(), mMesh->getSkeletonName());

@@ -38,8 +38,6 @@ namespace {
 
 const float kWindowWidth = 800, kWindowHeight = 600;
 
-CEGUI::GUIContext& Context() { return CEGUI::System::getSingleton().getDefaultGUIContext(); }
-
 // The shipped data in the game's resource groups, once per process.
 void ShippedData() {
   static const bool ready = [] {
