@@ -31,7 +31,7 @@ bool ParseBool(const std::string& text);
 
 // Blank-separated numbers, each read as ParseReal reads it. A wrong count of
 // numbers gives the zero vector, black, or the identity rotation (whose text
-// order is w x y z).
+// order is w x y z), logged with the text's place unless the text is blank.
 Ogre::Vector2 ParseVector2(const std::string& text, const TextPlace& place = TextPlace());
 Ogre::Vector3 ParseVector3(const std::string& text, const TextPlace& place = TextPlace());
 Ogre::Vector4 ParseVector4(const std::string& text, const TextPlace& place = TextPlace());
