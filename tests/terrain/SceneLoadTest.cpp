@@ -32,6 +32,16 @@ const StaticRecord* FindStatic(const CGATerrainManager& terrain, const std::stri
   return nullptr;
 }
 
+// The kind of each tuft of grass, by its x.
+std::map<int, std::string> GrassByX(const CGATerrainManager& terrain) {
+  std::map<int, std::string> drawn;
+  for (Verdure::TreeIterator it = terrain.GetGrassLoader()->getTrees(); it.hasMoreElements();) {
+    const Verdure::TreeRecord tree = it.getNext();
+    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
+  }
+  return drawn;
+}
+
 using SceneLoading = SceneFixture;
 
 TEST_F(SceneLoading, TheFullDemoMapBuildsItsScene) {
@@ -258,12 +268,7 @@ TEST_F(FaultyMaps, ARepeatedGrassKindNameKeepsEveryRecordOnItsKind) {
   EXPECT_EQ(kinds[1], kinds[0]);
   EXPECT_EQ(kinds[2]->getName(), "reed");
   EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"tuft\"", "first kind of that name"})) << log.All();
-  std::map<int, std::string> drawn;  // by x
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();) {
-    const Verdure::TreeRecord tree = it.getNext();
-    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
-  }
-  EXPECT_EQ(drawn, (std::map<int, std::string>{{10, "tuft"}, {20, "tuft"}, {30, "reed"}}));
+  EXPECT_EQ(GrassByX(*terrain), (std::map<int, std::string>{{10, "tuft"}, {20, "tuft"}, {30, "reed"}}));
 
   TempDir saved;
   terrain->SetSaveFolder(saved.path() + "/");
@@ -299,12 +304,7 @@ TEST_F(FaultyMaps, AGrassKindWithoutImageIsLeftOut) {
   EXPECT_FALSE(scene->hasEntity("blank"));
   EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"bare\"", "no image"})) << log.All();
   EXPECT_TRUE(log.Has({"test.map", "grass kind 2 \"blank\"", "no image"})) << log.All();
-  std::map<int, std::string> drawn;  // by x
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();) {
-    const Verdure::TreeRecord tree = it.getNext();
-    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
-  }
-  EXPECT_EQ(drawn, (std::map<int, std::string>{{10, "tuft"}, {40, "reed"}}));
+  EXPECT_EQ(GrassByX(*terrain), (std::map<int, std::string>{{10, "tuft"}, {40, "reed"}}));
   terrain->ClearMap();
 }
 
