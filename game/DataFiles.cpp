@@ -104,7 +104,10 @@ bool CheckXmlDepth(const std::string& text, const std::string& fileName) {
 
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName) {
   if (!CheckXmlDepth(text, fileName)) return false;
-  doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
+  // An editor may put a UTF-8 byte-order mark in front; the texts stay GBK
+  // bytes all the same, so the mark is skipped rather than obeyed.
+  const bool byteOrderMark = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  doc.Parse(text.c_str() + (byteOrderMark ? 3 : 0), nullptr, TIXML_ENCODING_LEGACY);
   if (!doc.Error()) return true;
   GameLog(fileName + ":" + std::to_string(doc.ErrorRow()) + ": not read: " + doc.ErrorDesc());
   return false;

@@ -41,8 +41,9 @@ size_t XmlNestingDepth(const std::string& text);
 bool CheckXmlDepth(const std::string& text, const std::string& fileName);
 
 // Parses a file's text byte for byte (read as UTF-8, a GBK character could
-// swallow the quote that ends its attribute). A text nested too deep or a
-// parse error is logged ("file:line: ...") and gives false.
+// swallow the quote that ends its attribute); a UTF-8 byte-order mark in
+// front is skipped. A text nested too deep or a parse error is logged
+// ("file:line: ...") and gives false.
 bool ParseDataXml(TiXmlDocument& doc, const std::string& text, const std::string& fileName);
 
 // An attribute's text, empty when absent.

@@ -38,6 +38,8 @@ void CGAGameBattlefield::SpawnUnit(const std::string& type, int side, int x, int
           std::to_string(z));
 }
 
+size_t CGAGameBattlefield::CountLiveUnits() { return Units().GetUnits().size(); }
+
 Ogre::SceneManager* CGAGameBattlefield::GetSceneManager() {
   return CGACamera::getSingleton().GetCamera()->getSceneManager();
 }

@@ -9,6 +9,7 @@ class CGAGameBattlefield : public CGABattlefield {
   bool HasSideZeroUnits() override;
   bool CellHasPlayerUnit(int cellX, int cellZ) override;
   void SpawnUnit(const std::string& type, int side, int x, int z, bool hasGoal, int goalX, int goalZ) override;
+  size_t CountLiveUnits() override;
 
   Ogre::SceneManager* GetSceneManager() override;
   void LoadMap(const std::string& map) override;

@@ -2,7 +2,9 @@
 
 #include "game/GameLog.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdint>
 #include <limits>
 #include <sstream>
@@ -78,6 +80,14 @@ std::vector<std::string> SplitBlanks(const std::string& text) {
   return parts;
 }
 
+// The fallback of a vector text with the wrong count of numbers, logged with
+// its place. A blank text is an absent value, which its reader reports.
+template <typename T>
+T WrongCount(const std::string& text, size_t count, const char* wanted, T fallback, const TextPlace& place) {
+  if (count == 0) return fallback;
+  return Logged(text, ("has " + std::to_string(count) + " numbers, not " + wanted).c_str(), fallback, place);
+}
+
 }  // namespace
 
 int ParseInt(const std::string& text, int defaultValue, const TextPlace& place) {
@@ -112,33 +122,37 @@ bool ParseBool(const std::string& text) {
 
 Ogre::Vector2 ParseVector2(const std::string& text, const TextPlace& place) {
   std::vector<std::string> p = SplitBlanks(text);
-  if (p.size() != 2) return Ogre::Vector2::ZERO;
+  if (p.size() != 2) return WrongCount(text, p.size(), "2", Ogre::Vector2::ZERO, place);
   return Ogre::Vector2(ParseReal(p[0], 0, place), ParseReal(p[1], 0, place));
 }
 
 Ogre::Vector3 ParseVector3(const std::string& text, const TextPlace& place) {
   std::vector<std::string> p = SplitBlanks(text);
-  if (p.size() != 3) return Ogre::Vector3::ZERO;
+  if (p.size() != 3) return WrongCount(text, p.size(), "3", Ogre::Vector3::ZERO, place);
   return Ogre::Vector3(ParseReal(p[0], 0, place), ParseReal(p[1], 0, place), ParseReal(p[2], 0, place));
 }
 
 Ogre::Vector4 ParseVector4(const std::string& text, const TextPlace& place) {
   std::vector<std::string> p = SplitBlanks(text);
-  if (p.size() != 4) return Ogre::Vector4::ZERO;
+  if (p.size() != 4) return WrongCount(text, p.size(), "4", Ogre::Vector4::ZERO, place);
   return Ogre::Vector4(ParseReal(p[0], 0, place), ParseReal(p[1], 0, place), ParseReal(p[2], 0, place),
                        ParseReal(p[3], 0, place));
 }
 
 Ogre::Quaternion ParseQuaternion(const std::string& text, const TextPlace& place) {
   std::vector<std::string> p = SplitBlanks(text);
-  if (p.size() != 4) return Ogre::Quaternion::IDENTITY;
+  if (p.size() != 4) return WrongCount(text, p.size(), "4", Ogre::Quaternion::IDENTITY, place);
   return Ogre::Quaternion(ParseReal(p[0], 0, place), ParseReal(p[1], 0, place), ParseReal(p[2], 0, place),
                           ParseReal(p[3], 0, place));
 }
 
 Ogre::ColourValue ParseColourValue(const std::string& text, const TextPlace& place) {
   std::vector<std::string> p = SplitBlanks(text);
-  if (p.size() != 3 && p.size() != 4) return Ogre::ColourValue::Black;
+  if (p.size() != 3 && p.size() != 4) return WrongCount(text, p.size(), "3 or 4", Ogre::ColourValue::Black, place);
   return Ogre::ColourValue(ParseReal(p[0], 0, place), ParseReal(p[1], 0, place), ParseReal(p[2], 0, place),
                            p.size() == 4 ? ParseReal(p[3], 0, place) : 1.0f);
+}
+
+int ClampToInt(int64_t value) {
+  return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT_MIN), INT_MAX));
 }

@@ -6,6 +6,7 @@
 #include <OgreQuaternion.h>
 #include <OgreVector.h>
 
+#include <cstdint>
 #include <string>
 
 // Where a data file's text was read. A number that does not fit its field is
@@ -23,6 +24,8 @@ struct TextPlace {
 // largest finite float, "inf" included; "nan" gives the default), logged
 // with the text's place.
 int ParseInt(const std::string& text, int defaultValue = 0, const TextPlace& place = TextPlace());
+// A sum worked out wide, held to the range of int.
+int ClampToInt(int64_t value);
 unsigned ParseUInt(const std::string& text, unsigned defaultValue = 0, const TextPlace& place = TextPlace());
 float ParseReal(const std::string& text, float defaultValue = 0.0f, const TextPlace& place = TextPlace());
 
@@ -31,7 +34,7 @@ bool ParseBool(const std::string& text);
 
 // Blank-separated numbers, each read as ParseReal reads it. A wrong count of
 // numbers gives the zero vector, black, or the identity rotation (whose text
-// order is w x y z).
+// order is w x y z), logged with the text's place unless the text is blank.
 Ogre::Vector2 ParseVector2(const std::string& text, const TextPlace& place = TextPlace());
 Ogre::Vector3 ParseVector3(const std::string& text, const TextPlace& place = TextPlace());
 Ogre::Vector4 ParseVector4(const std::string& text, const TextPlace& place = TextPlace());

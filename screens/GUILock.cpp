@@ -30,6 +30,15 @@ CEGUI::Window* FindWindow(CEGUI::Window* root, const std::string& fullName) {
   return root->isChild(path) ? root->getChild(path) : nullptr;
 }
 
+// Only the layout's icon slots ("icon_" and a number) hold icons: one on any
+// other window could cover the screen or its OK button.
+bool IsIconSlot(const CEGUI::Window* window) {
+  const std::string name = window->getName().c_str();
+  const std::string prefix = "icon_";
+  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+         name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
 }  // namespace
 
 CGAGUILock::CGAGUILock(CGAGameHost& host, CGABattlefield& battlefield) : mHost(host), mBattlefield(battlefield) {
@@ -43,9 +52,15 @@ CGAGUILock::CGAGUILock(CGAGameHost& host, CGABattlefield& battlefield) : mHost(h
   for (const UnlockEntry& entry : ReadUnlockList()) {
     UnitTemplate* unitType = mBattlefield.GetUnitTemplate(entry.id);
     CEGUI::Window* host = FindWindow(root, entry.icon);
-    if (!unitType || !host) {
-      GameLog(std::string(kUnlockListFile) + ": " + entry.id + " left out: " +
-              (unitType ? "no window \"" + entry.icon + "\" in " + kLayout : std::string("no such unit type")));
+    std::string problem;
+    if (!unitType)
+      problem = "no such unit type";
+    else if (!host)
+      problem = "no window \"" + entry.icon + "\" in " + kLayout;
+    else if (!IsIconSlot(host))
+      problem = "\"" + entry.icon + "\" is no icon slot of " + kLayout;
+    if (!problem.empty()) {
+      GameLog(std::string(kUnlockListFile) + ": " + entry.id + " left out: " + problem);
       continue;
     }
     mIcons.emplace_back(new CGAGUIIconEx(0));

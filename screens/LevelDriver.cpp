@@ -1,10 +1,14 @@
 #include "screens/LevelDriver.h"
 
 #include "game/FrameClock.h"
+#include "game/GameLog.h"
+#include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "screens/LevelState.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -40,6 +44,7 @@ void LevelDriver::Reset() {
   mNextWave = 0;
   mWavesSent = 0;
   mExtraEnemies = 0;
+  mWaveBoundLogged = mLiveBoundLogged = false;
   mRecruitPending = false;
   mStopActive = false;
   mEnd = End::None;
@@ -80,7 +85,7 @@ LevelDriver::FrameEvents LevelDriver::Frame(uint32_t frameMs) {
   if (BattlePaused) return events;
   if (mStopActive && mBattlefield.HasSideZeroUnits()) return events;
 
-  mElapsedMs += static_cast<int>(frameMs);
+  mElapsedMs = ClampToInt(static_cast<int64_t>(mElapsedMs) + frameMs);
   if (!AllWavesSent()) {
     const AssaultRecord& wave = mLevel->assaults[mNextWave];
     if (mElapsedMs > wave.time) {
@@ -109,7 +114,8 @@ void LevelDriver::Send(const AssaultRecord& wave) {
     // A goto past the last wave leaves every wave sent.
     mElapsedMs = 0;
     mNextWave = static_cast<int>(std::min<size_t>(wave.goto_wave, mLevel->assaults.size()));
-    mExtraEnemies += kExtraPerCycle;
+    // More than a wave may send would change nothing.
+    mExtraEnemies = std::min(mExtraEnemies + kExtraPerCycle, kMaxUnitsPerWave);
   } else {
     ++mNextWave;
   }
@@ -117,23 +123,44 @@ void LevelDriver::Send(const AssaultRecord& wave) {
 }
 
 void LevelDriver::Spawn(const AssaultRecord& wave) {
-  int column = wave.x;
+  const size_t live = mBattlefield.CountLiveUnits();
+  size_t room = live < kMaxLiveUnits ? kMaxLiveUnits - live : 0;
+  int places = kMaxUnitsPerWave;  // every place drawn counts, also one a player's unit holds
+  int64_t column = wave.x;
   std::vector<int> rows;  // shared by every entry of the wave
   for (const LevelUnitEntry& enemy : wave.enemies) {
-    for (int i = 0; i < enemy.num + mExtraEnemies; ++i) {
+    const int64_t count = static_cast<int64_t>(enemy.num) + mExtraEnemies;
+    for (int64_t i = 0; i < count; ++i) {
+      if (places == 0 || room == 0) {
+        LogBound(places == 0);
+        return;
+      }
+      --places;
       if (rows.empty()) {
         column += 2;
         rows.assign(std::begin(kSpawnRows), std::end(kSpawnRows));
       }
       // The last row of a column comes only when it is the only one left.
       const size_t row = rows.size() == 1 ? 0 : static_cast<size_t>(mRandom()) % (rows.size() - 1);
-      int x = column;
+      int x = ClampToInt(column);
       if (wave.width > 0) x = mRandom() % wave.width + kSpawnWidthStart;
       const int z = rows[row];
       rows.erase(rows.begin() + static_cast<long>(row));
       x = 2 * (x / 2) + 1;
       if (wave.faction == 1 && mBattlefield.CellHasPlayerUnit(x / 2, z / 2)) continue;
       mBattlefield.SpawnUnit(enemy.id, wave.faction, x, z, wave.t_x > 0, wave.t_x, wave.t_y);
+      --room;
     }
   }
+}
+
+void LevelDriver::LogBound(bool waveBound) {
+  bool& logged = waveBound ? mWaveBoundLogged : mLiveBoundLogged;
+  if (logged) return;
+  logged = true;
+  const std::string where = mLevel->file + ": level " + mLevel->id + ", wave " + std::to_string(mNextWave + 1);
+  if (waveBound)
+    GameLog(where + " asks for more than " + std::to_string(kMaxUnitsPerWave) + " units; a wave sends no more");
+  else
+    GameLog(where + ": " + std::to_string(kMaxLiveUnits) + " units are alive; waves send no more until some fall");
 }

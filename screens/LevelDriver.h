@@ -6,6 +6,7 @@
 // the battlefield is reached through a narrow seam.
 #include "screens/LevelRecord.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +24,17 @@ class LevelDriver {
     // A unit of a type on a side at ground (x, z), marching to the goal when
     // it has one. A type that makes no unit is skipped.
     virtual void SpawnUnit(const std::string& type, int side, int x, int z, bool hasGoal, int goalX, int goalZ) = 0;
+    // How many units are there, of every side.
+    virtual size_t CountLiveUnits() = 0;
   };
+
+  // A level file may ask for any number of units, and a goto loop adds more
+  // every cycle; the battle holds only so many. One wave draws at most
+  // kMaxUnitsPerWave places, and no wave adds a unit while kMaxLiveUnits are
+  // there. Each bound is logged once a level attempt, naming the file. (The
+  // shipped levels send at most 15 units a wave and keep a few dozen.)
+  static constexpr int kMaxUnitsPerWave = 250;
+  static constexpr size_t kMaxLiveUnits = 500;
 
   // What happened in a frame, for the screen to show.
   struct FrameEvents {
@@ -73,6 +84,7 @@ class LevelDriver {
   bool AllWavesSent() const;
   void Send(const AssaultRecord& wave);
   void Spawn(const AssaultRecord& wave);
+  void LogBound(bool waveBound);
 
   Battlefield& mBattlefield;
   int (*mRandom)();
@@ -84,6 +96,8 @@ class LevelDriver {
   int mNextWave = 0;
   int mExtraEnemies = 0;
   int mWavesSent = 0;
+  bool mWaveBoundLogged = false;
+  bool mLiveBoundLogged = false;
   bool mRecruitPending = false;
   bool mStopActive = false;
   End mEnd = End::None;

@@ -2,6 +2,7 @@
 
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
+#include "game/Parse.h"
 
 #include <OgreResourceGroupManager.h>
 #include <tinyxml.h>
@@ -16,9 +17,9 @@ namespace {
 
 constexpr int kMaxLevelFiles = 9999;
 
-int ClampToInt(int64_t value) {
-  return static_cast<int>(std::min<int64_t>(std::max<int64_t>(value, INT_MIN), INT_MAX));
-}
+// The running sum of wave times stays within this, far beyond any int, so
+// that it never overflows itself (one wave adds at most 2^31 s).
+constexpr int64_t kWaveClockLimit = INT64_C(1) << 62;
 
 LevelUnitEntry ReadEnemy(const TiXmlElement* e, const std::string& file) {
   LevelUnitEntry entry;
@@ -31,7 +32,11 @@ AssaultRecord ReadAssault(const TiXmlElement* e, const std::string& file, int64_
   AssaultRecord wave;
   // A wave's time counts from the level start: the sum of the times so far.
   waveClock += static_cast<int64_t>(RequiredInt(e, "time", file)) * 1000;
+  waveClock = std::min(std::max(waveClock, -kWaveClockLimit), kWaveClockLimit);
   wave.time = ClampToInt(waveClock);
+  if (wave.time != waveClock)
+    GameLog(XmlWhere(file, e) + "the wave times add up to " + std::to_string(waveClock) +
+            " ms, out of range; the wave comes at " + std::to_string(wave.time) + " ms");
   wave.faction = XmlInt(e, "faction", file);
   wave.recruit = RequiredInt(e, "recruit", file) != 0;
   wave.stop = RequiredInt(e, "stop", file) != 0;
@@ -53,6 +58,7 @@ AssaultRecord ReadAssault(const TiXmlElement* e, const std::string& file, int64_
 
 LevelRecord ReadLevel(const TiXmlElement* e, const std::string& file) {
   LevelRecord level;
+  level.file = file;
   level.id = RequiredText(e, "id", file);
   level.money = RequiredInt(e, "money", file);
   level.food = RequiredInt(e, "food", file);
@@ -82,8 +88,8 @@ LevelRecord ReadLevel(const TiXmlElement* e, const std::string& file) {
   for (size_t i = 0; i < level.assaults.size(); ++i) {
     if (level.assaults[i].goto_wave > 0 && static_cast<size_t>(level.assaults[i].goto_wave) >= level.assaults.size())
       GameLog(file + ": level " + level.id + ", wave " + std::to_string(i + 1) + " goes to wave " +
-              std::to_string(level.assaults[i].goto_wave + 1) + " of " + std::to_string(level.assaults.size()) +
-              "; the waves end there");
+              std::to_string(static_cast<int64_t>(level.assaults[i].goto_wave) + 1) + " of " +
+              std::to_string(level.assaults.size()) + "; the waves end there");
   }
   return level;
 }

@@ -32,7 +32,8 @@ struct AssaultRecord {
 };
 
 struct LevelRecord {
-  std::string id;  // the map
+  std::string file;  // the level file it was read from
+  std::string id;    // the map
   int money = 0;
   int food = 0;
   int gold_rat = 0;

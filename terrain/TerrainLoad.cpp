@@ -198,6 +198,12 @@ void CGATerrainManager::BuildGrass() {
       mGrassKinds.push_back(grass ? named : nullptr);
       continue;
     }
+    if (kind.Image.empty()) {
+      GameLog("Map " + mMap.FileName + ": grass kind " + std::to_string(mGrassKinds.size()) + " \"" + kind.Name +
+              "\" names no image; its grass is left out");
+      mGrassKinds.push_back(nullptr);
+      continue;
+    }
     Ogre::Entity* entity = mSceneManager->createEntity(kind.Name, kGrassMesh);
     entity->setCastShadows(false);
     entity->setRenderQueueGroup(kStaticQueue);

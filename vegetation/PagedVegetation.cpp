@@ -10,11 +10,23 @@
 #include <OgreSceneManager.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Verdure {
 
+namespace {
+
+// Pages of no size would need grids without end.
+void checkPageSize(Ogre::Real size, const char* method) {
+  if (!(size > 0 && std::isfinite(size)))
+    OGRE_EXCEPT(Ogre::Exception::ERR_INVALIDPARAMS, "The page size must be positive and finite", method);
+}
+
+}  // namespace
+
 PagedVegetation::PagedVegetation(Ogre::Camera* cam, Ogre::Real pageSize, Ogre::uint8 renderQueue)
     : mPageSize(pageSize), mRenderQueue(renderQueue) {
+  checkPageSize(pageSize, "PagedVegetation::PagedVegetation()");
   if (cam) {
     mSceneCam = cam;
     mSceneMgr = cam->getSceneManager();
@@ -53,6 +65,7 @@ void PagedVegetation::setPageSize(Ogre::Real size) {
                 "PagedVegetation::setPageSize() cannot be called after detail levels have been added. Call "
                 "removeDetailLevels() first.",
                 "PagedVegetation::setPageSize()");
+  checkPageSize(size, "PagedVegetation::setPageSize()");
   mPageSize = size;
 }
 

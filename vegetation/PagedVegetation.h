@@ -22,7 +22,8 @@ class PageLoader;
 class PagedVegetation {
  public:
   // With a camera, its scene manager and root node are the ones the pages
-  // use. Bounds start infinite.
+  // use. Bounds start infinite. A page size that is not positive and finite
+  // is refused (here and in setPageSize) with InvalidParametersException.
   PagedVegetation(Ogre::Camera* cam = nullptr, Ogre::Real pageSize = 100, Ogre::uint8 renderQueue = 60);
   ~PagedVegetation();
   PagedVegetation(const PagedVegetation&) = delete;

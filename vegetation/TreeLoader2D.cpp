@@ -23,6 +23,9 @@ T lowBits(float v) {
 float floorDiv(float a, float b) { return std::floor(float(a / b)); }
 float ceilDiv(float a, float b) { return std::ceil(float(a / b)); }
 
+// Pages on one side of the grid at most; far more than any world needs.
+const float kMaxGridCells = 1 << 20;
+
 // 360 / 255 in single precision.
 const float kYawStep = 1.41176474f;
 
@@ -64,6 +67,12 @@ TreeRecord TreeIterator::getNext() {
 
 TreeLoader2D::TreeLoader2D(PagedVegetation* vegetation, const TBounds& bounds)
     : mPageSize(vegetation->getPageSize()), mActualBounds(bounds), mGeom(vegetation) {
+  // A reversed or endless rectangle has no grid to keep trees in.
+  const bool finite = std::isfinite(bounds.left) && std::isfinite(bounds.top) && std::isfinite(bounds.right) &&
+                      std::isfinite(bounds.bottom);
+  if (!finite || !(bounds.left <= bounds.right && bounds.top <= bounds.bottom))
+    OGRE_EXCEPT(Ogre::Exception::ERR_INVALIDPARAMS, "The bounds must be finite with left <= right and top <= bottom",
+                "TreeLoader2D::TreeLoader2D()");
   // Widened outward to the vegetation's page grid, so every cell is a page.
   const TBounds& g = vegetation->getBounds();
   mGridBounds.left = g.left + floorDiv(bounds.left - g.left, mPageSize) * mPageSize;
@@ -71,8 +80,11 @@ TreeLoader2D::TreeLoader2D(PagedVegetation* vegetation, const TBounds& bounds)
   mGridBounds.right = g.left + ceilDiv(bounds.right - g.left, mPageSize) * mPageSize;
   mGridBounds.bottom = g.top + ceilDiv(bounds.bottom - g.top, mPageSize) * mPageSize;
   // One cell more on each axis: a tree on the right or bottom edge lies there.
-  mPageGridX = int(std::ceil(mGridBounds.width() / mPageSize)) + 1;
-  mPageGridZ = int(std::ceil(mGridBounds.height() / mPageSize)) + 1;
+  const float cellsX = std::ceil(mGridBounds.width() / mPageSize), cellsZ = std::ceil(mGridBounds.height() / mPageSize);
+  if (!(cellsX <= kMaxGridCells && cellsZ <= kMaxGridCells))
+    OGRE_EXCEPT(Ogre::Exception::ERR_INVALIDPARAMS, "The bounds span too many pages", "TreeLoader2D::TreeLoader2D()");
+  mPageGridX = int(cellsX) + 1;
+  mPageGridZ = int(cellsZ) + 1;
 }
 
 TreeLoader2D::~TreeLoader2D() { releaseColorMap(); }

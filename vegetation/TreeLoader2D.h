@@ -73,7 +73,9 @@ class TreeLoader2D : public PageLoader {
   using HeightFunction = float (*)(float x, float z, void* userData);
 
   // bounds: left, top, right, bottom in world x and z; trees are kept
-  // inside them, and the grid covers them widened to whole pages.
+  // inside them, and the grid covers them widened to whole pages. Bounds
+  // that are reversed, not finite or more than 2^20 pages across are refused
+  // with InvalidParametersException.
   TreeLoader2D(PagedVegetation* vegetation, const TBounds& bounds);
   ~TreeLoader2D() override;
 

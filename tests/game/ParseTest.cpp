@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <limits>
 
 TEST(Parse, IntegersAreDecimalPrefixes) {
@@ -84,4 +85,36 @@ TEST(Parse, NumbersBeyondTheirFieldSaturateWithALogLine) {
   EXPECT_TRUE(log.Has({"data.xml:7: hp \"1e39\" is out of range; read as 3.40282e+38"})) << log.All();
   EXPECT_EQ(ParseInt("99999999999", 0, TextPlace{&file, 0, nullptr}), INT_MAX);
   EXPECT_TRUE(log.Has({"data.xml: number \"99999999999\" is out of range; read as 2147483647"})) << log.All();
+}
+
+// A vector, rotation or colour of the wrong count of numbers keeps its
+// fallback and says so with its place; a blank text (an absent attribute,
+// which its reader reports) says nothing here.
+TEST(Parse, AWrongCountOfNumbersIsLogged) {
+  LogLines log;
+  const std::string file = "data.xml";
+  const TextPlace at{&file, 3, "pos"};
+  struct Case {
+    const char* text;
+    std::function<bool()> readsFallback;
+  };
+  const Case cases[] = {
+      {"1", [&] { return ParseVector2("1", at) == Ogre::Vector2::ZERO; }},
+      {"1 2", [&] { return ParseVector3("1 2", at) == Ogre::Vector3::ZERO; }},
+      {"1 2 3 4 5", [&] { return ParseVector4("1 2 3 4 5", at) == Ogre::Vector4::ZERO; }},
+      {"0 1 0", [&] { return ParseQuaternion("0 1 0", at) == Ogre::Quaternion::IDENTITY; }},
+      {"1 1", [&] { return ParseColourValue("1 1", at) == Ogre::ColourValue::Black; }},
+      {"1 1 1 1 1", [&] { return ParseColourValue("1 1 1 1 1", at) == Ogre::ColourValue::Black; }},
+  };
+  for (const Case& c : cases) {
+    log.Clear();
+    EXPECT_TRUE(c.readsFallback()) << c.text;
+    EXPECT_TRUE(log.Has({"data.xml:3: pos \"" + std::string(c.text) + "\" has ", " numbers, not "}))
+        << c.text << "\n" << log.All();
+  }
+  log.Clear();
+  EXPECT_EQ(ParseVector3("", at), Ogre::Vector3::ZERO);
+  EXPECT_EQ(ParseColourValue("  ", at), Ogre::ColourValue::Black);
+  EXPECT_EQ(ParseVector3("1 2"), Ogre::Vector3::ZERO);  // from no place
+  EXPECT_TRUE(log.lines.empty()) << log.All();
 }

@@ -55,6 +55,7 @@ class FakeBattlefield : public CGABattlefield {
   void SpawnUnit(const std::string& type, int side, int x, int z, bool, int, int) override {
     spawned.push_back(Spawn{type, side, x, z});
   }
+  size_t CountLiveUnits() override { return spawned.size(); }
 
   Ogre::SceneManager* GetSceneManager() override { return scene; }
   void LoadMap(const std::string& map) override { calls.push_back("map " + map); }

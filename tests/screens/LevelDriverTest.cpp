@@ -3,11 +3,14 @@
 #include "platform/Random.h"
 #include "screens/LevelDriver.h"
 #include "screens/LevelState.h"
+#include "support/LogLines.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -23,12 +26,16 @@ class FakeField : public LevelDriver::Battlefield {
   bool sideZero = false;
   std::set<std::pair<int, int>> playerCells;
   std::vector<Spawned> spawned;
+  size_t fallen = 0;  // of the spawned units, how many are gone
 
   bool HasSideZeroUnits() override { return sideZero; }
   bool CellHasPlayerUnit(int x, int z) override { return playerCells.count({x, z}) > 0; }
   void SpawnUnit(const std::string& type, int side, int x, int z, bool hasGoal, int goalX, int goalZ) override {
+    // Ends a test of runaway spawning at once instead of after billions.
+    if (spawned.size() >= 100000) throw std::runtime_error("runaway spawning");
     spawned.push_back(Spawned{type, side, x, z, hasGoal, goalX, goalZ});
   }
+  size_t CountLiveUnits() override { return spawned.size() - fallen; }
 };
 
 AssaultRecord Wave(int timeMs, int num, int gotoWave = 0) {
@@ -44,6 +51,7 @@ AssaultRecord Wave(int timeMs, int num, int gotoWave = 0) {
 
 LevelRecord Level(std::vector<AssaultRecord> waves, int money = 1500) {
   LevelRecord level;
+  level.file = "level_9.xml";
   level.id = "demo_flat";
   level.money = money;
   level.gold_rat = 30;
@@ -259,6 +267,56 @@ TEST_F(Driver, DefeatPausesAndPaysNothingAndAResetForgetsTheGold) {
   EXPECT_EQ(ClockAtNextWave(200), 200);
   EXPECT_TRUE(driver.Frame(100).won);
   EXPECT_EQ(PlayerRecord.Gold, 500);
+}
+
+// A level file can ask for any number of units: one wave draws at most
+// kMaxUnitsPerWave places, and no wave adds a unit while kMaxLiveUnits are
+// there; each bound is logged once, naming the file.
+TEST_F(Driver, WavesSendABoundedNumberOfUnits) {
+  LogLines log;
+  Begin({Level({Wave(0, INT_MAX), Wave(0, INT_MAX), Wave(0, INT_MAX), Wave(0, 5)})});
+  ASSERT_NE(driver.Frame(10).wave, nullptr);
+  EXPECT_EQ(field.spawned.size(), size_t(LevelDriver::kMaxUnitsPerWave));
+  ASSERT_NE(driver.Frame(10).wave, nullptr);
+  EXPECT_EQ(field.spawned.size(), LevelDriver::kMaxLiveUnits);
+  ASSERT_NE(driver.Frame(10).wave, nullptr);
+  EXPECT_EQ(field.spawned.size(), LevelDriver::kMaxLiveUnits) << "none while the battle is full";
+  field.fallen = 3;
+  ASSERT_NE(driver.Frame(10).wave, nullptr);
+  EXPECT_EQ(field.spawned.size(), LevelDriver::kMaxLiveUnits + 3) << "as many as fell";
+
+  EXPECT_TRUE(log.Has({"level_9.xml", "demo_flat", "wave 1", "more than 250 units"})) << log.All();
+  EXPECT_TRUE(log.Has({"level_9.xml", "demo_flat", "wave 3", "500 units are alive"})) << log.All();
+  EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
+                          [](const std::string& l) { return l.find("level_9.xml") != std::string::npos; }),
+            2)
+      << log.All();
+}
+
+// A goto loop of waves of time 0 sends a wave every frame with 3 more units
+// per cycle: the bounds hold it, and the extra count cannot overflow.
+TEST_F(Driver, AGotoLoopOfInstantWavesStaysBounded) {
+  Begin({Level({Wave(0, 1), Wave(0, INT_MAX - 2, 1)})});
+  for (int frame = 0; frame < 100000; ++frame) {
+    ASSERT_NE(driver.Frame(1).wave, nullptr);
+    if (frame % 1000 == 0) field.fallen = field.spawned.size();  // the player clears the field now and then
+  }
+  EXPECT_LE(driver.GetExtraEnemies(), LevelDriver::kMaxUnitsPerWave);
+  EXPECT_LE(field.spawned.size() - field.fallen, LevelDriver::kMaxLiveUnits);
+}
+
+// Columns and the clock saturate at the largest int instead of wrapping
+// around to the far side of the map or to a negative time.
+TEST_F(Driver, ColumnsAndTheClockStopAtTheLargestInt) {
+  AssaultRecord far = Wave(0, 13);
+  far.x = INT_MAX;
+  AssaultRecord never = Wave(INT_MAX, 1);
+  Begin({Level({far, never})});
+  ASSERT_NE(driver.Frame(10).wave, nullptr);
+  ASSERT_EQ(field.spawned.size(), 13u);
+  for (const Spawned& s : field.spawned) EXPECT_EQ(s.x, INT_MAX);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(driver.Frame(1000000000).wave, nullptr);
+  EXPECT_EQ(driver.GetElapsedMs(), INT_MAX);
 }
 
 TEST_F(Driver, StartRefusesAMissingLevelAndSetsTheRates) {

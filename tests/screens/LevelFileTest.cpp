@@ -72,10 +72,19 @@ TEST(LevelFile, WaveTimesAddUpWithinEachLevel) {
   }
 }
 
-TEST(LevelFile, HugeWaveTimesStayInRange) {
-  const auto levels =
-      Parse("<r>" + Level("a", Wave("time=\"2000000000\"" + kQuiet) + Wave("time=\"2000000000\"" + kQuiet)) + "</r>");
+TEST(LevelFile, HugeWaveTimesStayInRangeAndAreReported) {
+  LogLines log;
+  const auto levels = Parse("<r>\n" +
+                            Level("a", Wave("time=\"5\"" + kQuiet) + "\n" + Wave("time=\"2000000000\"" + kQuiet) +
+                                           "\n" + Wave("time=\"-5000000\"" + kQuiet)) +
+                            "</r>");
+  ASSERT_EQ(levels.size(), 1u);
+  EXPECT_EQ(levels[0].assaults[0].time, 5000);
   EXPECT_EQ(levels[0].assaults[1].time, 2147483647);
+  EXPECT_EQ(levels[0].assaults[2].time, 2147483647);
+  EXPECT_FALSE(log.Has({"level_1.xml:2:"})) << log.All();
+  EXPECT_TRUE(log.Has({"level_1.xml:3:", "out of range", "2147483647"})) << log.All();
+  EXPECT_TRUE(log.Has({"level_1.xml:4:", "out of range"})) << log.All();
 }
 
 TEST(LevelFile, EnemiesRunFromTheFirstEnemyElementToTheLast) {
@@ -151,12 +160,14 @@ TEST(LevelFile, FilesEndAtTheFirstMissingNumber) {
 
 }  // namespace
 
-// The driver treats such a wave as the last; the reader says so.
+// The driver treats such a wave as the last; the reader says so, also of the
+// largest goto there is.
 TEST(LevelFile, AGotoPastTheLastWaveIsReported) {
-  LogLines log;  // the engine's log, which other tests of the run may have started
+  LogLines log;
   auto levels = Parse("<levels>" + Level("a", Wave(kQuiet + " time=\"1\" goto=\"2\"") + Wave(kQuiet + " time=\"1\"")) +
-                      "</levels>");
-  ASSERT_EQ(levels.size(), 1u);
+                      Level("b", Wave(kQuiet + " time=\"1\" goto=\"2147483647\"")) + "</levels>");
+  ASSERT_EQ(levels.size(), 2u);
   EXPECT_EQ(levels[0].assaults[0].goto_wave, 2);
   EXPECT_TRUE(log.Has({"level_1.xml: level demo_flat, wave 1 goes to wave 3 of 2"})) << log.All();
+  EXPECT_TRUE(log.Has({"level_1.xml: level demo_flat, wave 1 goes to wave 2147483648 of 1"})) << log.All();
 }

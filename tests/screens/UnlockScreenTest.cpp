@@ -13,10 +13,12 @@
 #include "screens/GUIRecruit.h"
 #include "screens/GUIStart.h"
 #include "screens/LevelState.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
+#include <OgreResourceGroupManager.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -273,6 +275,35 @@ TEST_F(UnlockScreen, OkFromTheEndPanelsKeepsTheLevelsState) {
   Click(main->GetRoot()->getChild("win/lock"));
   Click(W("Root/unlock/ok"));
   EXPECT_EQ(GameState, kGamePlaying);
+}
+
+// An unlock list that puts icons on other windows than the icon slots would
+// cover the screen or its OK button, and the player could not leave: those
+// entries are left out, each with a log line.
+TEST_F(UnlockScreen, IconsGoOnlyOnTheIconSlots) {
+  TempDir lists;
+  lists.write("lock.xml",
+              "<locks><lock id=\"swordsman\" icon=\"Root/unlock\"/><lock id=\"farmer\" icon=\"Root/unlock/ok\"/>"
+              "<lock id=\"archer\" icon=\"Root/unlock/title\"/>"
+              "<lock id=\"priest\" icon=\"Root/unlock/icon_2\"/></locks>");
+  // Found before the game's own list, which lies in group "Main".
+  Ogre::ResourceGroupManager& groups = Ogre::ResourceGroupManager::getSingleton();
+  groups.addResourceLocation(lists.path(), "FileSystem", Ogre::RGN_DEFAULT);
+  LogLines log;
+  std::unique_ptr<CGAGUILock> hostile(new CGAGUILock(host, battlefield));
+  groups.removeResourceLocation(lists.path(), Ogre::RGN_DEFAULT);
+
+  ASSERT_EQ(hostile->GetIcons().size(), 1u);
+  EXPECT_EQ(hostile->GetIcons()[0]->GetHost()->getNamePath(), "Root/unlock/icon_2");
+  for (const char* window : {"\"Root/unlock\"", "\"Root/unlock/ok\"", "\"Root/unlock/title\""})
+    EXPECT_TRUE(log.Has({"lock.xml", window, "no icon slot"})) << window << "\n" << log.All();
+
+  hostile->SetReturnSheet(manager->GetStartScreen()->GetRoot());
+  hostile->Show(true);
+  ASSERT_EQ(Context().getRootWindow(), hostile->GetRoot());
+  Click(hostile->GetRoot()->getChild("unlock/ok"));
+  EXPECT_FALSE(hostile->IsOpen());
+  EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
 }
 
 }  // namespace

@@ -10,13 +10,13 @@
 #include "vegetation/WindBatchPage.h"
 
 #include <Ogre.h>
-#include <algorithm>
-#include <tuple>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -50,6 +50,16 @@ std::vector<Tuft> SortedGrass(CGATerrainManager& terrain) {
   }
   std::sort(grass.begin(), grass.end());
   return grass;
+}
+
+// The kind of each tuft of grass, by its x.
+std::map<int, std::string> GrassByX(const CGATerrainManager& terrain) {
+  std::map<int, std::string> drawn;
+  for (Verdure::TreeIterator it = terrain.GetGrassLoader()->getTrees(); it.hasMoreElements();) {
+    const Verdure::TreeRecord tree = it.getNext();
+    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
+  }
+  return drawn;
 }
 
 using SceneLoading = SceneFixture;
@@ -278,12 +288,7 @@ TEST_F(FaultyMaps, ARepeatedGrassKindNameKeepsEveryRecordOnItsKind) {
   EXPECT_EQ(kinds[1], kinds[0]);
   EXPECT_EQ(kinds[2]->getName(), "reed");
   EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"tuft\"", "first kind of that name"})) << log.All();
-  std::map<int, std::string> drawn;  // by x
-  for (Verdure::TreeIterator it = terrain->GetGrassLoader()->getTrees(); it.hasMoreElements();) {
-    const Verdure::TreeRecord tree = it.getNext();
-    drawn[int(std::lround(tree.getPosition().x))] = tree.getEntity()->getName();
-  }
-  EXPECT_EQ(drawn, (std::map<int, std::string>{{10, "tuft"}, {20, "tuft"}, {30, "reed"}}));
+  EXPECT_EQ(GrassByX(*terrain), (std::map<int, std::string>{{10, "tuft"}, {20, "tuft"}, {30, "reed"}}));
 
   TempDir saved;
   terrain->SetSaveFolder(saved.path() + "/");
@@ -297,6 +302,30 @@ TEST_F(FaultyMaps, ARepeatedGrassKindNameKeepsEveryRecordOnItsKind) {
   EXPECT_EQ(ids, (std::map<int, std::string>{{10, "0"}, {20, "0"}, {30, "2"}}));
   terrain->ClearMap();  // the shared entity goes once
   EXPECT_FALSE(scene->hasEntity("tuft"));
+}
+
+// A grass kind with an empty image, or none, has no texture to draw with
+// (the engine refuses an empty texture name): the kind and its grass are
+// left out with a log line, and every other kind keeps its records.
+TEST_F(FaultyMaps, AGrassKindWithoutImageIsLeftOut) {
+  MapXml xml;
+  xml.Children = "<Grass><Object Name=\"tuft\" Image=\"a.png\"/><Object Name=\"bare\" Image=\"\"/>"
+                 "<Object Name=\"blank\"/><Object Name=\"reed\" Image=\"c.png\"/><Records>"
+                 "<Record id=\"0\" position=\"10 0 10\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"1\" position=\"20 0 20\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"2\" position=\"30 0 30\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"3\" position=\"40 0 40\" yaw=\"0\" scale=\"1\"/></Records></Grass>";
+  ASSERT_TRUE(Load(xml));
+  const std::vector<Ogre::Entity*>& kinds = terrain->GetGrassKinds();
+  ASSERT_EQ(kinds.size(), 4u);
+  EXPECT_EQ(kinds[1], nullptr);
+  EXPECT_EQ(kinds[2], nullptr);
+  EXPECT_FALSE(scene->hasEntity("bare"));
+  EXPECT_FALSE(scene->hasEntity("blank"));
+  EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"bare\"", "no image"})) << log.All();
+  EXPECT_TRUE(log.Has({"test.map", "grass kind 2 \"blank\"", "no image"})) << log.All();
+  EXPECT_EQ(GrassByX(*terrain), (std::map<int, std::string>{{10, "tuft"}, {40, "reed"}}));
+  terrain->ClearMap();
 }
 
 TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {

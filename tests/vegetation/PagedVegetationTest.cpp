@@ -9,6 +9,8 @@
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 using Verdure::PagedVegetation;
@@ -52,6 +54,28 @@ TEST(PagedVegetationSettings, BoundsMustBeSquareAndComeBeforeTheLevels) {
   vegetation.setPageSize(8);
   vegetation.setInfinite();
   EXPECT_EQ(vegetation.getPageSize(), 8.0f);
+}
+
+// Pages of no size would need endless grids (a detail level would fail
+// deep inside the standard library): such a size is refused where it is
+// given.
+TEST(PagedVegetationSettings, APageSizeMustBePositiveAndFinite) {
+  for (float size : {0.0f, -16.0f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    try {
+      PagedVegetation vegetation(nullptr, size, 60);
+      ADD_FAILURE() << "accepted " << size;
+    } catch (const Ogre::InvalidParametersException& e) {
+      EXPECT_EQ(e.getSource(), "PagedVegetation::PagedVegetation()");
+    }
+    PagedVegetation vegetation(nullptr, 16, 60);
+    try {
+      vegetation.setPageSize(size);
+      ADD_FAILURE() << "accepted " << size;
+    } catch (const Ogre::InvalidParametersException& e) {
+      EXPECT_EQ(e.getSource(), "PagedVegetation::setPageSize()");
+    }
+    EXPECT_EQ(vegetation.getPageSize(), 16.0f);
+  }
 }
 
 TEST(PagedVegetationSettings, TransitionsNeedVertexPrograms) {

@@ -60,6 +60,26 @@ TEST_F(Trees, TheGridCoversTheBoundsWidenedToWholePagesAndOneCellMore) {
   EXPECT_EQ(loader.getBounds().right, 1000.0f);
 }
 
+// A reversed rectangle would give the grid no cells to write trees into, and
+// one past any finite size or page count could not be cut into pages: the
+// loader refuses them, naming itself.
+TEST(TreeLoaderBounds, ReversedOrEndlessBoundsAreRefused) {
+  Verdure::PagedVegetation vegetation{nullptr, 16, 60};
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  for (const TBounds& bounds : {TBounds(100, 0, 0, 100), TBounds(0, 100, 100, 0), TBounds(0, 0, inf, 10),
+                                TBounds(nan, 0, 10, 10), TBounds(0, 0, 1e30f, 10)}) {
+    try {
+      TreeLoader2D loader(&vegetation, bounds);
+      ADD_FAILURE() << "accepted " << bounds.left << " " << bounds.top << " " << bounds.right << " " << bounds.bottom;
+    } catch (const Ogre::InvalidParametersException& e) {
+      EXPECT_EQ(e.getSource(), "TreeLoader2D::TreeLoader2D()");
+    }
+  }
+  TreeLoader2D line(&vegetation, TBounds(5, 5, 5, 40));  // no width is still a place
+  line.addTree(kTuft, Ogre::Vector3(5, 0, 20), Ogre::Degree(0), 1);
+  EXPECT_EQ(All(line).size(), 1u);
+}
+
 TEST_F(Trees, PositionsYawsAndScalesComeBackInTheirSteps) {
   // Records hold position / 65535 of a page, yaw / 255 of a turn and scale
   // / 255 of the range above the minimum; yaw and scale wrap past their
