@@ -427,9 +427,9 @@ TEST_F(SceneLoading, EditorModeReadsItsColoursAndOverlaysTheCells) {
   overlay->SelectLayer(0);
   EXPECT_EQ(overlay->GetValue(10, 71, 0), CGATerrainManager::kBlockedCell);
   overlay->SelectLayer(2);
-  EXPECT_EQ(overlay->GetValue(64, 48, 0), 255);  // the lanes in red
-  EXPECT_EQ(overlay->GetValue(64, 48, 2), 0);
-  EXPECT_EQ(overlay->GetValue(37, 48, 2), 255);  // the defeat cells in blue
+  EXPECT_EQ(overlay->GetValue(45, 48, 0), 255);  // the lanes in red
+  EXPECT_EQ(overlay->GetValue(45, 48, 2), 0);
+  EXPECT_EQ(overlay->GetValue(34, 48, 2), 255);  // the defeat cells in blue
   EXPECT_EQ(overlay->GetValue(20, 20, 3), 255);  // no colour: left blank
   // Each terrain template has one obstacle pass, however many maps load.
   const Ogre::Technique* technique = Ogre::MaterialManager::getSingleton().getByName("Newterrain_2")->getTechnique(0);

@@ -49,7 +49,9 @@ TEST_F(FrameStep, DeferredStaticsAreMadeRoundThePointLookedAt) {
   // Their meshes load in the background through the game's preloader; an
   // earlier test of this process may have made them already.
   StartBackgroundLoading();
-  for (const char* name : {"platform.mesh", "pillar.mesh"}) Ogre::MeshManager::getSingleton().remove(name, "General");
+  Ogre::MeshManager& meshes = Ogre::MeshManager::getSingleton();
+  for (const char* name : {"platform.mesh", "pillar.mesh"})
+    if (meshes.resourceExists(name, "General")) meshes.remove(name, "General");
   CGAResourcePreloader preloader;
   LoadDemo(false);
   ASSERT_EQ(terrain->GetPendingStaticCount(), 2u);
