@@ -81,7 +81,7 @@ region_change() {
 # Waits until the region has clearly changed ("changed") or is back to the
 # kept picture ("back"); fails with the message otherwise.
 wait_for_region() {
-  for _ in $(seq 1 80); do
+  for _ in $(seq 1 240); do
     change=$(region_change "$1")
     awk "BEGIN{exit !(\"$2\" == \"changed\" ? $change > 0.05 : $change < 0.01)}" && return 0
     sleep 0.25
@@ -99,7 +99,7 @@ click() {
 
 # Waits until a file of the working folder contains a text.
 wait_for_text() {
-  for _ in $(seq 1 80); do
+  for _ in $(seq 1 240); do
     grep -q -- "$2" "$WORK/$1" 2>/dev/null && return 0
     sleep 0.25
   done

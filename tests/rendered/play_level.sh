@@ -25,7 +25,7 @@ panel_shown() {
 
 # Waits until a screenshot shows the end panel.
 wait_for_panel() {
-  for _ in $(seq 1 40); do
+  for _ in $(seq 1 240); do
     shot "$1"
     panel_shown "$1" && return 0
     sleep 0.25

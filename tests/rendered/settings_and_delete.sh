@@ -56,7 +56,7 @@ share() {
 # Waits until that share compares with a bound as asked ("<" or ">"); fails
 # with the message otherwise.
 wait_for_share() {
-  for _ in $(seq 1 120); do
+  for _ in $(seq 1 480); do
     s=$(share "$1" "$2")
     awk "BEGIN{exit !($s $3 $4)}" && return 0
     sleep 0.25
@@ -72,7 +72,7 @@ volume() {
 
 # Waits until the stored volume meets an awk condition on v.
 wait_for_volume() {
-  for _ in $(seq 1 80); do
+  for _ in $(seq 1 240); do
     v=$(volume)
     [ -n "$v" ] && awk "BEGIN{v = $v; exit !($1)}" && return 0
     sleep 0.25
