@@ -15,6 +15,7 @@
 #include "game/MainWindow.h"
 #include "game/PlayerRecord.h"
 #include "game/ResourcePreloader.h"
+#include "game/SceneContent.h"
 #include "game/Settings.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
@@ -306,7 +307,7 @@ void CYourView::UpdateLabels() { CGAGUILabelEx::getSingleton().Update(); }
 
 // A frame whose picture would equal the one on screen is not drawn again: the
 // window keeps showing it. With software rendering this is what keeps an idle
-// screen cheap. Anything in the 3D scene counts as changing every frame.
+// screen cheap.
 bool CYourView::PictureMayHaveChanged() {
   bool changed = mPictureStale;
   CEGUI::GUIContext& gui = CEGUI::System::getSingleton().getDefaultGUIContext();
@@ -314,19 +315,7 @@ bool CYourView::PictureMayHaveChanged() {
   const CEGUI::Vector2f at = cursor.getPosition();
   if (gui.isDirty() || at.d_x != mDrawnCursorX || at.d_y != mDrawnCursorY || cursor.getImage() != mDrawnCursorImage)
     changed = true;
-  if (!changed) {
-    // Scene content: anything attached to a node but the camera and lights.
-    std::vector<Ogre::Node*> nodes{mSceneManager->getRootSceneNode()};
-    while (!changed && !nodes.empty()) {
-      auto* node = static_cast<Ogre::SceneNode*>(nodes.back());
-      nodes.pop_back();
-      for (Ogre::MovableObject* object : node->getAttachedObjects()) {
-        const Ogre::String& type = object->getMovableType();
-        if (type != "Camera" && type != "Light") changed = true;
-      }
-      for (Ogre::Node* child : node->getChildren()) nodes.push_back(child);
-    }
-  }
+  if (mSceneChange.MayHaveChanged(mSceneManager->getRootSceneNode())) changed = true;
   mDrawnCursorX = at.d_x;
   mDrawnCursorY = at.d_y;
   mDrawnCursorImage = cursor.getImage();
