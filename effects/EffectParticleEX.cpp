@@ -2,12 +2,12 @@
 
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
+#include "effects/ParticleBatch.h"
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
 
 #include <OgreBillboardSet.h>
 #include <OgreEntity.h>
-#include <OgreManualObject.h>
 #include <OgreMaterialManager.h>
 #include <OgreMesh.h>
 #include <OgreMeshManager.h>
@@ -77,25 +77,14 @@ bool CGAEffectParticleEX::CreateMeshBatch(int amount, const std::string& meshNam
     GameLog("particle mesh \"" + meshName + "\" has no triangles to draw");
     return false;
   }
-  mBatch = Scene()->createManualObject(GetName());
+  mBatch = new ParticleBatch(GetName());
   PrepareEffectMovable(mBatch, kEffectQueueBase + queueOffset);
-  mBatch->setDynamic(true);
-  const size_t vertices = mShape.positions.size();
-  mBatch->estimateVertexCount(vertices * size_t(mAmount));
-  mBatch->estimateIndexCount(mShape.indices.size() * size_t(mAmount));
-  mBatch->begin(kBatchMaterial, Ogre::RenderOperation::OT_TRIANGLE_LIST);
-  for (int copy = 0; copy < mAmount; ++copy) {
-    for (size_t v = 0; v < vertices; ++v) {
-      mBatch->position(Ogre::Vector3::ZERO);
-      mBatch->colour(Ogre::ColourValue::ZERO);
-      mBatch->textureCoord(0.0f, 0.0f);
-    }
-    for (uint32_t index : mShape.indices) mBatch->index(uint32_t(copy * vertices) + index);
-  }
-  mBatch->end();
+  mBatch->Create(mShape, size_t(mAmount), kBatchMaterial);
   mParticleNode->attachObject(mBatch);
   return true;
 }
+
+Ogre::ManualObject* CGAEffectParticleEX::GetManualObject() const { return mBatch; }
 
 bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis,
                                               int queueOffset) {
@@ -275,7 +264,7 @@ bool CGAEffectParticleEX::Release() {
   if (mParticleNode) mParticleNode->detachAllObjects();
   delete mBillboards;
   mBillboards = nullptr;
-  if (mBatch) scene->destroyManualObject(mBatch);
+  delete mBatch;
   mBatch = nullptr;
   for (MeshParticleRecord& record : mMeshParticles) {
     // Only the clone made for the particle; the mesh's own material stays.

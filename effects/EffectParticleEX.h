@@ -22,6 +22,7 @@ class Entity;
 class ManualObject;
 }  // namespace Ogre
 class CGAEffectNode;
+class ParticleBatch;
 class TiXmlElement;
 
 // One live particle as drawn, in scene axes.
@@ -81,7 +82,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   const std::vector<MeshParticleRecord>& GetMeshParticles() const { return mMeshParticles; }
   const ParticleMeshShape& GetMeshShape() const { return mShape; }
   Ogre::BillboardSet* GetBillboardSet() const { return mBillboards; }
-  Ogre::ManualObject* GetManualObject() const { return mBatch; }
+  Ogre::ManualObject* GetManualObject() const;
   PSim::PSystem& GetParticleSystem() { return mSystem; }
   float GetEmissionRate() const { return mEmissionRate; }
   bool HasSource() const { return mSource != nullptr; }
@@ -116,7 +117,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   std::vector<ParticleRenderRecord> mRecords;
   std::vector<Ogre::Vector3> mRotations;  // degrees, by particle index
   Ogre::BillboardSet* mBillboards = nullptr;
-  Ogre::ManualObject* mBatch = nullptr;
+  ParticleBatch* mBatch = nullptr;
   ParticleMeshShape mShape;
   int mAmount = 0;
   PSim::PSystem mSystem;
