@@ -13,6 +13,7 @@
 #include <OgreColourValue.h>
 #include <OgreMovableObject.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,9 @@ class ManualObject;
 class CGAEffectNode;
 class ParticleBatch;
 class TiXmlElement;
+
+class CGAEffectParticleEX;
+using ParticleChildStep = std::function<void(CGAEffectParticleEX&)>;
 
 // One live particle as drawn, in scene axes.
 struct ParticleRenderRecord {
@@ -64,8 +68,11 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   bool CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis, int queueOffset);
   void CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int queueOffset);
 
-  // One child element of the file's "EffectParticleEX" (EffectParticleEXSetup.cpp).
-  void ReadChild(const TiXmlElement* child);
+  // One child element of the file's "EffectParticleEX", read into the step
+  // that sets it up on an object (EffectParticleEXSetup.cpp; null for an
+  // element it does not know), and such a step run on this object.
+  static ParticleChildStep ReadChild(const TiXmlElement* child);
+  void RunChild(const ParticleChildStep& step);
   void EndActionList();
 
   bool SetEmissionRateAnim(const ScalarKeys& keys, float length, bool loop, bool linear);
@@ -96,6 +103,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   void visitRenderables(Ogre::Renderable::Visitor* visitor, bool debugRenderables) override;
 
  private:
+  static ParticleChildStep ReadChildStep(const TiXmlElement* child);
   void CommonSetUp(int amount, bool worldAxis);
   bool ReadMeshShape(const Ogre::MeshPtr& mesh);
   // Clones the named material (or the entity's own) for mesh particle i.

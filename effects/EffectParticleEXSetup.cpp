@@ -1,6 +1,7 @@
 // The children of a particle effect element: where particles are born and
 // how fast, what they start with, and the actions recorded into the list
-// that runs every frame, in document order.
+// that runs every frame, in document order. Each child is read once into a
+// step that every particle effect made from the element runs.
 #include "effects/EffectKeys.h"
 #include "effects/EffectParticleEX.h"
 #include "game/DataFiles.h"
@@ -49,76 +50,149 @@ PSim::PDUnion KeySpheres(const TiXmlElement* e, bool withAlpha) {
 
 }  // namespace
 
-void CGAEffectParticleEX::ReadChild(const TiXmlElement* e) {
-  if (mActionList < 0) return;
-  PSim::PSystem& s = mSystem;
-  const std::string& tag = e->ValueStr();
-  // A value the library refuses (a negative radius) leaves the child out.
+namespace {
+
+// A value the library refuses (a negative radius) leaves the child out.
+void Refused(const TiXmlElement* e, const PSim::PError_t& error) {
+  const TiXmlDocument* doc = e->GetDocument();
+  GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + e->ValueStr() + "> skipped: " +
+          error.message);
+}
+
+}  // namespace
+
+ParticleChildStep CGAEffectParticleEX::ReadChild(const TiXmlElement* e) {
+  ParticleChildStep step;
   try {
-    if (tag == "SetParticleEmissionRateAnim") {
-      SetEmissionRateAnim(ReadScalarKeys(e->FirstChildElement()), Real(e, "Length"), ParseBool(XmlAttr(e, "Loop")),
-                          ParseBool(XmlAttr(e, "Linear")));
-    } else if (tag == "SetMaterialName") {
-      SetMaterialName(XmlAttr(e, "MaterialName"), ParseBool(XmlAttr(e, "MaterialCopy")));
-    } else if (tag == "SetTexture") {
-      SetTexture(XmlAttr(e, "Texture"), uint16_t(ParseUInt(XmlAttr(e, "Pass"))),
-                 uint16_t(ParseUInt(XmlAttr(e, "Index"))));
-    } else if (tag == "SourceCylinder") {
-      SetSource(new PSim::PDCylinder(Position(e, "PositionA"), Position(e, "PositionB"), Real(e, "Out"), Real(e, "In")),
-                Real(e, "Rate"));
-    } else if (tag == "SourceLine") {
-      SetSource(new PSim::PDLine(Position(e, "PositionA"), Position(e, "PositionB")), Real(e, "Rate"));
-    } else if (tag == "SourcePoint") {
-      SetSource(new PSim::PDPoint(Position(e, "PositionA")), Real(e, "Rate"));
-    } else if (tag == "SourceSphere") {
-      SetSource(new PSim::PDSphere(Position(e, "PositionA"), Real(e, "Out"), Real(e, "In")), Real(e, "Rate"));
-    } else if (tag == "VelocityCylinder") {
-      s.SetVelocity(PSim::PDCylinder(Position(e, "PositionA"), Position(e, "PositionB"), Real(e, "Out"), Real(e, "In")));
-    } else if (tag == "VelocityLine") {
-      s.SetVelocity(PSim::PDLine(Position(e, "PositionA"), Position(e, "PositionB")));
-    } else if (tag == "VelocitySphere") {
-      s.SetVelocity(PSim::PDSphere(Position(e, "PositionA"), Real(e, "Out"), Real(e, "In")));
-    } else if (tag == "SetAge") {
-      s.KillOld(Real(e, "Age"), false);
-    } else if (tag == "SetColour") {
-      const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
-      s.SetColor(c.r, c.g, c.b, c.a);
-    } else if (tag == "Explosion") {
-      s.Explosion(Position(e, "PositionA"), Real(e, "Radius"), Real(e, "Magnitude"), Real(e, "Sigma"), 0.001f);
-    } else if (tag == "Gravity") {
-      s.Gravity(Position(e, "Direction"));
-    } else if (tag == "OrbitPoint") {
-      s.OrbitPoint(Position(e, "PositionA"), Real(e, "Magnitude"), 0.001f, 1e16f);
-    } else if (tag == "RotVelocity") {
-      s.SetRotVelocity(PSim::PDLine(Position(e, "RotA"), Position(e, "RotB")));
-    } else if (tag == "TargetRotVelocity") {
-      s.TargetRotVelocity(Position(e, "Rot"), Real(e, "Scale"));
-    } else if (tag == "SetSize") {
-      s.SetSize(PSim::PDLine(Unswapped(e, "SizeA"), Unswapped(e, "SizeB")));
-    } else if (tag == "SetTargetColour") {
-      const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
-      s.TargetColor(PSim::PVec3(c.r, c.g, c.b), c.a, Real(e, "Scale"));
-    } else if (tag == "SetTargetSize") {
-      s.TargetSize(Unswapped(e, "Size"), Unswapped(e, "Scale"));
-    } else if (tag == "Vortex") {
-      s.Vortex(Position(e, "Center"), Position(e, "Axis"), Real(e, "TightnessExponent"), Real(e, "Radius"),
-               Real(e, "InSpeed"), Real(e, "UpSpeed"), Real(e, "AroundSpeed"));
-    } else if (tag == "Shrink") {
-      s.Shrink(Position(e, "Center"), Real(e, "Scale"));
-    } else if (tag == "Bounce") {
-      s.Bounce(Real(e, "Friction"), Real(e, "Resilience"), Real(e, "Cutoff"),
-               PSim::PDDisc(Position(e, "Center"), Position(e, "Direction"), Real(e, "Radius"), 0.0f));
-    } else if (tag == "SetBillboard") {
-      if (mBillboards) mBillboards->setBillboardType(BillboardTypeOf(XmlAttr(e, "Type")));
-    } else if (tag == "ColourAnim") {
-      s.ColourAnim(KeySpheres(e, true));
-    } else if (tag == "SizeAnim") {
-      s.SizeAnim(KeySpheres(e, false));
-    } else if (tag == "SetMeshDir") {
-      mMeshDirection = ParseBool(XmlAttr(e, "MeshDir"));
-    }
+    step = ReadChildStep(e);
   } catch (const PSim::PError_t& error) {
-    const TiXmlDocument* doc = e->GetDocument();
-    GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + tag + "> skipped: " + error.message);
+    Refused(e, error);
+    return nullptr;
   }
+  if (!step) return step;
+  const TiXmlDocument* doc = e->GetDocument();
+  const std::string refused = XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + e->ValueStr() +
+                              "> skipped: ";
+  return [step, refused](CGAEffectParticleEX& o) {
+    try {
+      step(o);
+    } catch (const PSim::PError_t& error) {
+      GameLog(refused + error.message);
+    }
+  };
+}
+
+ParticleChildStep CGAEffectParticleEX::ReadChildStep(const TiXmlElement* e) {
+  const std::string& tag = e->ValueStr();
+  ParticleChildStep step;
+  if (tag == "SetParticleEmissionRateAnim") {
+    const ScalarKeys keys = ReadScalarKeys(e->FirstChildElement());
+    const float length = Real(e, "Length");
+    const bool loop = ParseBool(XmlAttr(e, "Loop")), linear = ParseBool(XmlAttr(e, "Linear"));
+    step = [keys, length, loop, linear](CGAEffectParticleEX& o) { o.SetEmissionRateAnim(keys, length, loop, linear); };
+  } else if (tag == "SetMaterialName") {
+    const std::string material = XmlAttr(e, "MaterialName");
+    const bool copy = ParseBool(XmlAttr(e, "MaterialCopy"));
+    step = [material, copy](CGAEffectParticleEX& o) { o.SetMaterialName(material, copy); };
+  } else if (tag == "SetTexture") {
+    const std::string texture = XmlAttr(e, "Texture");
+    const uint16_t pass = uint16_t(ParseUInt(XmlAttr(e, "Pass"))), unit = uint16_t(ParseUInt(XmlAttr(e, "Index")));
+    step = [texture, pass, unit](CGAEffectParticleEX& o) { o.SetTexture(texture, pass, unit); };
+  } else if (tag == "SourceCylinder") {
+    const PSim::PVec3 a = Position(e, "PositionA"), b = Position(e, "PositionB");
+    const float out = Real(e, "Out"), in = Real(e, "In"), rate = Real(e, "Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDCylinder(a, b, out, in), rate); };
+  } else if (tag == "SourceLine") {
+    const PSim::PVec3 a = Position(e, "PositionA"), b = Position(e, "PositionB");
+    const float rate = Real(e, "Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDLine(a, b), rate); };
+  } else if (tag == "SourcePoint") {
+    const PSim::PVec3 a = Position(e, "PositionA");
+    const float rate = Real(e, "Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDPoint(a), rate); };
+  } else if (tag == "SourceSphere") {
+    const PSim::PVec3 a = Position(e, "PositionA");
+    const float out = Real(e, "Out"), in = Real(e, "In"), rate = Real(e, "Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDSphere(a, out, in), rate); };
+  } else if (tag == "VelocityCylinder") {
+    const PSim::PVec3 a = Position(e, "PositionA"), b = Position(e, "PositionB");
+    const float out = Real(e, "Out"), in = Real(e, "In");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDCylinder(a, b, out, in)); };
+  } else if (tag == "VelocityLine") {
+    const PSim::PVec3 a = Position(e, "PositionA"), b = Position(e, "PositionB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDLine(a, b)); };
+  } else if (tag == "VelocitySphere") {
+    const PSim::PVec3 a = Position(e, "PositionA");
+    const float out = Real(e, "Out"), in = Real(e, "In");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDSphere(a, out, in)); };
+  } else if (tag == "SetAge") {
+    const float age = Real(e, "Age");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.KillOld(age, false); };
+  } else if (tag == "SetColour") {
+    const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetColor(c.r, c.g, c.b, c.a); };
+  } else if (tag == "Explosion") {
+    const PSim::PVec3 a = Position(e, "PositionA");
+    const float radius = Real(e, "Radius"), magnitude = Real(e, "Magnitude"), sigma = Real(e, "Sigma");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Explosion(a, radius, magnitude, sigma, 0.001f); };
+  } else if (tag == "Gravity") {
+    const PSim::PVec3 direction = Position(e, "Direction");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Gravity(direction); };
+  } else if (tag == "OrbitPoint") {
+    const PSim::PVec3 a = Position(e, "PositionA");
+    const float magnitude = Real(e, "Magnitude");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.OrbitPoint(a, magnitude, 0.001f, 1e16f); };
+  } else if (tag == "RotVelocity") {
+    const PSim::PVec3 a = Position(e, "RotA"), b = Position(e, "RotB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetRotVelocity(PSim::PDLine(a, b)); };
+  } else if (tag == "TargetRotVelocity") {
+    const PSim::PVec3 rotation = Position(e, "Rot");
+    const float scale = Real(e, "Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetRotVelocity(rotation, scale); };
+  } else if (tag == "SetSize") {
+    const PSim::PVec3 a = Unswapped(e, "SizeA"), b = Unswapped(e, "SizeB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetSize(PSim::PDLine(a, b)); };
+  } else if (tag == "SetTargetColour") {
+    const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
+    const float scale = Real(e, "Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetColor(PSim::PVec3(c.r, c.g, c.b), c.a, scale); };
+  } else if (tag == "SetTargetSize") {
+    const PSim::PVec3 size = Unswapped(e, "Size"), scale = Unswapped(e, "Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetSize(size, scale); };
+  } else if (tag == "Vortex") {
+    const PSim::PVec3 centre = Position(e, "Center"), axis = Position(e, "Axis");
+    const float tightness = Real(e, "TightnessExponent"), radius = Real(e, "Radius"), in = Real(e, "InSpeed"),
+                up = Real(e, "UpSpeed"), around = Real(e, "AroundSpeed");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Vortex(centre, axis, tightness, radius, in, up, around); };
+  } else if (tag == "Shrink") {
+    const PSim::PVec3 centre = Position(e, "Center");
+    const float scale = Real(e, "Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Shrink(centre, scale); };
+  } else if (tag == "Bounce") {
+    const float friction = Real(e, "Friction"), resilience = Real(e, "Resilience"), cutoff = Real(e, "Cutoff");
+    const PSim::PVec3 centre = Position(e, "Center"), direction = Position(e, "Direction");
+    const float radius = Real(e, "Radius");
+    step = [=](CGAEffectParticleEX& o) {
+      o.mSystem.Bounce(friction, resilience, cutoff, PSim::PDDisc(centre, direction, radius, 0.0f));
+    };
+  } else if (tag == "SetBillboard") {
+    const Ogre::BillboardType type = BillboardTypeOf(XmlAttr(e, "Type"));
+    step = [=](CGAEffectParticleEX& o) {
+      if (o.mBillboards) o.mBillboards->setBillboardType(type);
+    };
+  } else if (tag == "ColourAnim") {
+    const PSim::PDUnion keys = KeySpheres(e, true);
+    step = [keys](CGAEffectParticleEX& o) { o.mSystem.ColourAnim(keys); };
+  } else if (tag == "SizeAnim") {
+    const PSim::PDUnion keys = KeySpheres(e, false);
+    step = [keys](CGAEffectParticleEX& o) { o.mSystem.SizeAnim(keys); };
+  } else if (tag == "SetMeshDir") {
+    const bool direction = ParseBool(XmlAttr(e, "MeshDir"));
+    step = [=](CGAEffectParticleEX& o) { o.mMeshDirection = direction; };
+  }
+  return step;
+}
+
+void CGAEffectParticleEX::RunChild(const ParticleChildStep& step) {
+  if (mActionList >= 0) step(*this);
 }

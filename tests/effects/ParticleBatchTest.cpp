@@ -11,7 +11,6 @@
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 
 namespace {
@@ -124,7 +123,7 @@ TEST(ParticleBatch, RewriteDrawsWhatTheGeneralPathDrew) {
     // turns grow as they accumulate.
     for (size_t live : {size_t(5), s.copies, size_t(0), size_t(1), s.copies / 2}) {
       records.resize(live);
-      turns.resize(std::max(turns.size(), live));
+      turns.resize(std::max(turns.size(), live), Ogre::Vector3::ZERO);
       for (size_t i = 0; i < live; ++i) {
         ParticleRenderRecord& r = records[i];
         r.position = Ogre::Vector3(spread(random), spread(random), spread(random));
