@@ -481,7 +481,7 @@ class EffectReader {
       }
       if (made)
         for (const ParticleChildStep& step : children) object->RunChild(step);
-      object->EndActionList();
+      object->EndSetUp();
       if (made) b.node->AddObject(object.release());
     };
   }

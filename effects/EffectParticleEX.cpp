@@ -105,11 +105,20 @@ bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mes
     PrepareEffectMovable(record.entity, kEffectQueueBase + queueOffset);
     record.child->attachObject(record.entity);
     mMeshParticles.push_back(record);
-    // Each particle tints a material of its own; the mesh's stays as it is.
-    if (record.entity->getNumSubEntities())
-      CloneParticleMaterial(mMeshParticles.size() - 1, record.entity->getSubEntity(0)->getMaterial());
   }
   return true;
+}
+
+// Each mesh particle tints a material of its own; the mesh's stays as it is.
+// The clones of the mesh's material are made once the set-up is read, for
+// the particles a "SetMaterialName" has not given clones of another already
+// (cloning the mesh's first would only throw those away).
+void CGAEffectParticleEX::CloneMeshMaterials() {
+  for (size_t i = 0; i < mMeshParticles.size(); ++i) {
+    MeshParticleRecord& record = mMeshParticles[i];
+    if (!record.material && record.entity->getNumSubEntities())
+      CloneParticleMaterial(i, record.entity->getSubEntity(0)->getMaterial());
+  }
 }
 
 void CGAEffectParticleEX::CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int) {
@@ -191,6 +200,7 @@ void CGAEffectParticleEX::SetTexture(const std::string& texture, uint16_t pass, 
     CGAEffectMaterial::SetTexture(texture, pass, unit);
     return;
   }
+  CloneMeshMaterials();
   for (MeshParticleRecord& record : mMeshParticles) {
     if (!record.material || record.material->getNumTechniques() == 0) continue;
     Ogre::Technique* technique = record.material->getTechnique(0);
@@ -210,8 +220,9 @@ void CGAEffectParticleEX::SetSource(PSim::pDomain* domain, float rate) {
   mEmissionRate = rate;
 }
 
-void CGAEffectParticleEX::EndActionList() {
+void CGAEffectParticleEX::EndSetUp() {
   if (mActionList >= 0) mSystem.EndActionList();
+  CloneMeshMaterials();
 }
 
 // The frame ------------------------------------------------------------------

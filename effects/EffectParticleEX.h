@@ -73,7 +73,9 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   // element it does not know), and such a step run on this object.
   static ParticleChildStep ReadChild(const TiXmlElement* child);
   void RunChild(const ParticleChildStep& step);
-  void EndActionList();
+  // After the children: the action list ends and mesh particles without a
+  // material of their own get clones of their mesh's.
+  void EndSetUp();
 
   bool SetEmissionRateAnim(const ScalarKeys& keys, float length, bool loop, bool linear);
   bool SetMaterialName(const std::string& name, bool copy);
@@ -108,6 +110,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   bool ReadMeshShape(const Ogre::MeshPtr& mesh);
   // Clones the named material (or the entity's own) for mesh particle i.
   void CloneParticleMaterial(size_t index, const Ogre::MaterialPtr& source);
+  void CloneMeshMaterials();
   void SetSource(PSim::pDomain* domain, float rate);
 
   // Drawing, by way.
