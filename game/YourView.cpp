@@ -9,6 +9,7 @@
 #include "game/GAPAK/PakArchive.h"
 #include "game/GameEffectWorld.h"
 #include "game/GameUnitWorld.h"
+#include "game/GuiResources.h"
 #include "game/Input.h"
 #include "game/LoadingProgress.h"
 #include "game/LogManager.h"
@@ -28,6 +29,7 @@
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
+#include <CEGUI/RendererModules/Ogre/ImageCodec.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
 #include <Ogre.h>
 
@@ -92,7 +94,8 @@ CYourView::~CYourView() {
   delete CGACollisionManager::getSingletonPtr();
   delete CGATerrainManager::getSingletonPtr();
   delete CGALogManager::getSingletonPtr();
-  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();  // with the GUI's textures
+  // With the GUI's textures, its resource provider and image codec.
+  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();
   delete mInput;
   delete mRoot;  // the render window, the scene and the plug-ins
   delete mPakFactory;
@@ -176,7 +179,10 @@ void CYourView::InitGame() {
   platform::ConsolePrint("/***Init UI***\n");
   Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("Main");
   SetChineseLocale();
-  mGuiRenderer = &CEGUI::OgreRenderer::bootstrapSystem(*mRenderWindow);
+  // The GUI's own start-up, with the font files mapped rather than read.
+  mGuiRenderer = &CEGUI::OgreRenderer::create(*mRenderWindow);
+  CEGUI::System::create(*mGuiRenderer, new GuiResourceProvider(), nullptr,
+                        &CEGUI::OgreRenderer::createOgreImageCodec());
   SetLoadingProgress(0, "初始化资源");
   Ogre::ResourceGroupManager::getSingleton().initialiseAllResourceGroups();
 
