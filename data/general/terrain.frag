@@ -37,6 +37,7 @@ uniform float scale;
 uniform vec4 lightPosition[3];
 uniform vec4 lightDiffuse[3];
 uniform vec4 lightAttenuation[3];
+uniform float lightCount;
 
 varying vec2 mapUV;
 varying vec3 lightMap;
@@ -56,6 +57,7 @@ vec3 over(vec3 colour, sampler2D layer, vec3 uvw) {
 vec3 pointLights(vec3 n) {
   vec3 sum = vec3(0.0);
   for (int i = 0; i < 3; ++i) {
+    if (float(i) >= lightCount) break;
     if (lightPosition[i].w < 0.5) continue;  // the sun is in the light map
     vec3 d = lightPosition[i].xyz - worldPos;
     float dist = length(d);
