@@ -45,30 +45,39 @@ void ParticleBatch::Rewrite(const ParticleMeshShape& shape, const std::vector<Pa
                  uvAt = uvElement->getOffset();
     const Ogre::VertexElementType colourType = colourElement->getType();
     auto* out = static_cast<unsigned char*>(buffer->lock(0, count * vertices * stride, Ogre::HardwareBuffer::HBL_DISCARD));
-    Ogre::Vector3 low = Ogre::Vector3::ZERO, high = Ogre::Vector3::ZERO;
+    // Plain float arithmetic in the order of (rotation * v) * size + position
+    // with Ogre's vector operators, so the results are theirs to the bit.
+    float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     float farthest = 0.0f;  // squared
     for (size_t i = 0; i < count; ++i) {
       const ParticleRenderRecord& record = records[i];
-      const Ogre::Matrix3 rotation = EulerRotationXYZ(turns[i]);
+      const Ogre::Matrix3 m = EulerRotationXYZ(turns[i]);
+      const float size[3] = {record.size.x, record.size.y, record.size.z};
+      const float at[3] = {record.position.x, record.position.y, record.position.z};
       const Ogre::uint32 colour = Ogre::VertexElement::convertColourValue(record.colour, colourType);
       for (size_t v = 0; v < vertices; ++v, out += stride) {
-        const Ogre::Vector3 p = (rotation * shape.positions[v]) * record.size + record.position;
-        std::memcpy(out + positionAt, p.ptr(), sizeof(float) * 3);
-        std::memcpy(out + colourAt, &colour, sizeof(colour));
+        const Ogre::Vector3& corner = shape.positions[v];
+        float p[3];
+        for (int r = 0; r < 3; ++r) p[r] = (m[r][0] * corner.x + m[r][1] * corner.y + m[r][2] * corner.z) * size[r] + at[r];
+        std::memcpy(out + positionAt, p, sizeof p);
+        std::memcpy(out + colourAt, &colour, sizeof colour);
         std::memcpy(out + uvAt, shape.uvs[v].ptr(), sizeof(float) * 2);
         if (i == 0 && v == 0) {
-          low = high = p;
+          std::copy(p, p + 3, low);
+          std::copy(p, p + 3, high);
         } else {
-          low.makeFloor(p);
-          high.makeCeil(p);
+          for (int r = 0; r < 3; ++r) {
+            if (p[r] < low[r]) low[r] = p[r];
+            if (p[r] > high[r]) high[r] = p[r];
+          }
         }
-        farthest = std::max(farthest, p.squaredLength());
+        farthest = std::max(farthest, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
       }
     }
     buffer->unlock();
     // The bounds grow as position() would have grown them, vertex by vertex.
-    mAABB.merge(low);
-    mAABB.merge(high);
+    mAABB.merge(Ogre::Vector3(low));
+    mAABB.merge(Ogre::Vector3(high));
     mRadius = std::max(mRadius, std::sqrt(farthest));
   }
   data->vertexCount = count * vertices;
