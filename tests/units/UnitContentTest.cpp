@@ -17,11 +17,11 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   UnitContent();
   LogCapture log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
-  groups.createResourceGroup("Main");
-  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");
-  groups.initialiseResourceGroup("Main");
+  groups.createResourceGroup("UnitContent");
+  groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "UnitContent");
+  groups.initialiseResourceGroup("UnitContent");
   CGAUnitManager manager(nullptr);
-  manager.LoadUnitTemplates("Main");
+  manager.LoadUnitTemplates("UnitContent");
   ASSERT_FALSE(manager.GetUnitTemplates().empty());
 
   int bonePartsShown = 0;
@@ -60,7 +60,7 @@ TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   }
   EXPECT_GT(bonePartsShown, 0);
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
-  groups.destroyResourceGroup("Main");
+  groups.destroyResourceGroup("UnitContent");
 }
 
 TEST(UnitContent, BaseMaterialsBlendAndHaveTheTextureUnitsPartsFill) {
