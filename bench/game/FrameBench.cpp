@@ -163,9 +163,10 @@ void RunPhase(const char* phase, double seconds, const std::function<void(int)>&
     logicMs.push_back(wall - split.drawMs);
   }
   const double elapsed = MsSince(start);
-  std::printf("%-14s %4.0f frames/s, %3.0f%% of a core; frame median %.2f ms (CPU %.2f), 90th percentile %.2f ms; "
-              "median logic %.2f, scene %.2f, draw %.2f ms\n",
-              phase, frameMs.size() * 1000.0 / elapsed, (ProcessCpuMs() - cpuStart) / elapsed * 100.0,
+  const long drawn = std::count_if(drawMs.begin(), drawMs.end(), [](double ms) { return ms > 0; });
+  std::printf("%-14s %4.0f frames/s (%ld drawn), %3.0f%% of a core; frame median %.2f ms (CPU %.2f), 90th percentile "
+              "%.2f ms; median logic %.2f, scene %.2f, draw %.2f ms\n",
+              phase, frameMs.size() * 1000.0 / elapsed, drawn, (ProcessCpuMs() - cpuStart) / elapsed * 100.0,
               Percentile(frameMs, 0.5), Percentile(cpuMs, 0.5), Percentile(frameMs, 0.9), Percentile(logicMs, 0.5),
               Percentile(sceneMs, 0.5), Percentile(drawMs, 0.5));
 }
