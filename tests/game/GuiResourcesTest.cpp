@@ -16,7 +16,6 @@ namespace {
 class GuiResources : public ::testing::Test {
  protected:
   GuiResources() {
-    HeadlessEngine();
     dir.write("face.ttc", font);
     dir.write("look.scheme", "<GUIScheme/>");
     if (!groups.resourceGroupExists("GuiTest")) groups.createResourceGroup("GuiTest");
@@ -35,6 +34,7 @@ class GuiResources : public ::testing::Test {
     return bytes;
   }
 
+  Ogre::Root& root = HeadlessEngine();
   TempDir dir;
   Ogre::ResourceGroupManager& groups = Ogre::ResourceGroupManager::getSingleton();
   const std::string font = std::string("ttcf\0\1\0\0", 8) + std::string(5000, 'g');
