@@ -16,6 +16,10 @@
 #ifndef BLEND_B
 #define BLEND_B 1
 #endif
+// POINT_LIGHTS 0 where no point light reaches the tile.
+#ifndef POINT_LIGHTS
+#define POINT_LIGHTS 1
+#endif
 uniform sampler2D blendMap;
 uniform sampler2D blend0;
 uniform sampler2D blend1;
@@ -94,6 +98,9 @@ void main() {
 #if LAYERS > 3
   colour = over(colour, layer3, layerUV3);
 #endif
-  vec3 light = lightMap * 1.25 + pointLights(normalize(normal));
+  vec3 light = lightMap * 1.25;
+#if POINT_LIGHTS
+  light += pointLights(normalize(normal));
+#endif
   gl_FragColor = vec4(colour * colourMap * light, 1.0);
 }
