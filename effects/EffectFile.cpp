@@ -1,7 +1,7 @@
-// The effect file reader: one "EffectSystem" definition read into a fresh
-// effect node, element by element. In preload mode (once per definition) it
-// also preloads the effects the definition starts and reports what it
-// cannot read; a live read is quiet.
+// The effect file reader: one "EffectSystem" definition read, once, into the
+// steps that build an effect node, which every build of it then runs. In
+// preload mode (the first build) the steps also preload the effects the
+// definition starts, and the reading reports what it cannot read.
 #include "effects/EffectBillboard.h"
 #include "effects/EffectEntity.h"
 #include "effects/EffectKeys.h"
@@ -23,8 +23,25 @@
 #include <tinyxml.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
+
+// What a step of a read definition works on: the node being built, the
+// creation parameters and whether this build is the preload.
+struct EffectBuild {
+  CGAEffectManager& manager;
+  CGAEffectNode* node;
+  EffectMessage& params;
+  bool preload;
+};
+using EffectStep = std::function<void(EffectBuild&)>;
+
+// A definition read: the steps that build it, in the file's order.
+struct EffectRecipe {
+  std::vector<EffectStep> steps;
+};
 
 namespace {
 
@@ -56,14 +73,22 @@ bool StartsEffect(const std::string& type) {
          type == "effect_target_bone" || type == "effect_release_bone";
 }
 
-// Reads one definition into a node; see CGAEffectManager::ParseEffectElements.
+using ObjectStep = std::function<void(CGAEffectObject*)>;
+
+// Reads one definition into the steps that build it; see
+// CGAEffectManager::ParseEffectElements. Everything of the file is parsed
+// here, once; a value that names a creation parameter is looked up by its
+// step at each build. Problems of the data are reported when reading for the
+// preload, once per definition.
 class EffectReader {
  public:
-  EffectReader(CGAEffectManager& manager, EffectMessage& params, bool preload)
-      : mManager(manager), mParams(params), mPreload(preload) {}
+  EffectReader(CGAEffectManager& manager, bool report) : mManager(manager), mPreload(report) {}
 
-  void ReadElements(const TiXmlElement* first, CGAEffectNode* node) {
-    for (const TiXmlElement* e = first; e; e = e->NextSiblingElement()) ReadElement(e, node);
+  std::vector<EffectStep> ReadElements(const TiXmlElement* first) {
+    std::vector<EffectStep> steps;
+    for (const TiXmlElement* e = first; e; e = e->NextSiblingElement())
+      if (EffectStep step = ReadElement(e)) steps.push_back(std::move(step));
+    return steps;
   }
 
  private:
@@ -107,82 +132,114 @@ class EffectReader {
     return true;
   }
 
-  void ReadElement(const TiXmlElement* e, CGAEffectNode* node) {
+  EffectStep ReadElement(const TiXmlElement* e) {
     const std::string& tag = e->ValueStr();
     std::string text;
     float real = 0.0f;
-    if (tag == "EffectNode") {
-      ReadChildNode(e, node);
-    } else if (tag == "Message") {
-      ReadMessages(e, node);
-    } else if (tag == "SetAccordTerrain") {
-      if (Require(e, "AccordTerrain", text) && ParseBool(text)) node->SetAccordTerrain(true);
+    if (tag == "EffectNode") return ReadChildNode(e);
+    if (tag == "Message") return ReadMessages(e);
+    if (tag == "SetAccordTerrain") {
+      if (Require(e, "AccordTerrain", text) && ParseBool(text))
+        return [](EffectBuild& b) { b.node->SetAccordTerrain(true); };
     } else if (tag == "SetAngle") {
-      if (Require(e, "Angle", text)) node->SetOrientation(ReadAngle(text, At(e, "Angle")));
+      if (!Require(e, "Angle", text)) return nullptr;
+      if (text == "angle")
+        return [](EffectBuild& b) { b.node->SetOrientation(ParseQuaternion(b.params.GetParam("angle"))); };
+      const Ogre::Quaternion angle = ReadAngle(text, At(e, "Angle"));
+      return [angle](EffectBuild& b) { b.node->SetOrientation(angle); };
     } else if (tag == "SetPosition") {
-      if (!Require(e, "Position", text)) return;
-      const bool fromParams = text.compare(0, 8, "position") == 0;
-      node->SetPosition(fromParams ? Bounded(ParseVector3(mParams.GetParam(text)), kMaxEffectDistance)
-                                   : BoundedVector(e, "Position", kMaxEffectDistance));
+      if (!Require(e, "Position", text)) return nullptr;
+      if (text.compare(0, 8, "position") == 0)
+        return [text](EffectBuild& b) {
+          b.node->SetPosition(Bounded(ParseVector3(b.params.GetParam(text)), kMaxEffectDistance));
+        };
+      const Ogre::Vector3 position = BoundedVector(e, "Position", kMaxEffectDistance);
+      return [position](EffectBuild& b) { b.node->SetPosition(position); };
     } else if (tag == "SetScale") {
-      if (!Require(e, "Scale", text)) return;
-      node->SetScale(text == "scale" ? Bounded(ParseVector3(mParams.GetParam(text)), kMaxEffectSize)
-                                     : BoundedVector(e, "Scale", kMaxEffectSize));
+      if (!Require(e, "Scale", text)) return nullptr;
+      if (text == "scale")
+        return [text](EffectBuild& b) { b.node->SetScale(Bounded(ParseVector3(b.params.GetParam(text)), kMaxEffectSize)); };
+      const Ogre::Vector3 scale = BoundedVector(e, "Scale", kMaxEffectSize);
+      return [scale](EffectBuild& b) { b.node->SetScale(scale); };
     } else if (tag == "AutoDischargeEffect") {
-      if (!RequireReal(e, "Time", real) || !Require(e, "Name", text)) return;
-      if (mPreload) {
-        mManager.PreloadEffect(text);
-      } else {
-        node->SetAutoDischarge(text, std::string(), real);
-      }
+      if (!RequireReal(e, "Time", real) || !Require(e, "Name", text)) return nullptr;
+      return [text, real](EffectBuild& b) {
+        if (b.preload) {
+          b.manager.PreloadEffect(text);
+        } else {
+          b.node->SetAutoDischarge(text, std::string(), real);
+        }
+      };
     } else if (tag == "SetLifeTime") {
-      if (RequireReal(e, "Time", real)) node->SetLifeTime(real);
+      if (RequireReal(e, "Time", real)) return [real](EffectBuild& b) { b.node->SetLifeTime(real); };
     } else if (tag == "LookAt") {
-      if (RequireReal(e, "Target", real)) node->SetLookAtMode(TruncateToInt(real));
+      if (RequireReal(e, "Target", real)) {
+        const int mode = TruncateToInt(real);
+        return [mode](EffectBuild& b) { b.node->SetLookAtMode(mode); };
+      }
     } else if (tag == "SetLink") {
-      if (Require(e, "Bone", text)) node->SetLinkBone(text);
+      if (Require(e, "Bone", text)) return [text](EffectBuild& b) { b.node->SetLinkBone(text); };
     } else if (tag == "SetInheritAngle") {
-      if (Require(e, "InheritAngle", text)) node->SetInheritOrientation(ParseBool(text));
+      if (Require(e, "InheritAngle", text)) {
+        const bool inherit = ParseBool(text);
+        return [inherit](EffectBuild& b) { b.node->SetInheritOrientation(inherit); };
+      }
     } else if (tag == "SetInheritScale") {
-      if (Require(e, "InheritScale", text)) node->SetInheritScale(ParseBool(text));
+      if (Require(e, "InheritScale", text)) {
+        const bool inherit = ParseBool(text);
+        return [inherit](EffectBuild& b) { b.node->SetInheritScale(inherit); };
+      }
     } else if (tag == "SetNodeAnim") {
-      ReadNodeAnim(e, node);
+      return ReadNodeAnim(e);
     } else if (tag == "Cast") {
-      if (Require(e, "Type", text)) node->SetCastType(ParseInt(text, 0, At(e, "Type")));
+      if (Require(e, "Type", text)) {
+        const int type = ParseInt(text, 0, At(e, "Type"));
+        return [type](EffectBuild& b) { b.node->SetCastType(type); };
+      }
     } else if (tag == "EffectText") {
       // Recognised; nothing of it is shown.
     } else if (tag == "EffectBillboard") {
-      ReadBillboard(e, node);
+      return ReadBillboard(e);
     } else if (tag == "EffectEntity") {
-      ReadEntity(e, node);
+      return ReadEntity(e);
     } else if (tag == "EffectLink") {
-      ReadLink(e, node);
+      return ReadLink(e);
     } else if (tag == "EffectParticle") {
-      ReadParticle(e, node);
+      return ReadParticle(e);
     } else if (tag == "EffectParticleEX") {
-      ReadParticleEX(e, node);
+      return ReadParticleEX(e);
     } else if (tag == "EffectProjection") {
-      ReadProjection(e, node);
+      return ReadProjection(e);
     } else if (tag == "EffectRibbon") {
-      ReadRibbon(e, node);
+      return ReadRibbon(e);
     } else {
       Report(e, "unknown element <" + tag + "> skipped");
     }
+    return nullptr;
   }
 
-  void ReadChildNode(const TiXmlElement* e, CGAEffectNode* node) {
-    if (!e->FirstChildElement()) return;
+  EffectStep ReadChildNode(const TiXmlElement* e) {
+    if (!e->FirstChildElement()) return nullptr;
     for (const char* switchName : {"Name", "Enable"}) {
       const char* value = e->Attribute(switchName);
-      if (value && std::strcmp(value, "false") == 0) return;
+      if (value && std::strcmp(value, "false") == 0) return nullptr;
     }
-    auto* child = new CGAEffectNode;
-    child->SetName(mManager.MakeEffectName());
-    node->AddChild(child);
-    ReadElements(e->FirstChildElement(), child);
+    auto steps = std::make_shared<const std::vector<EffectStep>>(ReadElements(e->FirstChildElement()));
+    return [steps](EffectBuild& b) {
+      auto* child = new CGAEffectNode;
+      child->SetName(b.manager.MakeEffectName());
+      b.node->AddChild(child);
+      EffectBuild inner{b.manager, child, b.params, b.preload};
+      for (const EffectStep& step : *steps) step(inner);
+    };
   }
 
-  void ReadMessages(const TiXmlElement* e, CGAEffectNode* node) {
+  EffectStep ReadMessages(const TiXmlElement* e) {
+    struct Timed {
+      float time;
+      std::string type, name;
+    };
+    std::vector<Timed> messages;
     for (const TiXmlElement* group = e->FirstChildElement(); group; group = group->NextSiblingElement()) {
       float time = 0.0f;
       if (!RequireReal(group, "Time", time)) continue;
@@ -194,61 +251,86 @@ class EffectReader {
           continue;
         }
         std::string name = XmlAttr(m, "Name");
-        if (mPreload && StartsEffect(type)) mManager.PreloadEffect(name);
         // A script's text stands in for its file name.
         std::string script;
         if (type == "lua" && ReadResourceText(name, script)) name = script;
-        node->AddMessage(time, type, name);
+        messages.push_back({time, type, name});
       }
     }
+    if (messages.empty()) return nullptr;
+    return [messages](EffectBuild& b) {
+      for (const Timed& m : messages) {
+        if (b.preload && StartsEffect(m.type)) b.manager.PreloadEffect(m.name);
+        b.node->AddMessage(m.time, m.type, m.name);
+      }
+    };
   }
 
-  // "Angle": "angle" takes the creation parameter; otherwise degrees about
-  // x, y and z.
-  Ogre::Quaternion ReadAngle(const std::string& text, const TextPlace& place) {
-    if (text == "angle") return ParseQuaternion(mParams.GetParam("angle"));
+  // "Angle": degrees about x, y and z.
+  static Ogre::Quaternion ReadAngle(const std::string& text, const TextPlace& place) {
     const Ogre::Vector3 degrees = ParseVector3(text, place);
     Ogre::Matrix3 rotation;
     rotation.FromEulerAnglesXYZ(Ogre::Degree(degrees.x), Ogre::Degree(degrees.y), Ogre::Degree(degrees.z));
     return Ogre::Quaternion(rotation);
   }
 
-  void ReadNodeAnim(const TiXmlElement* e, CGAEffectNode* node) {
-    std::string type, loop, linear;
+  EffectStep ReadNodeAnim(const TiXmlElement* e) {
+    std::string type, loopText, linearText;
     float length = 0.0f;
-    if (!Require(e, "Type", type) || !RequireReal(e, "Length", length) || !Require(e, "Loop", loop) ||
-        !Require(e, "Linear", linear))
-      return;
+    if (!Require(e, "Type", type) || !RequireReal(e, "Length", length) || !Require(e, "Loop", loopText) ||
+        !Require(e, "Linear", linearText))
+      return nullptr;
     auto found = NodeAnimTypes().find(type);
-    if (found == NodeAnimTypes().end()) return;
+    if (found == NodeAnimTypes().end()) return nullptr;
+    const int slot = found->second;
+    const bool loop = ParseBool(loopText), linear = ParseBool(linearText);
     int rejected = 0;
-    if (found->second == kAnimPosXYZ || found->second == kAnimScaleXYZ) {
+    EffectStep step;
+    if (slot == kAnimPosXYZ || slot == kAnimScaleXYZ) {
       VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected, KeysFile(e));
-      node->SetNodeAnimVector(keys, found->second, length, ParseBool(loop), ParseBool(linear));
+      step = [keys, slot, length, loop, linear](EffectBuild& b) {
+        b.node->SetNodeAnimVector(keys, slot, length, loop, linear);
+      };
     } else {
       ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected, KeysFile(e));
-      node->SetNodeAnim(keys, found->second, length, ParseBool(loop), ParseBool(linear));
+      step = [keys, slot, length, loop, linear](EffectBuild& b) { b.node->SetNodeAnim(keys, slot, length, loop, linear); };
     }
     if (rejected) Report(e, std::to_string(rejected) + " key(s) with too few numbers skipped");
+    return step;
   }
 
   // Effect objects -----------------------------------------------------------
 
-  // Adds a made object to the node and reads its children: its own (through
-  // own, which says whether it took the child), then the material ones.
+  // The steps of an object's children: its own (through own, which gives a
+  // step when it takes the child), then the material ones. Each runs on the
+  // object made for a build.
   template <class Object, class Own>
-  void AddObject(std::unique_ptr<Object> object, const TiXmlElement* e, CGAEffectNode* node, Own own) {
-    Object* o = object.release();
-    node->AddObject(o);
+  std::vector<ObjectStep> ReadObjectChildren(const TiXmlElement* e, Own own) {
+    std::vector<ObjectStep> steps;
     for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement()) {
+      ObjectStep step;
       if (child->ValueStr() == "SetMaterialName") {
-        o->SetMaterialName(XmlAttr(child, "MaterialName"), ParseBool(XmlAttr(child, "MaterialCopy")));
-      } else if (!own(o, child)) {
-        ReadMaterialChild(*o, child);
+        const std::string material = XmlAttr(child, "MaterialName");
+        const bool copy = ParseBool(XmlAttr(child, "MaterialCopy"));
+        step = [material, copy](CGAEffectObject* o) { static_cast<Object*>(o)->SetMaterialName(material, copy); };
+      } else if (auto mine = own(child)) {
+        step = [mine](CGAEffectObject* o) { mine(static_cast<Object*>(o)); };
+      } else if (auto material = ReadMaterialChild(child)) {
+        step = [material](CGAEffectObject* o) { material(*static_cast<Object*>(o)); };
       }
+      if (step) steps.push_back(std::move(step));
     }
+    return steps;
   }
-  static bool NoOwnChildren(CGAEffectObject*, const TiXmlElement*) { return false; }
+  // Adds a made object to the node and runs its children's steps.
+  static void AddObject(CGAEffectNode* node, CGAEffectObject* object, const std::vector<ObjectStep>& steps) {
+    node->AddObject(object);
+    for (const ObjectStep& step : steps) step(object);
+  }
+  template <class Object>
+  static std::function<void(Object*)> NoOwnChildren(const TiXmlElement*) {
+    return nullptr;
+  }
 
   // False (reported) for a "SetTexture" without a texture name: the
   // material keeps the texture it has.
@@ -258,129 +340,193 @@ class EffectReader {
     return false;
   }
 
-  void ReadMaterialChild(CGAEffectMaterial& material, const TiXmlElement* e) {
+  std::function<void(CGAEffectMaterial&)> ReadMaterialChild(const TiXmlElement* e) {
     const std::string& tag = e->ValueStr();
     if (tag == "SetTexture") {
-      if (!NamesATexture(e)) return;
-      material.SetTexture(XmlAttr(e, "Texture"), uint16_t(ParseUInt(XmlAttr(e, "Pass"))),
-                          uint16_t(ParseUInt(XmlAttr(e, "Index"))));
-    } else if (tag == "SetMaterialAnim") {
+      if (!NamesATexture(e)) return nullptr;
+      const std::string texture = XmlAttr(e, "Texture");
+      const uint16_t pass = uint16_t(ParseUInt(XmlAttr(e, "Pass"))), unit = uint16_t(ParseUInt(XmlAttr(e, "Index")));
+      return [texture, pass, unit](CGAEffectMaterial& m) { m.SetTexture(texture, pass, unit); };
+    }
+    if (tag == "SetMaterialAnim") {
       auto found = MaterialAnimSlots().find(XmlAttr(e, "Type"));
-      if (found == MaterialAnimSlots().end()) return;
+      if (found == MaterialAnimSlots().end()) return nullptr;
+      const int slot = found->second;
       const float length = ParseReal(XmlAttr(e, "Length"));
       const bool loop = ParseBool(XmlAttr(e, "Loop")), linear = ParseBool(XmlAttr(e, "Linear"));
       int rejected = 0;
-      if (found->second == kMatEmissiveRGB) {
-        material.SetMaterialAnimRGB(ReadVectorKeys(e->FirstChildElement(), &rejected), found->second, length, loop,
-                                    linear);
+      std::function<void(CGAEffectMaterial&)> step;
+      if (slot == kMatEmissiveRGB) {
+        VectorKeys keys = ReadVectorKeys(e->FirstChildElement(), &rejected);
+        step = [keys, slot, length, loop, linear](CGAEffectMaterial& m) {
+          m.SetMaterialAnimRGB(keys, slot, length, loop, linear);
+        };
       } else {
-        material.SetMaterialAnim(ReadScalarKeys(e->FirstChildElement(), &rejected), found->second, length, loop,
-                                 linear);
+        ScalarKeys keys = ReadScalarKeys(e->FirstChildElement(), &rejected);
+        step = [keys, slot, length, loop, linear](CGAEffectMaterial& m) {
+          m.SetMaterialAnim(keys, slot, length, loop, linear);
+        };
       }
       if (rejected) Report(e, std::to_string(rejected) + " key(s) with too few numbers skipped");
+      return step;
     }
+    return nullptr;
   }
 
-  void ReadBillboard(const TiXmlElement* e, CGAEffectNode* node) {
-    auto object = std::make_unique<CGAEffectBillboard>();
-    object->Create(QueueOffset(e));
-    AddObject(std::move(object), e, node, [this](CGAEffectBillboard* o, const TiXmlElement* child) {
-      if (child->ValueStr() != "AddBillboard") return false;
+  EffectStep ReadBillboard(const TiXmlElement* e) {
+    const int queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectBillboard>(e, [this](const TiXmlElement* child) {
+      std::function<void(CGAEffectBillboard*)> step;
+      if (child->ValueStr() != "AddBillboard") return step;
       const Ogre::Vector3 size = BoundedVector(child, "Ared", kMaxEffectSize);
-      o->AddBillboard(Ogre::Vector2(size.x, size.y), BoundedVector(child, "Position", kMaxEffectDistance),
-                      ParseColourValue(XmlAttr(child, "Colour")), uint16_t(ParseUInt(XmlAttr(child, "TextIndex"))));
-      return true;
+      const Ogre::Vector3 position = BoundedVector(child, "Position", kMaxEffectDistance);
+      const Ogre::ColourValue colour = ParseColourValue(XmlAttr(child, "Colour"));
+      const uint16_t texture = uint16_t(ParseUInt(XmlAttr(child, "TextIndex")));
+      step = [size, position, colour, texture](CGAEffectBillboard* o) {
+        o->AddBillboard(Ogre::Vector2(size.x, size.y), position, colour, texture);
+      };
+      return step;
     });
+    return [queue, children](EffectBuild& b) {
+      auto* object = new CGAEffectBillboard;
+      object->Create(queue);
+      AddObject(b.node, object, children);
+    };
   }
 
-  void ReadEntity(const TiXmlElement* e, CGAEffectNode* node) {
+  EffectStep ReadEntity(const TiXmlElement* e) {
     std::string mesh;
-    if (!Require(e, "FileName", mesh)) return;
-    auto object = std::make_unique<CGAEffectEntity>();
-    if (!object->Create(mesh, QueueOffset(e))) return;
-    AddObject(std::move(object), e, node, [](CGAEffectEntity* o, const TiXmlElement* child) {
-      if (child->ValueStr() != "SetEntityAnimation") return false;
-      o->SetEntityAnimation(XmlAttr(child, "AnimationName"), ParseBool(XmlAttr(child, "Loop")));
-      return true;
+    if (!Require(e, "FileName", mesh)) return nullptr;
+    const int queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectEntity>(e, [](const TiXmlElement* child) {
+      std::function<void(CGAEffectEntity*)> step;
+      if (child->ValueStr() != "SetEntityAnimation") return step;
+      const std::string animation = XmlAttr(child, "AnimationName");
+      const bool loop = ParseBool(XmlAttr(child, "Loop"));
+      step = [animation, loop](CGAEffectEntity* o) { o->SetEntityAnimation(animation, loop); };
+      return step;
     });
+    return [mesh, queue, children](EffectBuild& b) {
+      auto object = std::make_unique<CGAEffectEntity>();
+      if (object->Create(mesh, queue)) AddObject(b.node, object.release(), children);
+    };
   }
 
-  void ReadLink(const TiXmlElement* e, CGAEffectNode* node) {
-    auto object = std::make_unique<CGAEffectLink>();
-    if (!object->Create(mManager.MakeEffectName(), ParseBool(XmlAttr(e, "Repeat")), ParseReal(XmlAttr(e, "VScale")),
-                        QueueOffset(e)))
-      return;
-    AddObject(std::move(object), e, node, NoOwnChildren);
+  EffectStep ReadLink(const TiXmlElement* e) {
+    const bool repeat = ParseBool(XmlAttr(e, "Repeat"));
+    const float vScale = ParseReal(XmlAttr(e, "VScale"));
+    const int queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectLink>(e, NoOwnChildren<CGAEffectLink>);
+    return [repeat, vScale, queue, children](EffectBuild& b) {
+      auto object = std::make_unique<CGAEffectLink>();
+      if (object->Create(b.manager.MakeEffectName(), repeat, vScale, queue)) AddObject(b.node, object.release(), children);
+    };
   }
 
-  void ReadParticle(const TiXmlElement* e, CGAEffectNode* node) {
+  EffectStep ReadParticle(const TiXmlElement* e) {
     std::string particleTemplate;
-    if (!Require(e, "FileName", particleTemplate)) return;
-    auto object = std::make_unique<CGAEffectParticle>();
-    if (!object->Create(particleTemplate, QueueOffset(e))) return;
-    AddObject(std::move(object), e, node, [](CGAEffectParticle* o, const TiXmlElement* child) {
-      if (child->ValueStr() != "SetParticleEmissionRateAnim") return false;
-      o->SetEmissionRateAnim(ReadScalarKeys(child->FirstChildElement()), ParseReal(XmlAttr(child, "Length")),
-                             ParseBool(XmlAttr(child, "Loop")), ParseBool(XmlAttr(child, "Linear")));
-      return true;
+    if (!Require(e, "FileName", particleTemplate)) return nullptr;
+    const int queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectParticle>(e, [](const TiXmlElement* child) {
+      std::function<void(CGAEffectParticle*)> step;
+      if (child->ValueStr() != "SetParticleEmissionRateAnim") return step;
+      const ScalarKeys keys = ReadScalarKeys(child->FirstChildElement());
+      const float length = ParseReal(XmlAttr(child, "Length"));
+      const bool loop = ParseBool(XmlAttr(child, "Loop")), linear = ParseBool(XmlAttr(child, "Linear"));
+      step = [keys, length, loop, linear](CGAEffectParticle* o) { o->SetEmissionRateAnim(keys, length, loop, linear); };
+      return step;
     });
+    return [particleTemplate, queue, children](EffectBuild& b) {
+      auto object = std::make_unique<CGAEffectParticle>();
+      if (object->Create(particleTemplate, queue)) AddObject(b.node, object.release(), children);
+    };
   }
 
-  void ReadProjection(const TiXmlElement* e, CGAEffectNode* node) {
-    auto object = std::make_unique<CGAEffectProjection>();
-    object->Create(XmlAttr(e, "MaterialName"), TruncateToInt(ParseReal(XmlAttr(e, "Density"))), QueueOffset(e));
-    AddObject(std::move(object), e, node, [this](CGAEffectProjection* o, const TiXmlElement* child) {
+  EffectStep ReadProjection(const TiXmlElement* e) {
+    const std::string material = XmlAttr(e, "MaterialName");
+    const int density = TruncateToInt(ParseReal(XmlAttr(e, "Density"))), queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectProjection>(e, [this](const TiXmlElement* child) {
+      std::function<void(CGAEffectProjection*)> step;
       if (child->ValueStr() == "SetProjectionAnim") {
-        o->SetProjectionAnim(ReadPointKeys(child->FirstChildElement()), ParseReal(XmlAttr(child, "Length")),
-                             ParseBool(XmlAttr(child, "Loop")), ParseBool(XmlAttr(child, "Linear")));
-        return true;
+        const PointKeys keys = ReadPointKeys(child->FirstChildElement());
+        const float length = ParseReal(XmlAttr(child, "Length"));
+        const bool loop = ParseBool(XmlAttr(child, "Loop")), linear = ParseBool(XmlAttr(child, "Linear"));
+        step = [keys, length, loop, linear](CGAEffectProjection* o) { o->SetProjectionAnim(keys, length, loop, linear); };
+      } else if (child->ValueStr() == "SetDriveUp") {
+        const float driveUp = Bounded(ParseReal(XmlAttr(child, "DriveUp")), kMaxEffectDistance, At(child, "DriveUp"));
+        step = [driveUp](CGAEffectProjection* o) { o->SetDriveUp(driveUp); };
       }
-      if (child->ValueStr() == "SetDriveUp") {
-        o->SetDriveUp(Bounded(ParseReal(XmlAttr(child, "DriveUp")), kMaxEffectDistance, At(child, "DriveUp")));
-        return true;
-      }
-      return false;
+      return step;
     });
+    return [material, density, queue, children](EffectBuild& b) {
+      auto* object = new CGAEffectProjection;
+      object->Create(material, density, queue);
+      AddObject(b.node, object, children);
+    };
   }
 
-  void ReadRibbon(const TiXmlElement* e, CGAEffectNode* node) {
-    auto object = std::make_unique<CGAEffectRibbon>();
-    object->Create(TruncateToInt(ParseReal(XmlAttr(e, "Sub"))), TruncateToInt(ParseReal(XmlAttr(e, "Sub_Time"))),
-                   TruncateToInt(ParseReal(XmlAttr(e, "Density"))),
-                   BoundedVector(e, "Position_1", kMaxEffectDistance),
-                   BoundedVector(e, "Position_2", kMaxEffectDistance),
-                   ParseColourValue(XmlAttr(e, "Colour")), XmlAttr(e, "MaterialName"), QueueOffset(e));
-    AddObject(std::move(object), e, node, NoOwnChildren);
+  EffectStep ReadRibbon(const TiXmlElement* e) {
+    const int sub = TruncateToInt(ParseReal(XmlAttr(e, "Sub"))), subTime = TruncateToInt(ParseReal(XmlAttr(e, "Sub_Time")));
+    const int density = TruncateToInt(ParseReal(XmlAttr(e, "Density")));
+    const Ogre::Vector3 position1 = BoundedVector(e, "Position_1", kMaxEffectDistance);
+    const Ogre::Vector3 position2 = BoundedVector(e, "Position_2", kMaxEffectDistance);
+    const Ogre::ColourValue colour = ParseColourValue(XmlAttr(e, "Colour"));
+    const std::string material = XmlAttr(e, "MaterialName");
+    const int queue = QueueOffset(e);
+    auto children = ReadObjectChildren<CGAEffectRibbon>(e, NoOwnChildren<CGAEffectRibbon>);
+    return [=](EffectBuild& b) {
+      auto* object = new CGAEffectRibbon;
+      object->Create(sub, subTime, density, position1, position2, colour, material, queue);
+      AddObject(b.node, object, children);
+    };
   }
 
-  void ReadParticleEX(const TiXmlElement* e, CGAEffectNode* node) {
-    auto object = std::make_unique<CGAEffectParticleEX>();
+  EffectStep ReadParticleEX(const TiXmlElement* e) {
     const std::string type = XmlAttr(e, "Type"), mesh = XmlAttr(e, "Mesh");
     const bool worldAxis = ParseBool(XmlAttr(e, "WorldAxis"));
     const int amount = ParseInt(XmlAttr(e, "Amount")), queue = QueueOffset(e);
-    bool made = true;
-    if (type == "Mesh") {
-      made = object->CreateMeshParticles(amount, mesh, worldAxis, queue);
-    } else if (type == "Mesh2" || type == "Effect") {
-      made = object->CreateMeshBatch(amount, mesh, worldAxis, queue);
-    } else {
-      object->CreateBillboards(amount, worldAxis, queue);
-    }
-    if (made)
-      for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement())
-        if (child->ValueStr() != "SetTexture" || NamesATexture(child)) object->ReadChild(child, KeysFile(child));
-    object->EndActionList();
-    if (made) node->AddObject(object.release());
+    std::vector<ParticleChildStep> children;
+    for (const TiXmlElement* child = e->FirstChildElement(); child; child = child->NextSiblingElement())
+      if (child->ValueStr() != "SetTexture" || NamesATexture(child))
+        if (ParticleChildStep step = CGAEffectParticleEX::ReadChild(child, KeysFile(child)))
+          children.push_back(std::move(step));
+    return [type, mesh, worldAxis, amount, queue, children](EffectBuild& b) {
+      auto object = std::make_unique<CGAEffectParticleEX>();
+      bool made = true;
+      if (type == "Mesh") {
+        made = object->CreateMeshParticles(amount, mesh, worldAxis, queue);
+      } else if (type == "Mesh2" || type == "Effect") {
+        made = object->CreateMeshBatch(amount, mesh, worldAxis, queue);
+      } else {
+        object->CreateBillboards(amount, worldAxis, queue);
+      }
+      if (made)
+        for (const ParticleChildStep& step : children) object->RunChild(step);
+      object->EndSetUp();
+      if (made) b.node->AddObject(object.release());
+    };
   }
 
   CGAEffectManager& mManager;
-  EffectMessage& mParams;
   bool mPreload;
 };
 
 }  // namespace
 
+// The definition's steps are read on first use and kept, by its first
+// element, for every later build.
 void CGAEffectManager::ParseEffectElements(const TiXmlElement* first, CGAEffectNode* node, EffectMessage params,
                                            bool preload) {
-  EffectReader(*this, params, preload).ReadElements(first, node);
+  // A step may read and build other definitions (a preload reaches those its
+  // definition starts), which adds to the map: the steps are held here.
+  std::shared_ptr<const EffectRecipe> recipe;
+  auto found = mRecipes.find(first);
+  if (found != mRecipes.end()) {
+    recipe = found->second;
+  } else {
+    recipe = std::make_shared<const EffectRecipe>(EffectRecipe{EffectReader(*this, preload).ReadElements(first)});
+    mRecipes.emplace(first, recipe);
+  }
+  EffectBuild build{*this, node, params, preload};
+  for (const EffectStep& step : recipe->steps) step(build);
 }

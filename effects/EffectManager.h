@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -26,6 +27,7 @@ class SceneNode;
 class CGAEffectNode;
 class EffectWorld;
 struct KeptEffect;
+struct EffectRecipe;
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -93,8 +95,11 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   Ogre::SceneNode* GetEffectRoot() const { return mEffectRoot; }
 
   // The effect file reader (EffectFile.cpp): a definition's elements from
-  // first and its following siblings into node. In preload mode it preloads
-  // the effects the definition refers to and reports what it cannot read.
+  // first and its following siblings into node. They are read once, on
+  // first use, and what was read is kept for later builds; values taken from
+  // the creation parameters are still looked up at each build. In preload
+  // mode it preloads the effects the definition refers to and the first
+  // reading reports what it cannot read.
   void ParseEffectElements(const TiXmlElement* first, CGAEffectNode* node, EffectMessage params, bool preload);
 
   // Effect nodes report their construction and deletion.
@@ -148,6 +153,8 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   // Visibility of the hidden objects before "RttTex" rendered.
   std::vector<std::pair<Ogre::MovableObject*, bool>> mRttVisibility;
   std::vector<std::unique_ptr<TiXmlDocument>> mDocuments;  // the index points into them
+  // Definitions read, by their first element (in the documents above).
+  std::unordered_map<const TiXmlElement*, std::shared_ptr<const EffectRecipe>> mRecipes;
   std::unordered_set<std::string> mFilesTried;  // files of effects asked for by name
   std::unordered_set<const CGAEffectNode*> mLive;
   std::unordered_set<const CGAEffectNode*> mEffects;  // see GetEffectCount

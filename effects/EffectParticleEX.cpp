@@ -2,12 +2,12 @@
 
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
+#include "effects/ParticleBatch.h"
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
 
 #include <OgreBillboardSet.h>
 #include <OgreEntity.h>
-#include <OgreManualObject.h>
 #include <OgreMaterialManager.h>
 #include <OgreMesh.h>
 #include <OgreMeshManager.h>
@@ -74,25 +74,14 @@ bool CGAEffectParticleEX::CreateMeshBatch(int amount, const std::string& meshNam
     GameLog("particle mesh \"" + meshName + "\" has no triangles to draw");
     return false;
   }
-  mBatch = Scene()->createManualObject(GetName());
+  mBatch = new ParticleBatch(GetName());
   PrepareEffectMovable(mBatch, kEffectQueueBase, queueOffset);
-  mBatch->setDynamic(true);
-  const size_t vertices = mShape.positions.size();
-  mBatch->estimateVertexCount(vertices * size_t(mAmount));
-  mBatch->estimateIndexCount(mShape.indices.size() * size_t(mAmount));
-  mBatch->begin(kBatchMaterial, Ogre::RenderOperation::OT_TRIANGLE_LIST);
-  for (int copy = 0; copy < mAmount; ++copy) {
-    for (size_t v = 0; v < vertices; ++v) {
-      mBatch->position(Ogre::Vector3::ZERO);
-      mBatch->colour(Ogre::ColourValue::ZERO);
-      mBatch->textureCoord(0.0f, 0.0f);
-    }
-    for (uint32_t index : mShape.indices) mBatch->index(uint32_t(copy * vertices) + index);
-  }
-  mBatch->end();
+  mBatch->Create(mShape, size_t(mAmount), kBatchMaterial);
   mParticleNode->attachObject(mBatch);
   return true;
 }
+
+Ogre::ManualObject* CGAEffectParticleEX::GetManualObject() const { return mBatch; }
 
 bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis,
                                               int queueOffset) {
@@ -113,11 +102,20 @@ bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mes
     PrepareEffectMovable(record.entity, kEffectQueueBase, queueOffset);
     record.child->attachObject(record.entity);
     mMeshParticles.push_back(record);
-    // Each particle tints a material of its own; the mesh's stays as it is.
-    if (record.entity->getNumSubEntities())
-      CloneParticleMaterial(mMeshParticles.size() - 1, record.entity->getSubEntity(0)->getMaterial());
   }
   return true;
+}
+
+// Each mesh particle tints a material of its own; the mesh's stays as it is.
+// The clones of the mesh's material are made once the set-up is read, for
+// the particles a "SetMaterialName" has not given clones of another already
+// (cloning the mesh's first would only throw those away).
+void CGAEffectParticleEX::CloneMeshMaterials() {
+  for (size_t i = 0; i < mMeshParticles.size(); ++i) {
+    MeshParticleRecord& record = mMeshParticles[i];
+    if (!record.material && record.entity->getNumSubEntities())
+      CloneParticleMaterial(i, record.entity->getSubEntity(0)->getMaterial());
+  }
 }
 
 void CGAEffectParticleEX::CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int) {
@@ -199,6 +197,7 @@ void CGAEffectParticleEX::SetTexture(const std::string& texture, uint16_t pass, 
     CGAEffectMaterial::SetTexture(texture, pass, unit);
     return;
   }
+  CloneMeshMaterials();
   for (MeshParticleRecord& record : mMeshParticles) SetTextureOf(record.material, texture, pass, unit);
 }
 
@@ -213,8 +212,9 @@ void CGAEffectParticleEX::SetSource(PSim::pDomain* domain, float rate) {
   mEmissionRate = rate;
 }
 
-void CGAEffectParticleEX::EndActionList() {
+void CGAEffectParticleEX::EndSetUp() {
   if (mActionList >= 0) mSystem.EndActionList();
+  CloneMeshMaterials();
 }
 
 // The frame ------------------------------------------------------------------
@@ -267,7 +267,7 @@ bool CGAEffectParticleEX::Release() {
   if (mParticleNode) mParticleNode->detachAllObjects();
   delete mBillboards;
   mBillboards = nullptr;
-  if (mBatch) scene->destroyManualObject(mBatch);
+  delete mBatch;
   mBatch = nullptr;
   for (MeshParticleRecord& record : mMeshParticles) {
     // Only the clone made for the particle; the mesh's own material stays.

@@ -14,6 +14,7 @@
 #include <OgreColourValue.h>
 #include <OgreMovableObject.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,7 +24,11 @@ class Entity;
 class ManualObject;
 }  // namespace Ogre
 class CGAEffectNode;
+class ParticleBatch;
 class TiXmlElement;
+
+class CGAEffectParticleEX;
+using ParticleChildStep = std::function<void(CGAEffectParticleEX&)>;
 
 // One live particle as drawn, in scene axes.
 struct ParticleRenderRecord {
@@ -64,10 +69,15 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   bool CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis, int queueOffset);
   void CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int queueOffset);
 
-  // One child element of the file's "EffectParticleEX" (EffectParticleEXSetup.cpp);
-  // with the file's name, values beyond their bounds are logged.
-  void ReadChild(const TiXmlElement* child, const std::string* file = nullptr);
-  void EndActionList();
+  // One child element of the file's "EffectParticleEX", read into the step
+  // that sets it up on an object (EffectParticleEXSetup.cpp; null for an
+  // element it does not know), and such a step run on this object. With the
+  // file's name, values beyond their bounds are logged.
+  static ParticleChildStep ReadChild(const TiXmlElement* child, const std::string* file = nullptr);
+  void RunChild(const ParticleChildStep& step);
+  // After the children: the action list ends and mesh particles without a
+  // material of their own get clones of their mesh's.
+  void EndSetUp();
 
   bool SetEmissionRateAnim(const ScalarKeys& keys, float length, bool loop, bool linear);
   bool SetMaterialName(const std::string& name, bool copy);
@@ -83,7 +93,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   const std::vector<MeshParticleRecord>& GetMeshParticles() const { return mMeshParticles; }
   const ParticleMeshShape& GetMeshShape() const { return mShape; }
   Ogre::BillboardSet* GetBillboardSet() const { return mBillboards; }
-  Ogre::ManualObject* GetManualObject() const { return mBatch; }
+  Ogre::ManualObject* GetManualObject() const;
   PSim::PSystem& GetParticleSystem() { return mSystem; }
   float GetEmissionRate() const { return mEmissionRate; }
   bool HasSource() const { return mSource != nullptr; }
@@ -97,10 +107,12 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   void visitRenderables(Ogre::Renderable::Visitor* visitor, bool debugRenderables) override;
 
  private:
+  static ParticleChildStep ReadChildStep(const TiXmlElement* child, const std::string* file);
   void CommonSetUp(int amount, bool worldAxis);
   bool ReadMeshShape(const Ogre::MeshPtr& mesh);
   // Clones the named material (or the entity's own) for mesh particle i.
   void CloneParticleMaterial(size_t index, const Ogre::MaterialPtr& source);
+  void CloneMeshMaterials();
   void SetSource(PSim::pDomain* domain, float rate);
 
   // Drawing, by way.
@@ -118,7 +130,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
   std::vector<ParticleRenderRecord> mRecords;
   std::vector<Ogre::Vector3> mRotations;  // degrees, by particle index
   Ogre::BillboardSet* mBillboards = nullptr;
-  Ogre::ManualObject* mBatch = nullptr;
+  ParticleBatch* mBatch = nullptr;
   ParticleMeshShape mShape;
   int mAmount = 0;
   PSim::PSystem mSystem;

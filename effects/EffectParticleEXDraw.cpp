@@ -5,14 +5,13 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "effects/EffectParticleEX.h"
+#include "effects/ParticleBatch.h"
 #include "game/FrameClock.h"
 
 #include <OgreAnimationState.h>
 #include <OgreBillboard.h>
 #include <OgreBillboardSet.h>
 #include <OgreEntity.h>
-#include <OgreManualObject.h>
-#include <OgreMatrix3.h>
 #include <OgrePass.h>
 #include <OgreSceneNode.h>
 #include <OgreTechnique.h>
@@ -70,6 +69,11 @@ size_t CGAEffectParticleEX::GatherParticles() {
   mSystem.GetParticlePointer(first, stride, position, positionB, size, velocity, velocityB, colour, alpha, age, up,
                              rotation, upB, mass, data, origin);
   mRecords.resize(n);
+  // The bounds and radius of the points as drawn (so particles in view are
+  // not culled), kept as the corners and the largest squared length: the
+  // same box and radius as merging each point, with one square root.
+  Ogre::Vector3 low, high;
+  float farthest = 0.0f;
   for (size_t i = 0; i < n; ++i) {
     const float* p = first + i * stride;
     ParticleRenderRecord& record = mRecords[i];
@@ -78,9 +82,13 @@ size_t CGAEffectParticleEX::GatherParticles() {
     record.position += SceneAxes(p + positionB);
     // Actions may overflow what the library holds: what is drawn stays finite.
     record.position = Bounded(record.position, kMaxEffectDistance);
-    // The bounds hold the point as drawn, so particles in view are not culled.
-    mBounds.merge(record.position);
-    mRadius = std::max(mRadius, record.position.length());
+    if (i == 0) {
+      low = high = record.position;
+    } else {
+      low.makeFloor(record.position);
+      high.makeCeil(record.position);
+    }
+    farthest = std::max(farthest, record.position.squaredLength());
     record.size = Bounded(SceneAxes(p + size), kMaxEffectSize);
     record.velocity = Bounded(SceneAxes(p + velocity), kMaxEffectDistance);
     record.rotation = SceneAxes(p + rotation);
@@ -88,6 +96,8 @@ size_t CGAEffectParticleEX::GatherParticles() {
     record.alpha = p[alpha];
     record.age = p[age];
   }
+  mBounds.setExtents(low, high);
+  mRadius = std::sqrt(farthest);
   if (mWorldAxis && GetParentNode() && !mBounds.isNull()) {
     // World points in the node's space; a node scaled to nothing (or out of
     // reach) has no such space, and the particles are never culled.
@@ -141,22 +151,8 @@ void CGAEffectParticleEX::DrawBillboards(Ogre::RenderQueue* queue) {
 }
 
 void CGAEffectParticleEX::DrawMeshBatch() {
-  mBatch->beginUpdate(0);
-  const uint32_t vertices = uint32_t(mShape.positions.size());
-  for (size_t i = 0; i < mRecords.size(); ++i) {
-    const ParticleRenderRecord& record = mRecords[i];
-    const Ogre::Vector3 turn = AccumulateRotation(i);
-    Ogre::Matrix3 rotation;
-    rotation.FromEulerAnglesXYZ(Ogre::Degree(turn.x), Ogre::Degree(turn.y), Ogre::Degree(turn.z));
-    for (uint32_t v = 0; v < vertices; ++v) {
-      mBatch->position((rotation * mShape.positions[v]) * record.size + record.position);
-      mBatch->colour(record.colour);
-      mBatch->textureCoord(mShape.uvs[v]);
-    }
-    const uint32_t base = uint32_t(i) * vertices;
-    for (uint32_t index : mShape.indices) mBatch->index(base + index);
-  }
-  mBatch->end();
+  for (size_t i = 0; i < mRecords.size(); ++i) AccumulateRotation(i);
+  mBatch->Rewrite(mShape, mRecords, mRotations);
 }
 
 void CGAEffectParticleEX::DrawMeshParticles() {

@@ -1,6 +1,7 @@
 // The children of a particle effect element: where particles are born and
 // how fast, what they start with, and the actions recorded into the list
-// that runs every frame, in document order.
+// that runs every frame, in document order. Each child is read once into a
+// step that every particle effect made from the element runs.
 #include "effects/EffectKeys.h"
 #include "effects/EffectLimits.h"
 #include "effects/EffectParticleEX.h"
@@ -60,77 +61,150 @@ PSim::PDUnion KeySpheres(const TiXmlElement* e, bool withAlpha) {
 
 }  // namespace
 
-void CGAEffectParticleEX::ReadChild(const TiXmlElement* e, const std::string* file) {
-  if (mActionList < 0) return;
-  PSim::PSystem& s = mSystem;
-  const std::string& tag = e->ValueStr();
-  const Fields f{e, file};
-  // A value the library refuses (a negative radius) leaves the child out.
+namespace {
+
+// A value the library refuses (a negative radius) leaves the child out.
+void Refused(const TiXmlElement* e, const PSim::PError_t& error) {
+  const TiXmlDocument* doc = e->GetDocument();
+  GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + e->ValueStr() + "> skipped: " +
+          error.message);
+}
+
+}  // namespace
+
+ParticleChildStep CGAEffectParticleEX::ReadChild(const TiXmlElement* e, const std::string* file) {
+  ParticleChildStep step;
   try {
-    if (tag == "SetParticleEmissionRateAnim") {
-      SetEmissionRateAnim(ReadScalarKeys(e->FirstChildElement()), f.Real("Length"), ParseBool(XmlAttr(e, "Loop")),
-                          ParseBool(XmlAttr(e, "Linear")));
-    } else if (tag == "SetMaterialName") {
-      SetMaterialName(XmlAttr(e, "MaterialName"), ParseBool(XmlAttr(e, "MaterialCopy")));
-    } else if (tag == "SetTexture") {
-      SetTexture(XmlAttr(e, "Texture"), uint16_t(ParseUInt(XmlAttr(e, "Pass"))),
-                 uint16_t(ParseUInt(XmlAttr(e, "Index"))));
-    } else if (tag == "SourceCylinder") {
-      SetSource(new PSim::PDCylinder(f.Position("PositionA"), f.Position("PositionB"), f.Real("Out"), f.Real("In")),
-                f.Real("Rate"));
-    } else if (tag == "SourceLine") {
-      SetSource(new PSim::PDLine(f.Position("PositionA"), f.Position("PositionB")), f.Real("Rate"));
-    } else if (tag == "SourcePoint") {
-      SetSource(new PSim::PDPoint(f.Position("PositionA")), f.Real("Rate"));
-    } else if (tag == "SourceSphere") {
-      SetSource(new PSim::PDSphere(f.Position("PositionA"), f.Real("Out"), f.Real("In")), f.Real("Rate"));
-    } else if (tag == "VelocityCylinder") {
-      s.SetVelocity(PSim::PDCylinder(f.Position("PositionA"), f.Position("PositionB"), f.Real("Out"), f.Real("In")));
-    } else if (tag == "VelocityLine") {
-      s.SetVelocity(PSim::PDLine(f.Position("PositionA"), f.Position("PositionB")));
-    } else if (tag == "VelocitySphere") {
-      s.SetVelocity(PSim::PDSphere(f.Position("PositionA"), f.Real("Out"), f.Real("In")));
-    } else if (tag == "SetAge") {
-      s.KillOld(f.Real("Age"), false);
-    } else if (tag == "SetColour") {
-      const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
-      s.SetColor(c.r, c.g, c.b, c.a);
-    } else if (tag == "Explosion") {
-      s.Explosion(f.Position("PositionA"), f.Real("Radius"), f.Real("Magnitude"), f.Real("Sigma"), 0.001f);
-    } else if (tag == "Gravity") {
-      s.Gravity(f.Position("Direction"));
-    } else if (tag == "OrbitPoint") {
-      s.OrbitPoint(f.Position("PositionA"), f.Real("Magnitude"), 0.001f, 1e16f);
-    } else if (tag == "RotVelocity") {
-      s.SetRotVelocity(PSim::PDLine(f.Position("RotA"), f.Position("RotB")));
-    } else if (tag == "TargetRotVelocity") {
-      s.TargetRotVelocity(f.Position("Rot"), f.Real("Scale"));
-    } else if (tag == "SetSize") {
-      s.SetSize(PSim::PDLine(f.Size("SizeA"), f.Size("SizeB")));
-    } else if (tag == "SetTargetColour") {
-      const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
-      s.TargetColor(PSim::PVec3(c.r, c.g, c.b), c.a, f.Real("Scale"));
-    } else if (tag == "SetTargetSize") {
-      s.TargetSize(f.Size("Size"), f.Size("Scale"));
-    } else if (tag == "Vortex") {
-      s.Vortex(f.Position("Center"), f.Position("Axis"), f.Real("TightnessExponent"), f.Real("Radius"),
-               f.Real("InSpeed"), f.Real("UpSpeed"), f.Real("AroundSpeed"));
-    } else if (tag == "Shrink") {
-      s.Shrink(f.Position("Center"), f.Real("Scale"));
-    } else if (tag == "Bounce") {
-      s.Bounce(f.Real("Friction"), f.Real("Resilience"), f.Real("Cutoff"),
-               PSim::PDDisc(f.Position("Center"), f.Position("Direction"), f.Real("Radius"), 0.0f));
-    } else if (tag == "SetBillboard") {
-      if (mBillboards) mBillboards->setBillboardType(BillboardTypeOf(XmlAttr(e, "Type")));
-    } else if (tag == "ColourAnim") {
-      s.ColourAnim(KeySpheres(e, true));
-    } else if (tag == "SizeAnim") {
-      s.SizeAnim(KeySpheres(e, false));
-    } else if (tag == "SetMeshDir") {
-      mMeshDirection = ParseBool(XmlAttr(e, "MeshDir"));
-    }
+    step = ReadChildStep(e, file);
   } catch (const PSim::PError_t& error) {
-    const TiXmlDocument* doc = e->GetDocument();
-    GameLog(XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + tag + "> skipped: " + error.message);
+    Refused(e, error);
+    return nullptr;
   }
+  if (!step) return step;
+  const TiXmlDocument* doc = e->GetDocument();
+  const std::string refused = XmlWhere(doc ? doc->ValueStr() : std::string("effect"), e) + "<" + e->ValueStr() +
+                              "> skipped: ";
+  return [step, refused](CGAEffectParticleEX& o) {
+    try {
+      step(o);
+    } catch (const PSim::PError_t& error) {
+      GameLog(refused + error.message);
+    }
+  };
+}
+
+ParticleChildStep CGAEffectParticleEX::ReadChildStep(const TiXmlElement* e, const std::string* file) {
+  const Fields f{e, file};
+  const std::string& tag = e->ValueStr();
+  ParticleChildStep step;
+  if (tag == "SetParticleEmissionRateAnim") {
+    const ScalarKeys keys = ReadScalarKeys(e->FirstChildElement());
+    const float length = f.Real("Length");
+    const bool loop = ParseBool(XmlAttr(e, "Loop")), linear = ParseBool(XmlAttr(e, "Linear"));
+    step = [keys, length, loop, linear](CGAEffectParticleEX& o) { o.SetEmissionRateAnim(keys, length, loop, linear); };
+  } else if (tag == "SetMaterialName") {
+    const std::string material = XmlAttr(e, "MaterialName");
+    const bool copy = ParseBool(XmlAttr(e, "MaterialCopy"));
+    step = [material, copy](CGAEffectParticleEX& o) { o.SetMaterialName(material, copy); };
+  } else if (tag == "SetTexture") {
+    const std::string texture = XmlAttr(e, "Texture");
+    const uint16_t pass = uint16_t(ParseUInt(XmlAttr(e, "Pass"))), unit = uint16_t(ParseUInt(XmlAttr(e, "Index")));
+    step = [texture, pass, unit](CGAEffectParticleEX& o) { o.SetTexture(texture, pass, unit); };
+  } else if (tag == "SourceCylinder") {
+    const PSim::PVec3 a = f.Position("PositionA"), b = f.Position("PositionB");
+    const float out = f.Real("Out"), in = f.Real("In"), rate = f.Real("Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDCylinder(a, b, out, in), rate); };
+  } else if (tag == "SourceLine") {
+    const PSim::PVec3 a = f.Position("PositionA"), b = f.Position("PositionB");
+    const float rate = f.Real("Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDLine(a, b), rate); };
+  } else if (tag == "SourcePoint") {
+    const PSim::PVec3 a = f.Position("PositionA");
+    const float rate = f.Real("Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDPoint(a), rate); };
+  } else if (tag == "SourceSphere") {
+    const PSim::PVec3 a = f.Position("PositionA");
+    const float out = f.Real("Out"), in = f.Real("In"), rate = f.Real("Rate");
+    step = [=](CGAEffectParticleEX& o) { o.SetSource(new PSim::PDSphere(a, out, in), rate); };
+  } else if (tag == "VelocityCylinder") {
+    const PSim::PVec3 a = f.Position("PositionA"), b = f.Position("PositionB");
+    const float out = f.Real("Out"), in = f.Real("In");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDCylinder(a, b, out, in)); };
+  } else if (tag == "VelocityLine") {
+    const PSim::PVec3 a = f.Position("PositionA"), b = f.Position("PositionB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDLine(a, b)); };
+  } else if (tag == "VelocitySphere") {
+    const PSim::PVec3 a = f.Position("PositionA");
+    const float out = f.Real("Out"), in = f.Real("In");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetVelocity(PSim::PDSphere(a, out, in)); };
+  } else if (tag == "SetAge") {
+    const float age = f.Real("Age");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.KillOld(age, false); };
+  } else if (tag == "SetColour") {
+    const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetColor(c.r, c.g, c.b, c.a); };
+  } else if (tag == "Explosion") {
+    const PSim::PVec3 a = f.Position("PositionA");
+    const float radius = f.Real("Radius"), magnitude = f.Real("Magnitude"), sigma = f.Real("Sigma");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Explosion(a, radius, magnitude, sigma, 0.001f); };
+  } else if (tag == "Gravity") {
+    const PSim::PVec3 direction = f.Position("Direction");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Gravity(direction); };
+  } else if (tag == "OrbitPoint") {
+    const PSim::PVec3 a = f.Position("PositionA");
+    const float magnitude = f.Real("Magnitude");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.OrbitPoint(a, magnitude, 0.001f, 1e16f); };
+  } else if (tag == "RotVelocity") {
+    const PSim::PVec3 a = f.Position("RotA"), b = f.Position("RotB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetRotVelocity(PSim::PDLine(a, b)); };
+  } else if (tag == "TargetRotVelocity") {
+    const PSim::PVec3 rotation = f.Position("Rot");
+    const float scale = f.Real("Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetRotVelocity(rotation, scale); };
+  } else if (tag == "SetSize") {
+    const PSim::PVec3 a = f.Size("SizeA"), b = f.Size("SizeB");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.SetSize(PSim::PDLine(a, b)); };
+  } else if (tag == "SetTargetColour") {
+    const Ogre::ColourValue c = ParseColourValue(XmlAttr(e, "Colour"));
+    const float scale = f.Real("Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetColor(PSim::PVec3(c.r, c.g, c.b), c.a, scale); };
+  } else if (tag == "SetTargetSize") {
+    const PSim::PVec3 size = f.Size("Size"), scale = f.Size("Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.TargetSize(size, scale); };
+  } else if (tag == "Vortex") {
+    const PSim::PVec3 centre = f.Position("Center"), axis = f.Position("Axis");
+    const float tightness = f.Real("TightnessExponent"), radius = f.Real("Radius"), in = f.Real("InSpeed"),
+                up = f.Real("UpSpeed"), around = f.Real("AroundSpeed");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Vortex(centre, axis, tightness, radius, in, up, around); };
+  } else if (tag == "Shrink") {
+    const PSim::PVec3 centre = f.Position("Center");
+    const float scale = f.Real("Scale");
+    step = [=](CGAEffectParticleEX& o) { o.mSystem.Shrink(centre, scale); };
+  } else if (tag == "Bounce") {
+    const float friction = f.Real("Friction"), resilience = f.Real("Resilience"), cutoff = f.Real("Cutoff");
+    const PSim::PVec3 centre = f.Position("Center"), direction = f.Position("Direction");
+    const float radius = f.Real("Radius");
+    step = [=](CGAEffectParticleEX& o) {
+      o.mSystem.Bounce(friction, resilience, cutoff, PSim::PDDisc(centre, direction, radius, 0.0f));
+    };
+  } else if (tag == "SetBillboard") {
+    const Ogre::BillboardType type = BillboardTypeOf(XmlAttr(e, "Type"));
+    step = [=](CGAEffectParticleEX& o) {
+      if (o.mBillboards) o.mBillboards->setBillboardType(type);
+    };
+  } else if (tag == "ColourAnim") {
+    const PSim::PDUnion keys = KeySpheres(e, true);
+    step = [keys](CGAEffectParticleEX& o) { o.mSystem.ColourAnim(keys); };
+  } else if (tag == "SizeAnim") {
+    const PSim::PDUnion keys = KeySpheres(e, false);
+    step = [keys](CGAEffectParticleEX& o) { o.mSystem.SizeAnim(keys); };
+  } else if (tag == "SetMeshDir") {
+    const bool direction = ParseBool(XmlAttr(e, "MeshDir"));
+    step = [=](CGAEffectParticleEX& o) { o.mMeshDirection = direction; };
+  }
+  return step;
+}
+
+void CGAEffectParticleEX::RunChild(const ParticleChildStep& step) {
+  if (mActionList >= 0) step(*this);
 }

@@ -9,12 +9,14 @@
 #include "game/GAPAK/PakArchive.h"
 #include "game/GameEffectWorld.h"
 #include "game/GameUnitWorld.h"
+#include "game/GuiResources.h"
 #include "game/Input.h"
 #include "game/LoadingProgress.h"
 #include "game/LogManager.h"
 #include "game/MainWindow.h"
 #include "game/PlayerRecord.h"
 #include "game/ResourcePreloader.h"
+#include "game/SceneContent.h"
 #include "game/Settings.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
@@ -27,6 +29,7 @@
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
+#include <CEGUI/RendererModules/Ogre/ImageCodec.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
 #include <Ogre.h>
 
@@ -91,7 +94,8 @@ CYourView::~CYourView() {
   delete CGACollisionManager::getSingletonPtr();
   delete CGATerrainManager::getSingletonPtr();
   delete CGALogManager::getSingletonPtr();
-  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();  // with the GUI's textures
+  // With the GUI's textures, its resource provider and image codec.
+  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();
   delete mInput;
   delete mRoot;  // the render window, the scene and the plug-ins
   delete mPakFactory;
@@ -175,7 +179,10 @@ void CYourView::InitGame() {
   platform::ConsolePrint("/***Init UI***\n");
   Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("Main");
   SetChineseLocale();
-  mGuiRenderer = &CEGUI::OgreRenderer::bootstrapSystem(*mRenderWindow);
+  // The GUI's own start-up, with the font files mapped rather than read.
+  mGuiRenderer = &CEGUI::OgreRenderer::create(*mRenderWindow);
+  CEGUI::System::create(*mGuiRenderer, new GuiResourceProvider(), nullptr,
+                        &CEGUI::OgreRenderer::createOgreImageCodec());
   SetLoadingProgress(0, "初始化资源");
   Ogre::ResourceGroupManager::getSingleton().initialiseAllResourceGroups();
 
@@ -306,7 +313,7 @@ void CYourView::UpdateLabels() { CGAGUILabelEx::getSingleton().Update(); }
 
 // A frame whose picture would equal the one on screen is not drawn again: the
 // window keeps showing it. With software rendering this is what keeps an idle
-// screen cheap. Anything in the 3D scene counts as changing every frame.
+// screen cheap.
 bool CYourView::PictureMayHaveChanged() {
   bool changed = mPictureStale;
   CEGUI::GUIContext& gui = CEGUI::System::getSingleton().getDefaultGUIContext();
@@ -314,19 +321,7 @@ bool CYourView::PictureMayHaveChanged() {
   const CEGUI::Vector2f at = cursor.getPosition();
   if (gui.isDirty() || at.d_x != mDrawnCursorX || at.d_y != mDrawnCursorY || cursor.getImage() != mDrawnCursorImage)
     changed = true;
-  if (!changed) {
-    // Scene content: anything attached to a node but the camera and lights.
-    std::vector<Ogre::Node*> nodes{mSceneManager->getRootSceneNode()};
-    while (!changed && !nodes.empty()) {
-      auto* node = static_cast<Ogre::SceneNode*>(nodes.back());
-      nodes.pop_back();
-      for (Ogre::MovableObject* object : node->getAttachedObjects()) {
-        const Ogre::String& type = object->getMovableType();
-        if (type != "Camera" && type != "Light") changed = true;
-      }
-      for (Ogre::Node* child : node->getChildren()) nodes.push_back(child);
-    }
-  }
+  if (mSceneChange.MayHaveChanged(mSceneManager->getRootSceneNode())) changed = true;
   mDrawnCursorX = at.d_x;
   mDrawnCursorY = at.d_y;
   mDrawnCursorImage = cursor.getImage();

@@ -4,6 +4,7 @@
 // the game, and the frame that the window's timer drives. It is the screens'
 // host: the player record, the web browser and the program's end.
 #include "game/FrameSteps.h"
+#include "game/SceneContent.h"
 #include "screens/GameHost.h"
 
 #include <cstdint>
@@ -93,4 +94,5 @@ class CYourView : public CGAGameHost, private CGAFrameSteps {
   bool mPictureStale = true;
   float mDrawnCursorX = -1, mDrawnCursorY = -1;
   const void* mDrawnCursorImage = nullptr;
+  SceneChangeTest mSceneChange;
 };

@@ -242,7 +242,8 @@ namespace {
 
 // The template's fragment program without the blend textures of the weights
 // not in blendWeights (its source leaves them out by BLEND_R, BLEND_G and
-// BLEND_B), made on first use.
+// BLEND_B), and without the point lights when blendWeights holds
+// kNoPointLights (POINT_LIGHTS), made on first use.
 std::string BlendVariant(const std::string& program, int blendWeights) {
   if (blendWeights == CGATerrainMaterial::kAllBlendWeights) return program;
   const std::string name = program + "_w" + std::to_string(blendWeights);
@@ -257,6 +258,7 @@ std::string BlendVariant(const std::string& program, int blendWeights) {
   const char* const weights[] = {"BLEND_R", "BLEND_G", "BLEND_B"};
   for (int c = 0; c < 3; ++c)
     defines += std::string(defines.empty() ? "" : ",") + weights[c] + "=" + ((blendWeights >> c & 1) ? "1" : "0");
+  if (blendWeights & CGATerrainMaterial::kNoPointLights) defines += ",POINT_LIGHTS=0";
   variant->setParameter("preprocessor_defines", defines);
   variant->load();
   return name;

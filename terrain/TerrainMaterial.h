@@ -46,6 +46,9 @@ class CGATerrainMaterial {
   static constexpr int kLastVariant = 31;
   // Bits of the blend map's red, green and blue weights.
   static constexpr int kAllBlendWeights = 7;
+  // Added to the weights of cells that no point light reaches: their program
+  // leaves the point lights out (what they would add there is zero).
+  static constexpr int kNoPointLights = 8;
 
   // w and h are the paint grid's extents, the map's Width - 1 and Height - 1.
   CGATerrainMaterial(unsigned w, unsigned h);

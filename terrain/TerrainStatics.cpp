@@ -5,6 +5,7 @@
 #include "effects/EffectNode.h"
 #include "game/GameLog.h"
 #include "terrain/CollisionManager.h"
+#include "terrain/TerrainTile.h"
 #include "units/UnitManager.h"
 #include "vegetation/TreeLoader2D.h"
 
@@ -203,6 +204,8 @@ Ogre::Light* CGATerrainManager::AddPointLight(const std::string& name, const Ogr
   Ogre::SceneNode* parent = mMapRoot ? mMapRoot : mSceneManager->getRootSceneNode();
   parent->createChildSceneNode(position)->attachObject(light);
   mPointLights[name] = light;
+  // Tiles made before it leave out the lights that did not reach them.
+  for (CGATerrainTile* tile : mTiles) tile->Rebuild(false);
   return light;
 }
 

@@ -3,6 +3,7 @@
 #include "terrain/TerrainManager.h"
 #include "terrain/TerrainMaterial.h"
 
+#include <OgreLight.h>
 #include <OgreManualObject.h>
 #include <OgreMaterial.h>
 #include <OgreSceneManager.h>
@@ -103,10 +104,12 @@ void CGATerrainTile::Rebuild(bool regroup) {
   CGATerrainMaterial* material = mTerrain.GetMaterial();
   // The blend textures whose weights are zero all over the tile are left
   // out of its programs.
+  // Nor do they sum point lights where none reaches the tile.
   const int blendWeights =
       material ? material->UsedBlendWeights(mOriginX / mTerrain.GetGridSizeX(), mOriginZ / mTerrain.GetGridSizeZ(),
                                             (mOriginX + float(mColumns)) / mTerrain.GetGridSizeX(),
-                                            (mOriginZ + float(mRows)) / mTerrain.GetGridSizeZ())
+                                            (mOriginZ + float(mRows)) / mTerrain.GetGridSizeZ()) |
+                     (ReachedByPointLight() ? 0 : CGATerrainMaterial::kNoPointLights)
                : CGATerrainMaterial::kAllBlendWeights;
   mObject->clear();
   mObject->estimateVertexCount(mCells.size() * 4);
@@ -127,6 +130,22 @@ void CGATerrainTile::Rebuild(bool regroup) {
     mObject->end();
   }
   mNode->_update(true, true);
+}
+
+// Whether a point light's range reaches the tile's ground (by its distance
+// across the ground, so never less than the true distance).
+bool CGATerrainTile::ReachedByPointLight() const {
+  const float size = float(mCellSize);
+  const float x0 = mOriginX * size, x1 = (mOriginX + float(mColumns)) * size;
+  const float z0 = mOriginZ * size, z1 = (mOriginZ + float(mRows)) * size;
+  for (const auto& [name, object] : mSceneManager->getMovableObjects(Ogre::LightFactory::FACTORY_TYPE_NAME)) {
+    const auto* light = static_cast<const Ogre::Light*>(object);
+    if (light->getType() != Ogre::Light::LT_POINT) continue;
+    const Ogre::Vector3 at = light->getDerivedPosition();
+    const float dx = std::max({x0 - at.x, 0.0f, at.x - x1}), dz = std::max({z0 - at.z, 0.0f, at.z - z1});
+    if (dx * dx + dz * dz <= light->getAttenuationRange() * light->getAttenuationRange()) return true;
+  }
+  return false;
 }
 
 void CGATerrainTile::AddVertex(const TerrainCellGroup& group, const TerrainTileCell& cell, int dx, int dz) {

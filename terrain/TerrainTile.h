@@ -62,6 +62,7 @@ class CGATerrainTile {
 
  private:
   void Regroup();
+  bool ReachedByPointLight() const;
   // One vertex of the cell at (column, row) + (dx, dz), with the group's
   // layer coordinates taken at the cell's first corner.
   void AddVertex(const TerrainCellGroup& group, const TerrainTileCell& cell, int dx, int dz);

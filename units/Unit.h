@@ -215,6 +215,8 @@ class CGAUnit : public CGAAttribute {
   float mRadius = 0.5f;
   std::pair<float, float> mAlpha{0.0f, 1.0f};  // current, wanted: a new unit fades in
   Ogre::Vector4 mColour{1.0f, 1.0f, 1.0f, 1.0f};
+  Ogre::Vector4 mTint = Ogre::Vector4::ZERO;  // last given to the model's parts
+  bool mTintSet = false;
   Ogre::Vector3 mTagOffset = Ogre::Vector3::UNIT_Y;
   std::unique_ptr<UnitModelBase> mModel;
   CGAUnit* mRider = nullptr;

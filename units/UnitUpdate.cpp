@@ -108,6 +108,7 @@ bool CGAUnit::AttachReadyParts() {
         else
           mModel->AttachPart(record->key, part->GetResName());
         if (!part->GetEffect().empty()) mModel->AttachPartEffect(record->key, part->GetEffect());
+        mTintSet = false;  // the new part has no tint yet
       }
       record = mPendingParts.erase(record);
     } else {
@@ -142,7 +143,8 @@ bool CGAUnit::UpdateAlpha() {
 }
 
 // Green while stunned, blue while slowed, else the unit's colour (half
-// transparent while hidden), always at the current alpha.
+// transparent while hidden), always at the current alpha. The model's parts
+// are told only when the tint changed or a part came since.
 void CGAUnit::UpdateTint() {
   const float alpha = mAlpha.first;
   Ogre::Vector4 tint(mColour.x, mColour.y, mColour.z, alpha);
@@ -154,7 +156,10 @@ void CGAUnit::UpdateTint() {
     CountDown(*this, kSlotHiddenTimer);
     tint.w = 0.5f;
   }
+  if (mTintSet && tint == mTint) return;
   mModel->SetCustomParameter(0, tint);
+  mTint = tint;
+  mTintSet = true;
 }
 
 // Runs once: the unit stops, fades out over 2 s playing "die" (whatever the

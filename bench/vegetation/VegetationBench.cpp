@@ -13,19 +13,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // This thread's processor time in milliseconds: the machine's other work
 // does not count.
@@ -156,14 +149,50 @@ void BM_FlyThrough(benchmark::State& state) {
 }
 BENCHMARK(BM_FlyThrough)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// What a merge left for drawing: bytes of index and vertex data and the
+// number of hardware buffers holding them.
+struct Merged {
+  size_t indexBytes = 0, vertexBytes = 0, buffers = 0;
+  void Add(const Ogre::VertexData* vertices, const Ogre::IndexData* indices) {
+    const Ogre::VertexBufferBinding::VertexBufferBindingMap& bound = vertices->vertexBufferBinding->getBindings();
+    for (const auto& binding : bound) vertexBytes += binding.second->getSizeInBytes();
+    buffers += bound.size();
+    if (indices && indices->indexBuffer) {
+      indexBytes += indices->indexBuffer->getSizeInBytes();
+      ++buffers;
+    }
+  }
+};
+
+Merged Measure(Verdure::BatchedGeometry& batch) {
+  Merged m;
+  for (auto it = batch.getSubBatchIterator(); it.hasMoreElements();) {
+    const Verdure::BatchedGeometry::SubBatch* sub = it.getNext();
+    m.Add(sub->vertexData, sub->indexData);
+  }
+  return m;
+}
+
+Merged Measure(Ogre::StaticGeometry& geometry) {
+  Merged m;
+  for (const auto& region : geometry.getRegions())
+    for (const Ogre::StaticGeometry::LODBucket* lod : region.second->getLODBuckets())
+      for (const auto& material : lod->getMaterialBuckets())
+        for (const Ogre::StaticGeometry::GeometryBucket* bucket : material.second->getGeometryList())
+          m.Add(bucket->getVertexData(), bucket->getIndexData());
+  return m;
+}
+
 struct SideBySide {
   size_t instances;
   double ours, engine;
+  Merged oursMerged, engineMerged;
 };
 std::vector<SideBySide> g_sideBySide;
 
 // The same instances merged by a BatchedGeometry and by the engine's
-// StaticGeometry (one region over them all); milliseconds per build,
+// StaticGeometry (one region over them all); milliseconds of this thread's
+// processor time per build (the machine's other work does not count),
 // medians of alternating runs.
 void BM_BatchBuild(benchmark::State& state) {
   const size_t count = size_t(state.range(0));
@@ -172,24 +201,27 @@ void BM_BatchBuild(benchmark::State& state) {
   const size_t perRow = size_t(std::sqrt(double(count))) + 1;
   const float spacing = 1.0f;
   std::vector<double> ours, engine;
+  Merged oursMerged, engineMerged;
   for (auto _ : state) {
     for (int round = 0; round < 5; ++round) {
       {
         Verdure::BatchedGeometry batch(scene, scene->getRootSceneNode());
-        const Clock::time_point start = Clock::now();
+        const double start = ThreadMs();
         for (size_t i = 0; i < count; ++i)
           batch.addEntity(tuft, Spot(i, perRow, spacing), Ogre::Quaternion(Ogre::Degree(float(i)), Ogre::Vector3::UNIT_Y));
         batch.build();
-        ours.push_back(MsSince(start));
+        ours.push_back(ThreadMs() - start);
+        oursMerged = Measure(batch);
       }
       {
         Ogre::StaticGeometry* geometry = scene->createStaticGeometry("bench_static");
         geometry->setRegionDimensions(Ogre::Vector3(1e6f));
-        const Clock::time_point start = Clock::now();
+        const double start = ThreadMs();
         for (size_t i = 0; i < count; ++i)
           geometry->addEntity(tuft, Spot(i, perRow, spacing), Ogre::Quaternion(Ogre::Degree(float(i)), Ogre::Vector3::UNIT_Y));
         geometry->build();
-        engine.push_back(MsSince(start));
+        engine.push_back(ThreadMs() - start);
+        engineMerged = Measure(*geometry);
         scene->destroyStaticGeometry(geometry);
       }
     }
@@ -198,9 +230,11 @@ void BM_BatchBuild(benchmark::State& state) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
   };
-  const SideBySide row{count, median(ours), median(engine)};
+  const SideBySide row{count, median(ours), median(engine), oursMerged, engineMerged};
   state.counters["ours_ms"] = row.ours;
   state.counters["StaticGeometry_ms"] = row.engine;
+  state.counters["ours_index_bytes"] = double(oursMerged.indexBytes);
+  state.counters["StaticGeometry_index_bytes"] = double(engineMerged.indexBytes);
   g_sideBySide.push_back(row);
   scene->destroyEntity(tuft);
 }
@@ -209,10 +243,16 @@ BENCHMARK(BM_BatchBuild)->Arg(1000)->Arg(10000)->Arg(50000)->ArgName("instances"
 void PrintSideBySide() {
   if (g_sideBySide.empty()) return;
   std::printf("\nMerging grass tufts (two crossed quads, position, normal, one texture coordinate;\n"
-              "software buffers; wall time of add and build; medians of 5 alternating runs):\n");
-  std::printf("%10s %18s %18s %16s\n", "instances", "BatchedGeometry ms", "StaticGeometry ms", "Static/Batched");
+              "software buffers; processor time of add and build; medians of 5 alternating runs;\n"
+              "index and vertex bytes and hardware buffers of the merged result):\n");
+  std::printf("%10s | %9s %12s %12s %7s | %9s %12s %12s %7s | %8s\n", "", "Batched", "index", "vertex", "",
+              "Static", "index", "vertex", "", "Static/");
+  std::printf("%10s | %9s %12s %12s %7s | %9s %12s %12s %7s | %8s\n", "instances", "ms", "bytes", "bytes",
+              "buffers", "ms", "bytes", "bytes", "buffers", "Batched");
   for (const SideBySide& r : g_sideBySide)
-    std::printf("%10zu %18.2f %18.2f %16.2f\n", r.instances, r.ours, r.engine, r.engine / r.ours);
+    std::printf("%10zu | %9.2f %12zu %12zu %7zu | %9.2f %12zu %12zu %7zu | %8.2f\n", r.instances, r.ours,
+                r.oursMerged.indexBytes, r.oursMerged.vertexBytes, r.oursMerged.buffers, r.engine,
+                r.engineMerged.indexBytes, r.engineMerged.vertexBytes, r.engineMerged.buffers, r.engine / r.ours);
 }
 
 }  // namespace

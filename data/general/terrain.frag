@@ -16,6 +16,10 @@
 #ifndef BLEND_B
 #define BLEND_B 1
 #endif
+// POINT_LIGHTS 0 where no point light reaches the tile.
+#ifndef POINT_LIGHTS
+#define POINT_LIGHTS 1
+#endif
 uniform sampler2D blendMap;
 uniform sampler2D blend0;
 uniform sampler2D blend1;
@@ -37,6 +41,7 @@ uniform float scale;
 uniform vec4 lightPosition[3];
 uniform vec4 lightDiffuse[3];
 uniform vec4 lightAttenuation[3];
+uniform float lightCount;
 
 varying vec2 mapUV;
 varying vec3 lightMap;
@@ -56,6 +61,7 @@ vec3 over(vec3 colour, sampler2D layer, vec3 uvw) {
 vec3 pointLights(vec3 n) {
   vec3 sum = vec3(0.0);
   for (int i = 0; i < 3; ++i) {
+    if (float(i) >= lightCount) break;
     if (lightPosition[i].w < 0.5) continue;  // the sun is in the light map
     vec3 d = lightPosition[i].xyz - worldPos;
     float dist = length(d);
@@ -92,6 +98,9 @@ void main() {
 #if LAYERS > 3
   colour = over(colour, layer3, layerUV3);
 #endif
-  vec3 light = lightMap * 1.25 + pointLights(normalize(normal));
+  vec3 light = lightMap * 1.25;
+#if POINT_LIGHTS
+  light += pointLights(normalize(normal));
+#endif
   gl_FragColor = vec4(colour * colourMap * light, 1.0);
 }

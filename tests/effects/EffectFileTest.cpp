@@ -5,6 +5,7 @@
 #include "effects/EffectKeys.h"
 #include "effects/EffectLimits.h"
 #include "support/LogLines.h"
+#include "effects/EffectObject.h"
 #include "support/TempDir.h"
 
 #include <OgreResourceGroupManager.h>
@@ -14,6 +15,7 @@
 #include <tinyxml.h>
 
 #include <fstream>
+#include <typeinfo>
 #include <limits>
 
 namespace {
@@ -207,6 +209,54 @@ TEST_F(EffectFileTest, TransformsComeFromTheFileOrFromCreationParameters) {
   EXPECT_EQ(plain->GetPosition(), Ogre::Vector3::ZERO);
   EXPECT_EQ(plain->GetScale(), Ogre::Vector3::ZERO);
   EXPECT_EQ(manager->CreateEffect("short")->GetPosition(), Ogre::Vector3::ZERO);
+}
+
+// A definition is read once, at its first build, and what was read is kept:
+// every later build is the same as the first (only values named by creation
+// parameters are looked up again), and the stored document is not read
+// again, so changing it afterwards changes nothing.
+std::string Describe(const CGAEffectNode& node) {
+  std::string out = Ogre::StringConverter::toString(node.GetPosition()) + "|" +
+                    Ogre::StringConverter::toString(node.GetScale()) + "|" +
+                    Ogre::StringConverter::toString(node.GetOrientation()) + "|" +
+                    Ogre::StringConverter::toString(node.GetLife()) + "|";
+  for (const std::string& m : Schedule(node)) out += m + ";";
+  for (const CGAEffectObject* object : node.GetObjects()) out += typeid(*object).name() + std::string(",");
+  for (const CGAEffectNode* child : node.GetChildren()) out += "[" + Describe(*child) + "]";
+  return out;
+}
+
+TEST_F(EffectFileTest, ADefinitionIsReadOnceAndEveryBuildOfItIsTheSame) {
+  Define(R"(<EffectSystem EffectName="rich"><SetLifeTime Time="2.5"/><SetPosition Position="position"/>
+      <SetScale Scale="1.5 2 2.5"/><SetAngle Angle="10 20 30"/>
+      <SetNodeAnim Type="SCALE_XYZ" Length="1" Loop="true" Linear="true"><K Value="1 1 1 0"/><K Value="2 2 2 1"/></SetNodeAnim>
+      <EffectBillboard><AddBillboard TextIndex="0" Ared="1 1 0" Position="0 1 0" Colour="1 0.5 0.2 1"/>
+        <SetMaterialAnim Type="OPACITY" Length="0.3" Loop="false" Linear="true"><K Value="1 0"/><K Value="0 1"/></SetMaterialAnim>
+      </EffectBillboard>
+      <EffectParticleEX Type="Billboard" WorldAxis="true" Amount="5" Mesh="">
+        <SourceSphere Rate="60" PositionA="0 1 0" In="0" Out="0.3"/><SetColour Colour="1 0.85 0.3 1"/>
+        <Gravity Direction="0 -4 0"/><SetAge Age="0.8"/></EffectParticleEX>
+      <EffectNode><SetPosition Position="0 3 0"/><Message><A Time="0.5"><M Type="sound3d" Name="hit.wav"/></A></Message>
+      </EffectNode>
+      <Message><A Time="0.1"><M Type="skill_0" Name="0,0,0,0,0,0"/></A></Message></EffectSystem>)");
+  auto build = [&](const char* at) {
+    EffectMessage request;
+    request.name = "rich";
+    request.SetParam("position", at);
+    return Describe(*manager->CreateEffect(request));
+  };
+  const std::string first = build("1 2 3");
+  EXPECT_NE(first.find("1 2 3|1.5 2 2.5|"), std::string::npos) << first;
+  EXPECT_EQ(build("1 2 3"), first);
+  // The creation parameter is still read per build.
+  const std::string elsewhere = build("7 8 9");
+  EXPECT_NE(elsewhere.find("7 8 9|1.5 2 2.5|"), std::string::npos) << elsewhere;
+  EXPECT_EQ(elsewhere.substr(elsewhere.find('|')), first.substr(first.find('|')));
+  // The document changed after the first build: nothing of it is read again.
+  TiXmlElement* stored = manager->GetEffectIndex().at("rich");
+  stored->FirstChildElement("SetLifeTime")->SetAttribute("Time", "9");
+  stored->FirstChildElement("SetScale")->SetAttribute("Scale", "5 5 5");
+  EXPECT_EQ(build("1 2 3"), first);
 }
 
 TEST_F(EffectFileTest, KeyListsReadTheirNumbersAndLeaveOutShortKeys) {

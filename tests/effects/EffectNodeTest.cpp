@@ -301,8 +301,8 @@ TEST_F(EffectNodeTest, AnEffectAtTheAddressOfAParticlesChildEffectIsLeftAlone) {
   particles->CreateEffectParticles(3, "spark", false, 0);
   TiXmlDocument source;
   source.Parse(R"(<SourcePoint Rate="1000" PositionA="1 2 3"/>)");
-  particles->ReadChild(source.RootElement());
-  particles->EndActionList();
+  particles->RunChild(CGAEffectParticleEX::ReadChild(source.RootElement()));
+  particles->EndSetUp();
   host->AddObject(particles);
   Frame();
   particles->_updateRenderQueue(nullptr);  // one child effect a particle

@@ -140,15 +140,35 @@ TEST_F(Tiles, ProgramsSampleOnlyTheBlendTexturesWeighedInTheTile) {
   CGACoverageMap& blend = *material.GetBlendMap();  // 128 x 128 texels, 64 a tile
   blend.SetValue(100, 10, 0, 40);                   // red under tile (1, 0)
   blend.SetValue(64, 10, 2, 40);                    // blue on the edge that tile (0, 0)'s filtering reads
+  // No point light reaches any tile (8: their programs leave point lights out).
   std::unique_ptr<CGATerrainTile> left = Tile(0, 0), right = Tile(1, 0), far = Tile(1, 1);
-  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w4"});
-  EXPECT_EQ(Programs(*right), std::vector<std::string>{"terrain_ps_0_w5"});
-  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w0"});
+  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w12"});
+  EXPECT_EQ(Programs(*right), std::vector<std::string>{"terrain_ps_0_w13"});
+  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w8"});
   // A weight painted up from zero anywhere comes back into every program.
   material.AddBlendTexture("blend_soil.png", 2);
   material.PaintBlend(20, 100, 4, 10, 3);
-  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w6"});
-  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w2"});
+  EXPECT_EQ(Programs(*left), std::vector<std::string>{"terrain_ps_0_w14"});
+  EXPECT_EQ(Programs(*far), std::vector<std::string>{"terrain_ps_0_w10"});
+}
+
+// A point light leaves the point lights in the programs of the tiles its
+// range reaches, measured across the ground; elsewhere they would add
+// nothing, so the others leave them out.
+TEST_F(Tiles, ProgramsLeaveOutPointLightsWhereNoneReaches) {
+  Install();
+  Ogre::Light* lamp = scene->createLight("lamp");
+  lamp->setType(Ogre::Light::LT_POINT);
+  lamp->setAttenuation(10, 1, 0, 0);
+  root->createChildSceneNode(Ogre::Vector3(50, 40, 16))->attachObject(lamp);  // 18 over x 32-64, z 0-32
+  std::unique_ptr<CGATerrainTile> under = Tile(1, 0), beside = Tile(0, 0), near = Tile(1, 1);
+  EXPECT_EQ(Programs(*under), std::vector<std::string>{"terrain_ps_0_w0"});
+  EXPECT_EQ(Programs(*beside), std::vector<std::string>{"terrain_ps_0_w8"});
+  EXPECT_EQ(Programs(*near), std::vector<std::string>{"terrain_ps_0_w8"});
+  // Its range grown to reach tile (1, 1) 16 away across the ground.
+  lamp->setAttenuation(16.5f, 1, 0, 0);
+  near->Rebuild(false);
+  EXPECT_EQ(Programs(*near), std::vector<std::string>{"terrain_ps_0_w0"});
 }
 
 TEST_F(Tiles, LayerCoordinatesComeFromTheAtlasTablesOrRepeat) {

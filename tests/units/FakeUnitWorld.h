@@ -24,6 +24,7 @@ struct FakeModel : UnitModelBase {
   std::vector<std::string> calls;       // everything else, in order
   float speed = 1.0f;
   Ogre::Vector4 tint = Ogre::Vector4::ZERO;  // custom parameter 0
+  int tintsSet = 0;
   int updates = 0;
 
   void SetVisible(bool v) override { visible = v; }
@@ -56,7 +57,9 @@ struct FakeModel : UnitModelBase {
     calls.push_back("part " + slot + " " + mesh + " on " + bone);
   }
   void SetCustomParameter(unsigned index, const Ogre::Vector4& value) override {
-    if (index == 0) tint = value;
+    if (index != 0) return;
+    tint = value;
+    ++tintsSet;
   }
   void Update() override { ++updates; }
 };

@@ -62,6 +62,47 @@ TEST_F(UnitUpdate, TheTintShowsStunSlowAndHiding) {
   EXPECT_EQ(unit->GetInt(kSlotHiddenTimer), 470);
 }
 
+// The tint reaches the model's parts only when it changes or a part came
+// (a new part starts untinted), so each part shows what setting it every
+// frame showed.
+TEST_F(UnitUpdate, TheTintIsGivenToThePartsOnlyWhenItChangesOrAPartComes) {
+  manager.ReadUnitTemplates(R"(<Units><Unit Name="knight" Scale="1"><Part Name="body"/>
+      <ChoiceParts><Part PartName="body" PartType="body" ResName="knight.mesh"/></ChoiceParts></Unit></Units>)",
+                            "knight.unt");
+  manager.ReadUnitXml(R"(<u><unit id="knight" type="0" hp="100" price="10" gold="0" release_dis="4"
+      attack_time="1000" attack_value="-10" radius="0.5" speed="2"/></u>)",
+                      "unit.xml");
+  CGAUnit* unit = manager.CreateUnit("knight");
+  unit->SetInt(kSlotSide, 1);
+  unit->SetPosition(Ogre::Vector3(10, 0, 10));
+  FakeModel& model = Model(unit);
+  Frames(70);  // faded in, the alpha growing each frame
+  EXPECT_EQ(model.tint, Ogre::Vector4(1, 1, 1, 1));
+  const int fadingIn = model.tintsSet;
+  EXPECT_GE(fadingIn, 60);
+  Frames(10);
+  EXPECT_EQ(model.tintsSet, fadingIn);
+  unit->SetInt(kSlotStunTimer, 45);  // three frames of green, then back
+  Frames(5);
+  EXPECT_EQ(model.tintsSet, fadingIn + 2);
+  EXPECT_EQ(model.tint, Ogre::Vector4(1, 1, 1, 1));
+  // A part that arrives gets the unchanged tint on the model's next frame
+  // (this fake model never has a main entity, which ends the frame a part
+  // joins).
+  unit->AddPartGroup("body");
+  Frames(1);
+  EXPECT_EQ(model.calls.back(), "part body knight.mesh");
+  Frames(1);
+  EXPECT_EQ(model.tintsSet, fadingIn + 3);
+  Frames(3);
+  EXPECT_EQ(model.tintsSet, fadingIn + 3);
+  // The hidden timer still counts down every frame while the tint rests.
+  unit->SetInt(kSlotHiddenTimer, 500);
+  Frames(3);
+  EXPECT_EQ(model.tintsSet, fadingIn + 4);
+  EXPECT_EQ(unit->GetInt(kSlotHiddenTimer), 455);
+}
+
 TEST_F(UnitUpdate, PartsJoinTheModelWhenReadyAndNothingElseRunsBeforeItHasABody) {
   manager.ReadUnitTemplates(R"(<Units><Unit Name="knight" Scale="1"><Part Name="body"/>
       <ChoiceParts>
