@@ -23,5 +23,6 @@ step build tools/build.sh
 step tests ctest --test-dir build --output-on-failure -j "$JOBS"
 step sanitize-build tools/sanitize.sh build
 step sanitize-tests tools/sanitize.sh test
+step sanitize-play tools/sanitize.sh play
 step fuzz-build tools/fuzz.sh "${FUZZ_SECONDS:-30}" build
 step fuzz-runs tools/fuzz.sh "${FUZZ_SECONDS:-30}" run

@@ -123,24 +123,19 @@ class Game {
 
   Game() {
     GuiTestSystem();
-    static const bool data = [] {
-      Ogre::LogManager::getSingleton().getDefaultLog()->setLogDetail(Ogre::LL_LOW);
+    static const bool particles = [] {
       // The engine's particles: its plug-in, the billboard renderer and the
-      // particles' time controller, which an initialised engine would have.
+      // particles' time controller, which an initialised engine would have,
+      // and their templates beside the game's data.
       HeadlessEngine().loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/Plugin_ParticleFX");
       if (!Ogre::ControllerManager::getSingletonPtr()) new Ogre::ControllerManager();
       Ogre::ParticleSystemManager::getSingleton()._initialise();
-      auto& groups = Ogre::ResourceGroupManager::getSingleton();
-      for (const char* folder : {YVEK_DATA_DIR "/general", YVEK_DATA_DIR "/particles", YVEK_BUILD_DIR "/general",
-                                 YVEK_BUILD_DIR "/maps"})
-        groups.addResourceLocation(folder, "FileSystem", "General");
-      for (const char* folder : {YVEK_DATA_DIR "/units", YVEK_DATA_DIR "/effects"})
-        groups.addResourceLocation(folder, "FileSystem", "Main");
-      groups.initialiseResourceGroup("General");
-      groups.initialiseResourceGroup("Main");
+      Ogre::ResourceGroupManager::getSingleton().addResourceLocation(YVEK_DATA_DIR "/particles", "FileSystem",
+                                                                     "General");
       return true;
     }();
-    (void)data;
+    (void)particles;
+    ShippedData();
     scene = HeadlessEngine().createSceneManager();
     camera = CreateMainCamera(scene);
     terrain = std::make_unique<CGATerrainManager>(scene, false);
@@ -179,13 +174,14 @@ class Game {
     HeadlessEngine().destroySceneManager(scene);
   }
 
-  // Defenders in the lanes west of the spawn columns, as a player places
-  // them: a few a frame, so their attacks do not all fall in one frame.
+  // Defenders in the lanes (x 34-55, east of the defeat cells) west of the
+  // spawn columns, as a player places them: a few a frame, so their attacks
+  // do not all fall in one frame.
   // Fallen ones are recruited again at their post, so the line holds as the
   // waves come.
   void HoldTheLine(int defenders) {
     if (posts.empty()) {
-      for (int i = 0; i < defenders; ++i) posts.push_back(Post{11 + 2 * (i / 6 % 17), 43 + 2 * (i % 6), i});
+      for (int i = 0; i < defenders; ++i) posts.push_back(Post{35 + 2 * (i / 6 % 9), 43 + 2 * (i % 6), i});
     }
     int placed = 0;
     for (Post& post : posts) {

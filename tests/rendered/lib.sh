@@ -22,9 +22,12 @@ fail() {
   exit 1
 }
 
-# Starts the game in the working folder and sets WID to its window.
+# Starts the game in the working folder and sets WID to its window. GAME
+# names another build of the game to run on the build folder's data, with
+# GAME_PRELOAD the libraries to preload into it (into the game alone: the X
+# tools run as they are).
 start_game() {
-  (cd "$WORK" && exec "$BUILD/yvek" > game.out 2>&1) &
+  (cd "$WORK" && exec env ${GAME_PRELOAD:+LD_PRELOAD="$GAME_PRELOAD"} "${GAME:-$BUILD/yvek}" > game.out 2>&1) &
   GAME_PID=$!
   WID=
   for _ in $(seq 1 240); do
@@ -153,7 +156,7 @@ wait_for_still() {
 # Waits until the game has ended by itself with exit code 0, having shut
 # down cleanly: no X error, no sound device left open.
 wait_for_exit() {
-  for _ in $(seq 1 120); do
+  for _ in $(seq 1 480); do
     kill -0 "$GAME_PID" 2>/dev/null || break
     sleep 0.25
   done

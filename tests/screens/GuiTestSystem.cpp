@@ -5,6 +5,7 @@
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Null/Renderer.h>
+#include <OgreLogManager.h>
 #include <OgreResourceGroupManager.h>
 
 #include <filesystem>
@@ -70,4 +71,20 @@ void ClickItem(const CEGUI::Listbox* list, size_t index) {
 
 void Type(const std::u32string& text) {
   for (char32_t c : text) Context().injectChar(static_cast<CEGUI::String::value_type>(c));
+}
+
+void ShippedData() {
+  static const bool ready = [] {
+    GuiTestSystem();  // data/main in "Main"
+    Ogre::LogManager::getSingleton().getDefaultLog()->setLogDetail(Ogre::LL_LOW);
+    auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    for (const char* folder : {YVEK_DATA_DIR "/general", YVEK_BUILD_DIR "/general", YVEK_BUILD_DIR "/maps"})
+      groups.addResourceLocation(folder, "FileSystem", "General");
+    for (const char* folder : {YVEK_DATA_DIR "/units", YVEK_DATA_DIR "/effects"})
+      groups.addResourceLocation(folder, "FileSystem", "Main");
+    groups.initialiseResourceGroup("General");
+    groups.initialiseResourceGroup("Main");
+    return true;
+  }();
+  (void)ready;
 }

@@ -11,6 +11,12 @@ class Window;
 
 void GuiTestSystem();
 
+// The GUI test system with the game's data in its resource groups as the
+// game finds it: the general data, the built content and maps in "General",
+// the units and effects in "Main" (both initialised), once per process.
+// Folders added to "General" before the first call are initialised with it.
+void ShippedData();
+
 // The GUI's default context, where the screens live.
 CEGUI::GUIContext& Context();
 

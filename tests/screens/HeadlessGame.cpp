@@ -38,23 +38,6 @@ namespace {
 
 const float kWindowWidth = 800, kWindowHeight = 600;
 
-// The shipped data in the game's resource groups, once per process.
-void ShippedData() {
-  static const bool ready = [] {
-    GuiTestSystem();  // data/main in "Main"
-    Ogre::LogManager::getSingleton().getDefaultLog()->setLogDetail(Ogre::LL_LOW);
-    auto& groups = Ogre::ResourceGroupManager::getSingleton();
-    for (const char* folder : {YVEK_DATA_DIR "/general", YVEK_BUILD_DIR "/general", YVEK_BUILD_DIR "/maps"})
-      groups.addResourceLocation(folder, "FileSystem", "General");
-    for (const char* folder : {YVEK_DATA_DIR "/units", YVEK_DATA_DIR "/effects"})
-      groups.addResourceLocation(folder, "FileSystem", "Main");
-    groups.initialiseResourceGroup("General");
-    groups.initialiseResourceGroup("Main");
-    return true;
-  }();
-  (void)ready;
-}
-
 // Units stand in the middle of grid cells of 2 x 2 world units.
 float CellMiddle(float v) { return 2 * std::floor(v / 2) + 1; }
 
