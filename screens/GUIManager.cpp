@@ -1,7 +1,6 @@
 #include "screens/GUIManager.h"
 
 #include "game/FrameClock.h"
-#include "game/GameBattlefield.h"
 #include "game/GameLog.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
@@ -65,17 +64,7 @@ void SetUpLook() {
 
 }  // namespace
 
-CGAGUIManager::CGAGUIManager(CGAGameHost& host) {
-  static ResourceLevelFiles levelFiles;
-  static CGAGameBattlefield battlefield;
-  Init(host, levelFiles, battlefield);
-}
-
 CGAGUIManager::CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
-  Init(host, levelFiles, battlefield);
-}
-
-void CGAGUIManager::Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield) {
   SetUpLook();
   mAnims.reset(new GUIAnimManager());
   mAnims->Load(kGUIAnimFile);

@@ -21,9 +21,8 @@ class LevelFileSource;
 
 class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
  public:
-  // The game's: the application as host, the level files from the resource
-  // groups, the battlefield over the game's managers.
-  explicit CGAGUIManager(CGAGameHost& host);
+  // The game passes itself as host, the level files from the resource groups
+  // and the battlefield over its managers.
   CGAGUIManager(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield);
   ~CGAGUIManager();
 
@@ -44,8 +43,6 @@ class CGAGUIManager : public Ogre::Singleton<CGAGUIManager> {
   CGAGUILock* GetUnlockScreen() const { return mLock.get(); }
 
  private:
-  void Init(CGAGameHost& host, LevelFileSource& levelFiles, CGABattlefield& battlefield);
-
   std::unique_ptr<GUIAnimManager> mAnims;
   std::unique_ptr<CGAGUIMain> mMain;
   std::unique_ptr<CGAGUIStart> mStart;

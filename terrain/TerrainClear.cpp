@@ -35,7 +35,7 @@ void CGATerrainManager::ClearMap() {
     if (node) mSceneManager->destroySceneNode(node);
   }
   mPointLights.clear();
-  while (!mSceneEffects.empty()) RemoveSceneEffect(mSceneEffects.begin()->first);
+  while (!mSceneEffects.empty()) RemoveSceneEffect(*mSceneEffects.begin());
   DestroyStatics();
   DestroyGrass();
   mBuckets.clear();

@@ -2,15 +2,14 @@
 // coverage textures, water, tiles and grass.
 #include "terrain/TerrainManager.h"
 
-#include "effects/EffectNode.h"
 #include "game/Camera.h"
 #include "game/GameLog.h"
 #include "game/LoadingProgress.h"
 #include "game/Settings.h"
 #include "platform/Random.h"
+#include "terrain/MapWorld.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
-#include "units/UnitManager.h"
 #include "vegetation/TreeLoader2D.h"
 #include "vegetation/WindBatchPage.h"
 
@@ -53,11 +52,9 @@ bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTi
   BuildSceneObjects();
   if (mMap.HasTerrain) BuildTerrain();
   SetLoadingProgress(100, "读物完毕");
-  if (mMap.HasTerrain) {
-    if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr()) {
-      units->PreloadCreatureFile("mob_" + mMap.Name + ".unit", true);
-      units->PreloadCreatureFile("npc_" + mMap.Name + ".unit", true);
-    }
+  if (mMap.HasTerrain && mWorld) {
+    mWorld->PreloadCreatureFile("mob_" + mMap.Name + ".unit", true);
+    mWorld->PreloadCreatureFile("npc_" + mMap.Name + ".unit", true);
   }
   return true;
 }
@@ -90,10 +87,8 @@ void CGATerrainManager::BuildSceneObjects() {
     AddPointLight(l.Name, l.Position, Ogre::Vector3::UNIT_SCALE, Ogre::Quaternion::IDENTITY, l.Colour, l.Range,
                   l.Constant, l.Linear, l.Quadratic);
   for (const MapObjectRecord& e : mMap.SceneEffects) {
-    if (CGAEffectNode* effect = AddSceneEffect(e.Name, e.Position)) {
-      effect->SetScale(e.Scale);
-      effect->SetOrientation(e.Orientation);
-    }
+    const std::string node = AddSceneEffect(e.Name, e.Position);
+    if (!node.empty()) mWorld->PlaceSceneEffect(node, e.Scale, e.Orientation);
   }
 }
 

@@ -27,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ namespace Verdure {
 class PagedVegetation;
 class TreeLoader2D;
 }  // namespace Verdure
-class CGAEffectNode;
+class MapWorld;
 class CGAPathFinder;
 class CGATerrainTile;
 
@@ -85,6 +86,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // its layout.
   bool InstallMap(CGAMapData&& map);
   void SetFileOpener(CGAMapReader::FileOpener opener) { mOpener = std::move(opener); }
+  // What the map reaches of the game above it; null for none.
+  void SetMapWorld(MapWorld* world) { mWorld = world; }
 
   // Static list files: types accumulate over the run, the first definition
   // of a name wins.
@@ -118,9 +121,11 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
                              const Ogre::Quaternion& orientation, const Ogre::ColourValue& colour, float range,
                              float constant, float linear, float quadratic);
   const std::map<std::string, Ogre::Light*>& GetPointLights() const { return mPointLights; }
-  CGAEffectNode* AddSceneEffect(const std::string& name, const Ogre::Vector3& position);
+  // A scene effect made through the map world; its node name, empty when
+  // none was made.
+  std::string AddSceneEffect(const std::string& name, const Ogre::Vector3& position);
   void RemoveSceneEffect(const std::string& nodeName);
-  const std::map<std::string, CGAEffectNode*>& GetSceneEffects() const { return mSceneEffects; }
+  const std::set<std::string>& GetSceneEffects() const { return mSceneEffects; }
   void AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale);
   void RemoveGrass(const Ogre::Vector3& position, float radius);
   int GetGrassKindIndex(const Ogre::Entity* entity) const;
@@ -306,6 +311,7 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   Ogre::SceneManager* mSceneManager;
   bool mEditorMode;
   CGAMapReader::FileOpener mOpener;
+  MapWorld* mWorld = nullptr;
   CGAMapData mMap;
   std::unique_ptr<CGAPathFinder> mPathFinder;
   std::map<std::string, StaticType> mStaticTypes;
@@ -328,7 +334,7 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   std::map<std::string, StaticRecord> mBuildObjects;  // nothing makes them; the writer writes them
   uint32_t mStaticCounter = 0;  // only grows: names stay unique for the run
   std::map<std::string, Ogre::Light*> mPointLights;
-  std::map<std::string, CGAEffectNode*> mSceneEffects;
+  std::set<std::string> mSceneEffects;  // node names
   Verdure::PagedVegetation* mGrass = nullptr;
   Verdure::TreeLoader2D* mGrassLoader = nullptr;
   // One per grass kind of the map, indexed by grass id: a kind that repeats

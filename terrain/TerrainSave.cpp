@@ -1,12 +1,11 @@
 // The map writer: the live map back into its document and side files.
 #include "terrain/TerrainManager.h"
 
-#include "effects/EffectManager.h"
-#include "effects/EffectNode.h"
 #include "game/Camera.h"
 #include "game/GameLog.h"
 #include "platform/Paths.h"
 #include "terrain/ImageWriter.h"
+#include "terrain/MapWorld.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
 #include "vegetation/TreeLoader2D.h"
@@ -87,12 +86,12 @@ bool CGATerrainManager::SaveMap() {
   }
   // Scene effects the effect manager has ended already are left out.
   TiXmlElement* effects = Refill(scene, "SceneEffect");
-  CGAEffectManager* effectManager = CGAEffectManager::getSingletonPtr();
-  for (const auto& [name, effect] : mSceneEffects) {
-    if (!effectManager || !effectManager->IsLive(effect)) continue;
+  for (const std::string& node : mSceneEffects) {
+    SceneEffectPlacement effect;
+    if (!mWorld || !mWorld->FindSceneEffect(node, effect)) continue;
     TiXmlElement* e = AddChild(effects, "Effect");
-    e->SetAttribute("Name", effect->GetEffectName());
-    SetPlacement(e, effect->GetPosition(), effect->GetScale(), effect->GetOrientation());
+    e->SetAttribute("Name", effect.EffectName);
+    SetPlacement(e, effect.Position, effect.Scale, effect.Orientation);
   }
   TiXmlElement* lights = Refill(scene, "Lights");
   for (const auto& [name, light] : mPointLights) {

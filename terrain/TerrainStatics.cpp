@@ -1,12 +1,10 @@
 // Statics, point lights, scene effects and grass records of the map.
 #include "terrain/TerrainManager.h"
 
-#include "effects/EffectManager.h"
-#include "effects/EffectNode.h"
 #include "game/GameLog.h"
 #include "terrain/CollisionManager.h"
+#include "terrain/MapWorld.h"
 #include "terrain/TerrainTile.h"
-#include "units/UnitManager.h"
 #include "vegetation/TreeLoader2D.h"
 
 #include <OgreEntity.h>
@@ -76,8 +74,7 @@ Ogre::SceneNode* CGATerrainManager::CreateStatic(const std::string& typeName, co
     entity->setRenderQueueGroup(kGroundQueue);
     record.HasCollide = true;
     // Units standing where it now is stand on it.
-    if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr())
-      units->RefreshUnitHeights();
+    if (mWorld) mWorld->RefreshUnitHeights();
   }
   mStatics[node->getName()] = record;
   if (entity->getAllAnimationStates()) mAnimatedStatics[node->getName()] = record;
@@ -209,22 +206,15 @@ Ogre::Light* CGATerrainManager::AddPointLight(const std::string& name, const Ogr
   return light;
 }
 
-CGAEffectNode* CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3& position) {
-  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
-  CGAEffectNode* effect = effects ? effects->CreateEffect(name) : nullptr;
-  if (!effect) return nullptr;
-  effect->SetPosition(position);
-  mSceneEffects[effect->GetName()] = effect;
-  return effect;
+std::string CGATerrainManager::AddSceneEffect(const std::string& name, const Ogre::Vector3& position) {
+  const std::string node = mWorld ? mWorld->CreateSceneEffect(name, position) : std::string();
+  if (!node.empty()) mSceneEffects.insert(node);
+  return node;
 }
 
 void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) {
-  auto found = mSceneEffects.find(nodeName);
-  if (found == mSceneEffects.end()) return;
-  // The effect manager ends it; it may have done so already.
-  CGAEffectManager* effects = CGAEffectManager::getSingletonPtr();
-  if (effects && effects->IsLive(found->second)) found->second->SetLifeTime(0.0f);
-  mSceneEffects.erase(found);
+  if (!mSceneEffects.erase(nodeName)) return;
+  if (mWorld) mWorld->EndSceneEffect(nodeName);
 }
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {

@@ -10,9 +10,9 @@
 // (bench_frame map MAP, bench_frame level N) on a copy of the build's
 // configuration.
 #include "game/Camera.h"
-#include "game/GameBattlefield.h"
-#include "game/MainWindow.h"
-#include "game/YourView.h"
+#include "game/app/GameBattlefield.h"
+#include "game/app/MainWindow.h"
+#include "game/app/YourView.h"
 #include "platform/Window.h"
 #include "screens/GUIMain.h"
 #include "screens/GUIManager.h"

@@ -5,13 +5,10 @@
 // water, tiles and grass are built from it. A refused map leaves the previous
 // one in place; the loaded map answers its queries and finds paths.
 #include "FuzzSupport.h"
-#include "effects/EffectManager.h"
-#include "effects/EffectNode.h"
 #include "terrain/CollisionManager.h"
 #include "terrain/PathFinder.h"
 #include "terrain/TerrainManager.h"
 #include "terrain/TerrainMaterial.h"
-#include "units/UnitManager.h"
 
 #include <Ogre.h>
 #include <OgreDefaultHardwareBufferManager.h>
@@ -21,24 +18,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-// What the map loader reaches of the rest of the game: no unit manager (so
-// nothing is preloaded or set on new ground), no effect manager (so no
-// scene effect is made and the effect calls below are never reached), and
-// loading progress shown nowhere.
-template <> CGAUnitManager* Ogre::Singleton<CGAUnitManager>::msSingleton = nullptr;
-template <> CGAEffectManager* Ogre::Singleton<CGAEffectManager>::msSingleton = nullptr;
-void CGAUnitManager::PreloadCreatureFile(const std::string&, bool) {}
-void CGAUnitManager::RefreshUnitHeights() {}
-CGAEffectNode* CGAEffectManager::CreateEffect(const std::string&, std::string, bool, CGAEffectNode*) { return nullptr; }
-bool CGAEffectNode::SetPosition(const Ogre::Vector3&) { return false; }
-bool CGAEffectNode::SetScale(const Ogre::Vector3&) { return false; }
-bool CGAEffectNode::SetOrientation(const Ogre::Quaternion&) { return false; }
-const Ogre::Vector3& CGAEffectNode::GetPosition() const { return Ogre::Vector3::ZERO; }
-const Ogre::Vector3& CGAEffectNode::GetScale() const { return Ogre::Vector3::UNIT_SCALE; }
-const Ogre::Quaternion& CGAEffectNode::GetOrientation() const { return Ogre::Quaternion::IDENTITY; }
-void CGAEffectNode::SetLifeTime(float) {}
-void SetLoadingProgress(int, const std::string&) {}
 
 namespace {
 

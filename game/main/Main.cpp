@@ -1,8 +1,8 @@
 // Entry point: the window, then the whole start-up inside the application
 // object, then the message loop; at its end everything shuts down in the
 // reverse order, the window last.
-#include "game/MainWindow.h"
-#include "game/YourView.h"
+#include "game/app/MainWindow.h"
+#include "game/app/YourView.h"
 #include "platform/MessageBox.h"
 
 #include <OgreException.h>

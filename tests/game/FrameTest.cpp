@@ -1,5 +1,5 @@
 #include "game/FrameClock.h"
-#include "game/FrameSteps.h"
+#include "game/app/FrameSteps.h"
 
 #include <gtest/gtest.h>
 

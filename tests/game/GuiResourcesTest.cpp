@@ -1,7 +1,7 @@
 // The GUI's resource provider maps font files that are plain files instead
 // of reading them (the large CJK font stays mostly on disk); the data the
 // font face sees is the file's, and every other file is read as before.
-#include "game/GuiResources.h"
+#include "game/app/GuiResources.h"
 #include "support/HeadlessEngine.h"
 #include "support/TempDir.h"
 

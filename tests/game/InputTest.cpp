@@ -1,5 +1,5 @@
-#include "game/Input.h"
-#include "game/MainWindow.h"
+#include "game/app/Input.h"
+#include "game/app/MainWindow.h"
 
 #include <CEGUI/CEGUI.h>
 #include <gtest/gtest.h>

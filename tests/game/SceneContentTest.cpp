@@ -2,7 +2,7 @@
 // drawn again: hidden objects draw nothing, so a scene holding only hidden
 // ones (the in-game screen's markers on the start screen) lets the screen
 // rest, and the frame after the last shown object goes is still drawn.
-#include "game/SceneContent.h"
+#include "game/app/SceneContent.h"
 #include "support/HeadlessEngine.h"
 
 #include <Ogre.h>

@@ -1,9 +1,10 @@
-// A map's scene effects: made through the effect manager with the file's
-// place, scale and rotation, ended when the map is cleared, written back by
-// the map writer.
+// A map's scene effects: made through the game's map world and its effect
+// manager with the file's place, scale and rotation, ended when the map is
+// cleared, written back by the map writer.
 #include "SceneTestSupport.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
+#include "game/app/GameMapWorld.h"
 #include "support/TempDir.h"
 
 #include <Ogre.h>
@@ -16,6 +17,7 @@ class SceneEffects : public SceneFixture {
     terrain->SetFileOpener(CGAMapReader::OpenFromFolder(dir.path()));
     Ogre::SceneNode* root = scene->getRootSceneNode()->createChildSceneNode("effect_root");
     effects = std::make_unique<CGAEffectManager>(scene, root, camera);
+    terrain->SetMapWorld(&world);
     effects->ReadEffectFile(R"(<E><EffectSystem EffectName="torch"/></E>)", "scene.eff");
     MapXml xml;
     std::string text = xml.Text();
@@ -24,14 +26,22 @@ class SceneEffects : public SceneFixture {
                  R"(<Effect Name="smoke" Position="1 0 1" Scale="1 1 1" Quaternion="1 0 0 0"/></SceneEffect>)");
     dir.write("test.map", text);
   }
-  ~SceneEffects() override { effects.reset(); }
+  ~SceneEffects() override {
+    terrain->SetMapWorld(nullptr);
+    effects.reset();
+  }
 
   CGAEffectNode* OnlyEffect() {
     EXPECT_EQ(terrain->GetSceneEffects().size(), 1u);
-    return terrain->GetSceneEffects().empty() ? nullptr : terrain->GetSceneEffects().begin()->second;
+    if (terrain->GetSceneEffects().empty()) return nullptr;
+    const std::string& name = *terrain->GetSceneEffects().begin();
+    for (CGAEffectNode* effect : effects->GetManagedEffects())
+      if (effect->GetName() == name) return effect;
+    return nullptr;
   }
 
   TempDir dir;
+  GameMapWorld world;
   std::unique_ptr<CGAEffectManager> effects;
 };
 
@@ -40,7 +50,6 @@ TEST_F(SceneEffects, KnownEffectsArePlacedScaledAndTurnedAsTheMapSays) {
   CGAEffectNode* torch = OnlyEffect();
   ASSERT_NE(torch, nullptr);
   EXPECT_EQ(torch->GetEffectName(), "torch");
-  EXPECT_EQ(terrain->GetSceneEffects().begin()->first, torch->GetName());
   EXPECT_EQ(torch->GetPosition(), Ogre::Vector3(3, 0, 4));
   EXPECT_EQ(torch->GetScale(), Ogre::Vector3(2, 2, 2));
   EXPECT_EQ(torch->GetOrientation(), Ogre::Quaternion(0, 0, 1, 0));

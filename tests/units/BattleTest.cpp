@@ -4,7 +4,7 @@
 // effect takes its owner's value off its target when it lands.
 #include "FakeUnitWorld.h"
 #include "game/FrameClock.h"
-#include "game/FrameSteps.h"
+#include "game/app/FrameSteps.h"
 #include "platform/Random.h"
 #include "terrain/MapReader.h"
 #include "terrain/PathFinder.h"

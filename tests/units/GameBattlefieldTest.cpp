@@ -1,7 +1,7 @@
 // The game's battlefield as the level driver sees it: waves' units made by
 // the unit manager, and the player's units found in the unit grid.
 #include "UnitTestSupport.h"
-#include "game/GameBattlefield.h"
+#include "game/app/GameBattlefield.h"
 
 namespace {
 

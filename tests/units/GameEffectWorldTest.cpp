@@ -8,7 +8,7 @@
 #include "game/AudioManager.h"
 #include "game/Camera.h"
 #include "game/FrameClock.h"
-#include "game/GameBattlefield.h"
+#include "game/app/GameBattlefield.h"
 #include "screens/FakeHost.h"
 #include "screens/GUICommon.h"
 #include "screens/GUILabelEx.h"

@@ -4,9 +4,9 @@
 // effects on a flat map whose every cell is placeable.
 #include "ModelTestSupport.h"
 #include "effects/EffectManager.h"
-#include "game/GameEffectWorld.h"
-#include "game/GameUnitWorld.h"
 #include "game/ResourcePreloader.h"
+#include "game/app/GameEffectWorld.h"
+#include "game/app/GameUnitWorld.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 

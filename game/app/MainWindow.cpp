@@ -1,8 +1,8 @@
-#include "game/MainWindow.h"
+#include "game/app/MainWindow.h"
 
-#include "game/Input.h"
 #include "game/PlayerRecord.h"
-#include "game/YourView.h"
+#include "game/app/Input.h"
+#include "game/app/YourView.h"
 #include "platform/Console.h"
 #include "platform/MessageBox.h"
 

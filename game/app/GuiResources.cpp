@@ -1,4 +1,4 @@
-#include "game/GuiResources.h"
+#include "game/app/GuiResources.h"
 
 #include <OgreArchive.h>
 #include <OgreResourceGroupManager.h>

@@ -1,4 +1,4 @@
-#include "game/GameEffectWorld.h"
+#include "game/app/GameEffectWorld.h"
 
 #include "game/AudioManager.h"
 #include "game/Camera.h"

@@ -1,4 +1,4 @@
-#include "game/GameUnitWorld.h"
+#include "game/app/GameUnitWorld.h"
 
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
@@ -14,8 +14,8 @@
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 #include "units/UnitModel.h"
-#include "units/UnitPartDef.h"
 #include "units/UnitNumbers.h"
+#include "units/UnitPartDef.h"
 
 namespace {
 

@@ -1,28 +1,31 @@
-#include "game/YourView.h"
+#include "game/app/YourView.h"
 
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
 #include "game/DataFiles.h"
 #include "game/FrameClock.h"
-#include "game/GameLog.h"
 #include "game/GAPAK/PakArchive.h"
-#include "game/GameEffectWorld.h"
-#include "game/GameUnitWorld.h"
-#include "game/GuiResources.h"
-#include "game/Input.h"
+#include "game/GameLog.h"
 #include "game/LoadingProgress.h"
 #include "game/LogManager.h"
-#include "game/MainWindow.h"
 #include "game/PlayerRecord.h"
 #include "game/ResourcePreloader.h"
-#include "game/SceneContent.h"
 #include "game/Settings.h"
+#include "game/app/GameBattlefield.h"
+#include "game/app/GameEffectWorld.h"
+#include "game/app/GameMapWorld.h"
+#include "game/app/GameUnitWorld.h"
+#include "game/app/GuiResources.h"
+#include "game/app/Input.h"
+#include "game/app/MainWindow.h"
+#include "game/app/SceneContent.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
 #include "platform/WebPage.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIManager.h"
+#include "screens/LevelFile.h"
 #include "screens/StartScene.h"
 #include "terrain/CollisionManager.h"
 #include "terrain/TerrainManager.h"
@@ -74,33 +77,32 @@ void SetChineseLocale() {
 
 CYourView::CYourView() {
   g_view = this;
-  InitGame();
+  // A failed start-up ends what it built, in the same order as a shutdown;
+  // the engine log says why before it closes too.
+  try {
+    InitGame();
+  } catch (const std::exception& e) {
+    if (mEngineLog) mEngineLog->logMessage(e.what(), Ogre::LML_CRITICAL);
+    g_view = nullptr;
+    throw;
+  } catch (...) {
+    g_view = nullptr;
+    throw;
+  }
 }
 
 CYourView::~CYourView() {
-  // Units first, while the effects, sounds and ground they reach still exist.
-  if (CGAUnitManager* units = CGAUnitManager::getSingletonPtr()) units->ClearUnits();
-  delete CGAGUILabelEx::getSingletonPtr();
-  delete CGAGUIManager::getSingletonPtr();
-  delete mFrameTimer;
-  delete CGAStartScene::getSingletonPtr();
-  delete CTPAudioManager::getSingletonPtr();  // closes the sound device
-  delete CGAResourcePreloader::getSingletonPtr();
-  delete CGAEffectManager::getSingletonPtr();
-  delete mEffectWorld;
-  delete CGACamera::getSingletonPtr();
-  delete CGAUnitManager::getSingletonPtr();
-  delete mUnitWorld;
-  delete CGACollisionManager::getSingletonPtr();
-  delete CGATerrainManager::getSingletonPtr();
-  delete CGALogManager::getSingletonPtr();
-  // With the GUI's textures, its resource provider and image codec.
-  if (mGuiRenderer) CEGUI::OgreRenderer::destroySystem();
-  delete mInput;
-  delete mRoot;  // the render window, the scene and the plug-ins
-  delete mPakFactory;
-  delete Ogre::LogManager::getSingletonPtr();
+  // Units first, while the effects, sounds and ground they reach still
+  // exist; the members then end in the reverse order of their declaration.
+  if (mUnits) mUnits->ClearUnits();
   g_view = nullptr;
+}
+
+void CYourView::GuiSystemEnd::operator()(CEGUI::OgreRenderer* renderer) const {
+  if (CEGUI::System::getSingletonPtr())
+    CEGUI::OgreRenderer::destroySystem();
+  else
+    CEGUI::OgreRenderer::destroy(*renderer);
 }
 
 CYourView* CYourView::GetSingletonPtr() { return g_view; }
@@ -108,13 +110,13 @@ CYourView* CYourView::GetSingletonPtr() { return g_view; }
 void CYourView::SetupOgre() {
   // The engine logs to "Ogre.log" only (by default it also writes to stdout).
   if (!Ogre::LogManager::getSingletonPtr()) {
-    Ogre::LogManager* logs = new Ogre::LogManager();
-    logs->createLog("Ogre.log", true, false, false);
+    mEngineLog = std::make_unique<Ogre::LogManager>();
+    mEngineLog->createLog("Ogre.log", true, false, false);
   }
-  mRoot = new Ogre::Root("plugins.cfg", "ogre.cfg", "Ogre.log");
+  mRoot = std::make_unique<Ogre::Root>("plugins.cfg", "ogre.cfg", "Ogre.log");
 
-  mPakFactory = new Ogre::PakArchiveFactory();
-  Ogre::ArchiveManager::getSingleton().addArchiveFactory(mPakFactory);
+  mPakFactory = std::make_unique<Ogre::PakArchiveFactory>();
+  Ogre::ArchiveManager::getSingleton().addArchiveFactory(mPakFactory.get());
 
   AddResourceLocations("resources.cfg");
 
@@ -171,7 +173,7 @@ void CYourView::InitGame() {
   SetupOgre();
 
   platform::ConsolePrint("/***Init Input***\n");
-  mInput = new CGAInput(platform::NativeWindowId(GetMainWindow()));
+  mInput = std::make_unique<CGAInput>(platform::NativeWindowId(GetMainWindow()));
 
   Ogre::MaterialManager::getSingleton().setDefaultTextureFiltering(Ogre::TFO_NONE);
   Ogre::MaterialManager::getSingleton().setDefaultAnisotropy(5);
@@ -180,7 +182,7 @@ void CYourView::InitGame() {
   Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("Main");
   SetChineseLocale();
   // The GUI's own start-up, with the font files mapped rather than read.
-  mGuiRenderer = &CEGUI::OgreRenderer::create(*mRenderWindow);
+  mGuiRenderer.reset(&CEGUI::OgreRenderer::create(*mRenderWindow));
   CEGUI::System::create(*mGuiRenderer, new GuiResourceProvider(), nullptr,
                         &CEGUI::OgreRenderer::createOgreImageCodec());
   SetLoadingProgress(0, "初始化资源");
@@ -195,20 +197,24 @@ void CYourView::InitGame() {
   Ogre::LogManager::getSingleton().setLogDetail(static_cast<Ogre::LoggingLevel>(ReadSetting("ogrelog")));
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
-  new CGALogManager("Ostrel.txt", false);
-  new CGATerrainManager(mSceneManager, false);
-  CGATerrainManager::getSingleton().SetShadows(shadow != 0);
-  new CGACollisionManager(mSceneManager);
-  new CGAUnitManager(mSceneManager);
-  CGAUnitManager::getSingleton().SetUnitWorld(mUnitWorld = new GameUnitWorld());
-  new CGACamera(mCamera, mSceneManager);
+  mLogManager = std::make_unique<CGALogManager>("Ostrel.txt", false);
+  mTerrain = std::make_unique<CGATerrainManager>(mSceneManager, false);
+  mTerrain->SetShadows(shadow != 0);
+  mMapWorld = std::make_unique<GameMapWorld>();
+  mTerrain->SetMapWorld(mMapWorld.get());
+  mCollision = std::make_unique<CGACollisionManager>(mSceneManager);
+  mUnits = std::make_unique<CGAUnitManager>(mSceneManager);
+  mUnitWorld = std::make_unique<GameUnitWorld>();
+  mUnits->SetUnitWorld(mUnitWorld.get());
+  mCameraControl = std::make_unique<CGACamera>(mCamera, mSceneManager);
   Ogre::SceneNode* effectRoot = mSceneManager->getRootSceneNode()->createChildSceneNode(
       "effect_root", Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
-  new CGAEffectManager(mSceneManager, effectRoot, mCamera);
-  CGAEffectManager::getSingleton().SetWorld(mEffectWorld = new GameEffectWorld());
-  new CGAResourcePreloader();
-  new CTPAudioManager();
-  new CGAStartScene();
+  mEffects = std::make_unique<CGAEffectManager>(mSceneManager, effectRoot, mCamera);
+  mEffectWorld = std::make_unique<GameEffectWorld>();
+  mEffects->SetWorld(mEffectWorld.get());
+  mPreloader = std::make_unique<CGAResourcePreloader>();
+  mAudio = std::make_unique<CTPAudioManager>();
+  mStartScene = std::make_unique<CGAStartScene>();
 
   Ogre::Animation::setDefaultInterpolationMode(Ogre::Animation::IM_LINEAR);
   Ogre::Animation::setDefaultRotationInterpolationMode(Ogre::Animation::RIM_LINEAR);
@@ -234,11 +240,13 @@ void CYourView::InitGame() {
   SetLoadingProgress(100, "初始化完毕");
   platform::ConsolePrint("/***装载完毕*** \n");
 
-  mFrameTimer = new Ogre::Timer();
+  mFrameTimer = std::make_unique<Ogre::Timer>();
   Ogre::MaterialManager::getSingleton().setDefaultTextureFiltering(Ogre::TFO_BILINEAR);
 
-  new CGAGUIManager(*this);
-  new CGAGUILabelEx();
+  mLevelFiles = std::make_unique<ResourceLevelFiles>();
+  mBattlefield = std::make_unique<CGAGameBattlefield>();
+  mGui = std::make_unique<CGAGUIManager>(*this, *mLevelFiles, *mBattlefield);
+  mLabels = std::make_unique<CGAGUILabelEx>();
 
   if (ReadSetting("full")) {
     platform::SetWindowDecorated(GetMainWindow(), false);

@@ -1,4 +1,4 @@
-#include "game/GameBattlefield.h"
+#include "game/app/GameBattlefield.h"
 
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"

@@ -1,4 +1,4 @@
-#include "game/Input.h"
+#include "game/app/Input.h"
 
 #include "platform/CodePage.h"
 #include "platform/Window.h"

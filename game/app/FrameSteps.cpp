@@ -1,4 +1,4 @@
-#include "game/FrameSteps.h"
+#include "game/app/FrameSteps.h"
 
 #include "game/FrameClock.h"
 

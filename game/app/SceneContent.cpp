@@ -1,4 +1,4 @@
-#include "game/SceneContent.h"
+#include "game/app/SceneContent.h"
 
 #include <OgreMovableObject.h>
 #include <OgreSceneNode.h>
