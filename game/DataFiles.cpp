@@ -6,6 +6,7 @@
 #include <OgreConfigFile.h>
 #include <OgreException.h>
 #include <OgreResourceGroupManager.h>
+#include <OgreStringConverter.h>
 #include <tinyxml.h>
 
 #include <algorithm>
@@ -142,19 +143,47 @@ Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const st
   return ParseVector3(XmlAttr(element, name), XmlPlace(fileName, element, name));
 }
 
+namespace {
+
+// The attribute's text, or null with a log line that names what is used
+// instead.
+const char* RequiredAttribute(const TiXmlElement* element, const char* name, const std::string& fileName,
+                              const std::string& used) {
+  const char* value = element->Attribute(name);
+  if (!value)
+    GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using " +
+            used);
+  return value;
+}
+
+}  // namespace
+
 std::string RequiredText(const TiXmlElement* element, const char* name, const std::string& fileName,
                          const std::string& fallback) {
-  if (const char* value = element->Attribute(name)) return value;
-  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using \"" +
-          fallback + "\"");
-  return fallback;
+  const char* value = RequiredAttribute(element, name, fileName, "\"" + fallback + "\"");
+  return value ? value : fallback;
 }
 
 int RequiredInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback) {
-  if (const char* value = element->Attribute(name)) return ParseInt(value, fallback, XmlPlace(fileName, element, name));
-  GameLog(XmlWhere(fileName, element) + "<" + element->ValueStr() + "> lacks the attribute \"" + name + "\"; using " +
-          std::to_string(fallback));
-  return fallback;
+  const char* value = RequiredAttribute(element, name, fileName, std::to_string(fallback));
+  return value ? ParseInt(value, fallback, XmlPlace(fileName, element, name)) : fallback;
+}
+
+float RequiredReal(const TiXmlElement* element, const char* name, const std::string& fileName, float fallback) {
+  const char* value = RequiredAttribute(element, name, fileName, Ogre::StringConverter::toString(fallback));
+  return value ? ParseReal(value, fallback, XmlPlace(fileName, element, name)) : fallback;
+}
+
+Ogre::Vector3 RequiredVector3(const TiXmlElement* element, const char* name, const std::string& fileName,
+                              const Ogre::Vector3& fallback) {
+  const char* value = RequiredAttribute(element, name, fileName, Ogre::StringConverter::toString(fallback));
+  return value ? ParseVector3(value, XmlPlace(fileName, element, name)) : fallback;
+}
+
+Ogre::ColourValue RequiredColour(const TiXmlElement* element, const char* name, const std::string& fileName,
+                                 const Ogre::ColourValue& fallback) {
+  const char* value = RequiredAttribute(element, name, fileName, Ogre::StringConverter::toString(fallback));
+  return value ? ParseColourValue(value, XmlPlace(fileName, element, name)) : fallback;
 }
 
 const TiXmlElement* RequiredChild(const TiXmlElement* element, const char* name, const std::string& fileName) {

@@ -67,8 +67,15 @@ Ogre::Vector3 XmlVector3(const TiXmlElement* element, const char* name, const st
 // log line when it is missing.
 std::string RequiredText(const TiXmlElement* element, const char* name, const std::string& fileName,
                          const std::string& fallback = std::string());
-// The same for a decimal number (read with ParseInt).
+// The same for a decimal number (read with ParseInt), a real, a vector
+// ("x y z") and a colour ("r g b [a]"), read by the parsers of Parse.h.
 int RequiredInt(const TiXmlElement* element, const char* name, const std::string& fileName, int fallback = 0);
+float RequiredReal(const TiXmlElement* element, const char* name, const std::string& fileName,
+                   float fallback = 0.0f);
+Ogre::Vector3 RequiredVector3(const TiXmlElement* element, const char* name, const std::string& fileName,
+                              const Ogre::Vector3& fallback = Ogre::Vector3::ZERO);
+Ogre::ColourValue RequiredColour(const TiXmlElement* element, const char* name, const std::string& fileName,
+                                 const Ogre::ColourValue& fallback = Ogre::ColourValue::Black);
 
 // A child element that the format requires; null with a log line when missing.
 const TiXmlElement* RequiredChild(const TiXmlElement* element, const char* name, const std::string& fileName);

@@ -14,14 +14,6 @@
 
 namespace {
 
-
-std::string Attr(const TiXmlElement* element, const char* name) {
-  const char* value = element->Attribute(name);
-  return value ? value : "";
-}
-
-bool HasAttr(const TiXmlElement* element, const char* name) { return element->Attribute(name) != nullptr; }
-
 std::string LowerExtension(const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
   if (dot == std::string::npos) return "";
@@ -73,14 +65,14 @@ bool CGAMapReader::SetLayout(CGAMapData& map, int width, int height, unsigned ce
 }
 
 bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAMapData& map) {
-  mFile = fileName;
+  mName = "Map " + fileName;
   Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
   if (!stream) {
     Report("not found");
     return false;
   }
   auto document = std::make_unique<TiXmlDocument>();
-  const bool parsed = ParseDataXml(*document, stream->getAsString(), "Map " + fileName);
+  const bool parsed = ParseDataXml(*document, stream->getAsString(), mName);
   stream->close();
   if (!parsed) {
     Report("refused: not XML");
@@ -92,18 +84,18 @@ bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAM
     return false;
   }
   std::string error;
-  if (!SetLayout(map, RequiredInt(scene, "Width"), RequiredInt(scene, "Height"), cellsPerTile,
-                 RequiredInt(scene, "Step"), RequiredInt(scene, "Scale"), error)) {
+  if (!SetLayout(map, RequiredInt(scene, "Width", mName), RequiredInt(scene, "Height", mName), cellsPerTile,
+                 RequiredInt(scene, "Step", mName), RequiredInt(scene, "Scale", mName), error)) {
     Report("refused: " + error, scene);
     return false;
   }
   map.FileName = fileName;
-  map.Name = Required(scene, "Name");
-  map.StaticList = Required(scene, "StaticList");
+  map.Name = RequiredText(scene, "Name", mName);
+  map.StaticList = RequiredText(scene, "StaticList", mName);
   ReadScene(scene, map);
-  map.HasTerrain = ParseBool(Required(scene, "Terrain"));
+  map.HasTerrain = ParseBool(RequiredText(scene, "Terrain", mName));
   if (map.HasTerrain) {
-    if (const TiXmlElement* terrain = RequiredChild(scene, "Terrain")) {
+    if (const TiXmlElement* terrain = RequiredChild(scene, "Terrain", mName)) {
       ReadTerrain(scene, terrain, map);
       ReadExtras(scene, map);
     } else {
@@ -115,54 +107,54 @@ bool CGAMapReader::Read(const std::string& fileName, unsigned cellsPerTile, CGAM
 }
 
 void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
-  if (const std::string obstacles = Required(scene, "ObstacleData"); !obstacles.empty())
+  if (const std::string obstacles = RequiredText(scene, "ObstacleData", mName); !obstacles.empty())
     ReadSideFile(obstacles, "obstacle file", map.Obstacles.data(), map.Obstacles.size());
-  if (const std::string logic = Attr(scene, "LogicData"); !logic.empty())
+  if (const std::string logic = XmlAttr(scene, "LogicData"); !logic.empty())
     ReadSideFile(logic, "logic file", map.Logic.data(), map.Logic.size());
 
-  if (const TiXmlElement* e = RequiredChild(scene, "Ambient")) map.Ambient = RequiredColour(e, "Color");
-  if (const TiXmlElement* e = RequiredChild(scene, "DirectionLight")) {
-    map.LightDirection = RequiredVector3(e, "Direction");
-    map.LightColour = RequiredColour(e, "Color");
+  if (const TiXmlElement* e = RequiredChild(scene, "Ambient", mName)) map.Ambient = RequiredColour(e, "Color", mName);
+  if (const TiXmlElement* e = RequiredChild(scene, "DirectionLight", mName)) {
+    map.LightDirection = RequiredVector3(e, "Direction", mName);
+    map.LightColour = RequiredColour(e, "Color", mName);
   }
-  if (const TiXmlElement* e = RequiredChild(scene, "Fog")) {
-    map.Fog.Mode = RequiredInt(e, "Mode");
-    map.Fog.Colour = RequiredColour(e, "Color");
-    map.Fog.Start = RequiredReal(e, "Start");
-    map.Fog.End = RequiredReal(e, "End");
-    map.Fog.Density = RequiredReal(e, "Density");
+  if (const TiXmlElement* e = RequiredChild(scene, "Fog", mName)) {
+    map.Fog.Mode = RequiredInt(e, "Mode", mName);
+    map.Fog.Colour = RequiredColour(e, "Color", mName);
+    map.Fog.Start = RequiredReal(e, "Start", mName);
+    map.Fog.End = RequiredReal(e, "End", mName);
+    map.Fog.Density = RequiredReal(e, "Density", mName);
   }
   // Statics and scene effects share their attributes but for the name.
   auto readObjects = [this, scene](const char* list, const char* item, std::vector<MapObjectRecord>& out) {
-    const TiXmlElement* parent = RequiredChild(scene, list);
+    const TiXmlElement* parent = RequiredChild(scene, list, mName);
     if (!parent) return;
     for (const TiXmlElement* e = parent->FirstChildElement(item); e; e = e->NextSiblingElement(item)) {
       MapObjectRecord r;
-      r.Name = Required(e, "Name");
+      r.Name = RequiredText(e, "Name", mName);
       ReadPlacement(e, r.Position, r.Scale, r.Orientation);
       out.push_back(r);
     }
   };
   readObjects("StaticObjects", "Object", map.Statics);
-  if (const TiXmlElement* parent = RequiredChild(scene, "BuildObjects")) {
+  if (const TiXmlElement* parent = RequiredChild(scene, "BuildObjects", mName)) {
     for (const TiXmlElement* e = parent->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object")) {
       BuildObjectRecord r;
-      r.Mesh = Required(e, "Mesh");
+      r.Mesh = RequiredText(e, "Mesh", mName);
       ReadPlacement(e, r.Position, r.Scale, r.Orientation);
-      r.Render = RequiredInt(e, "Render");
+      r.Render = RequiredInt(e, "Render", mName);
       map.BuildObjects.push_back(r);
     }
   }
-  if (const TiXmlElement* parent = RequiredChild(scene, "Lights")) {
+  if (const TiXmlElement* parent = RequiredChild(scene, "Lights", mName)) {
     for (const TiXmlElement* e = parent->FirstChildElement("Light"); e; e = e->NextSiblingElement("Light")) {
       MapLightRecord r;
-      r.Name = Required(e, "Name");
-      r.Position = RequiredVector3(e, "Position");
-      r.Colour = RequiredColour(e, "Colour");
-      r.Range = RequiredReal(e, "Range");
-      r.Constant = RequiredReal(e, "Constant");
-      r.Linear = RequiredReal(e, "Linear");
-      r.Quadratic = RequiredReal(e, "Quadratic");
+      r.Name = RequiredText(e, "Name", mName);
+      r.Position = RequiredVector3(e, "Position", mName);
+      r.Colour = RequiredColour(e, "Colour", mName);
+      r.Range = RequiredReal(e, "Range", mName);
+      r.Constant = RequiredReal(e, "Constant", mName);
+      r.Linear = RequiredReal(e, "Linear", mName);
+      r.Quadratic = RequiredReal(e, "Quadratic", mName);
       map.Lights.push_back(r);
     }
   }
@@ -171,52 +163,53 @@ void CGAMapReader::ReadScene(const TiXmlElement* scene, CGAMapData& map) {
 
 void CGAMapReader::ReadPlacement(const TiXmlElement* e, Ogre::Vector3& position, Ogre::Vector3& scale,
                                  Ogre::Quaternion& orientation) {
-  position = RequiredVector3(e, "Position");
+  position = RequiredVector3(e, "Position", mName);
   // A missing scale is reported but leaves the thing at its own size.
-  const bool hasScale = HasAttr(e, "Scale");
-  const std::string scaleText = Required(e, "Scale");
-  if (hasScale) scale = ParseVector3(scaleText, At(e, "Scale"));
-  orientation = ParseQuaternion(Required(e, "Quaternion"), At(e, "Quaternion"));
+  scale = RequiredVector3(e, "Scale", mName, scale);
+  orientation = ParseQuaternion(RequiredText(e, "Quaternion", mName), XmlPlace(mName, e, "Quaternion"));
 }
 
 void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* terrain, CGAMapData& map) {
   const unsigned gridX = map.GridSizeX(), gridZ = map.GridSizeZ();
 
   map.LightMap = std::make_unique<CGACoverageMap>("ETLightmap", "ET", gridX, gridZ, 3);
-  if (const std::string light = Attr(terrain, "LightMap"); !light.empty())
+  if (const std::string light = XmlAttr(terrain, "LightMap"); !light.empty())
     ReadImageMap(light, *map.LightMap, "light image", gridX, gridZ);
 
   // Without a colour image every vertex shows its texture unchanged.
   map.ColourMap = std::make_unique<CGACoverageMap>("ETColourmap", "ET", gridX, gridZ, 3);
   std::fill_n(map.ColourMap->GetData(), map.ColourMap->GetSize(), uint8_t(255));
-  if (const std::string colour = Attr(terrain, "ColourMap"); !colour.empty())
+  if (const std::string colour = XmlAttr(terrain, "ColourMap"); !colour.empty())
     ReadImageMap(colour, *map.ColourMap, "colour image", gridX, gridZ);
 
   map.Material = std::make_unique<CGATerrainMaterial>(unsigned(map.Width - 1), unsigned(map.Height - 1));
   CGATerrainMaterial& material = *map.Material;
-  if (const std::string blend = Required(terrain, "BlendMap"); !blend.empty())
+  if (const std::string blend = RequiredText(terrain, "BlendMap", mName); !blend.empty())
     ReadBlendImage(blend, material, map);
 
-  if (const TiXmlElement* list = RequiredChild(scene, "TerrainTextures"))
+  if (const TiXmlElement* list = RequiredChild(scene, "TerrainTextures", mName))
     for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
-      material.AddTexture(Required(e, "Name"), RequiredInt(e, "Height"), RequiredInt(e, "Width"));
-  if (const TiXmlElement* list = RequiredChild(scene, "TexturesBlend"))
+      material.AddTexture(RequiredText(e, "Name", mName), RequiredInt(e, "Height", mName),
+                          RequiredInt(e, "Width", mName));
+  if (const TiXmlElement* list = RequiredChild(scene, "TexturesBlend", mName))
     for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
-      material.AddBlendTexture(Required(e, "Name"), RequiredInt(e, "Layer"));
-  if (const TiXmlElement* list = RequiredChild(scene, "TileTextures"))
+      material.AddBlendTexture(RequiredText(e, "Name", mName), RequiredInt(e, "Layer", mName));
+  if (const TiXmlElement* list = RequiredChild(scene, "TileTextures", mName))
     for (const TiXmlElement* e = list->FirstChildElement("Tile"); e; e = e->NextSiblingElement("Tile"))
-      material.SetTileLayers(ParseUInt(Required(e, "ID"), 0, At(e, "ID")), RequiredInt(e, "Layer_0"),
-                             RequiredInt(e, "Layer_1"), RequiredInt(e, "Layer_2"),
-                             RequiredInt(e, "Layer_3"));
+      material.SetTileLayers(ParseUInt(RequiredText(e, "ID", mName), 0, XmlPlace(mName, e, "ID")),
+                             RequiredInt(e, "Layer_0", mName), RequiredInt(e, "Layer_1", mName),
+                             RequiredInt(e, "Layer_2", mName), RequiredInt(e, "Layer_3", mName));
 
-  ReadPaint(Required(terrain, "PaintData"), map);
+  ReadPaint(RequiredText(terrain, "PaintData", mName), map);
 
-  map.Heights.assign(size_t(gridX) * gridZ, ParseUInt(Required(terrain, "DefaultHeight"), 0, At(terrain, "DefaultHeight")));
-  if (const std::string heights = Required(terrain, "HeightData"); !heights.empty()) ReadHeights(heights, map);
+  const std::string defaultHeight = RequiredText(terrain, "DefaultHeight", mName);
+  map.Heights.assign(size_t(gridX) * gridZ, ParseUInt(defaultHeight, 0, XmlPlace(mName, terrain, "DefaultHeight")));
+  if (const std::string heights = RequiredText(terrain, "HeightData", mName); !heights.empty())
+    ReadHeights(heights, map);
 
-  map.HasWater = ParseBool(Required(terrain, "Water"));
-  map.HasWaterHeight = HasAttr(terrain, "WaterHeight");
-  if (map.HasWaterHeight) map.WaterHeight = ParseReal(Attr(terrain, "WaterHeight"), 0, At(terrain, "WaterHeight"));
+  map.HasWater = ParseBool(RequiredText(terrain, "Water", mName));
+  map.HasWaterHeight = terrain->Attribute("WaterHeight") != nullptr;
+  if (map.HasWaterHeight) map.WaterHeight = XmlReal(terrain, "WaterHeight", mName);
 }
 
 void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what,
@@ -298,32 +291,32 @@ void CGAMapReader::ReadExtras(const TiXmlElement* scene, CGAMapData& map) {
   if (const TiXmlElement* grass = scene->FirstChildElement("Grass")) ReadGrass(grass, map);
   if (const TiXmlElement* info = scene->FirstChildElement("MapInfo")) {
     map.HasMapInfo = true;
-    map.InfoName = Required(info, "name");
-    map.InfoPosition = Required(info, "position");
-    map.InfoIntro = Required(info, "intro");
+    map.InfoName = RequiredText(info, "name", mName);
+    map.InfoPosition = RequiredText(info, "position", mName);
+    map.InfoIntro = RequiredText(info, "intro", mName);
   }
   if (const TiXmlElement* c = scene->FirstChildElement("FantasyCompositor")) {
     map.HasCompositor = true;
-    map.Lum = RequiredReal(c, "lum");
-    map.Contrast = RequiredReal(c, "contrast");
-    map.Soft = RequiredReal(c, "soft");
-    map.Black = RequiredReal(c, "black");
+    map.Lum = RequiredReal(c, "lum", mName);
+    map.Contrast = RequiredReal(c, "contrast", mName);
+    map.Soft = RequiredReal(c, "soft", mName);
+    map.Black = RequiredReal(c, "black", mName);
   }
 }
 
 void CGAMapReader::ReadGrass(const TiXmlElement* grass, CGAMapData& map) {
   map.HasGrass = true;
   for (const TiXmlElement* e = grass->FirstChildElement("Object"); e; e = e->NextSiblingElement("Object"))
-    map.GrassKinds.push_back({Required(e, "Name"), Required(e, "Image")});
-  const TiXmlElement* records = RequiredChild(grass, "Records");
+    map.GrassKinds.push_back({RequiredText(e, "Name", mName), RequiredText(e, "Image", mName)});
+  const TiXmlElement* records = RequiredChild(grass, "Records", mName);
   if (!records) return;
   size_t unknown = 0;
   for (const TiXmlElement* e = records->FirstChildElement("Record"); e; e = e->NextSiblingElement("Record")) {
     GrassRecord r;
-    r.Id = RequiredInt(e, "id");
-    r.Position = RequiredVector3(e, "position");
-    r.Yaw = RequiredReal(e, "yaw");
-    r.Scale = RequiredReal(e, "scale");
+    r.Id = RequiredInt(e, "id", mName);
+    r.Position = RequiredVector3(e, "position", mName);
+    r.Yaw = RequiredReal(e, "yaw", mName);
+    r.Scale = RequiredReal(e, "scale", mName);
     if (r.Id < 0 || size_t(r.Id) >= map.GrassKinds.size()) ++unknown;
     else map.GrassRecords.push_back(r);
   }
@@ -369,43 +362,8 @@ bool CGAMapReader::LoadImage(const std::string& fileName, const char* what, Ogre
   return true;
 }
 
-std::string CGAMapReader::Required(const TiXmlElement* element, const char* name) {
-  const char* value = element->Attribute(name);
-  if (value) return value;
-  Report("\"" + std::string(element->Value()) + "\" has no attribute \"" + name + "\"", element);
-  return "";
-}
-
-int CGAMapReader::RequiredInt(const TiXmlElement* element, const char* name) {
-  return ParseInt(Required(element, name), 0, At(element, name));
-}
-
-float CGAMapReader::RequiredReal(const TiXmlElement* element, const char* name) {
-  return ParseReal(Required(element, name), 0, At(element, name));
-}
-
-Ogre::Vector3 CGAMapReader::RequiredVector3(const TiXmlElement* element, const char* name) {
-  return ParseVector3(Required(element, name), At(element, name));
-}
-
-Ogre::ColourValue CGAMapReader::RequiredColour(const TiXmlElement* element, const char* name) {
-  return ParseColourValue(Required(element, name), At(element, name));
-}
-
-TextPlace CGAMapReader::At(const TiXmlElement* element, const char* name) const {
-  return XmlPlace(mFile, element, name);
-}
-
-const TiXmlElement* CGAMapReader::RequiredChild(const TiXmlElement* parent, const char* name) {
-  const TiXmlElement* child = parent->FirstChildElement(name);
-  if (!child) Report("\"" + std::string(parent->Value()) + "\" has no \"" + name + "\" element", parent);
-  return child;
-}
-
 void CGAMapReader::Report(const std::string& text, const TiXmlElement* at) const {
-  std::string where = "Map " + mFile;
-  if (at) where += " line " + std::to_string(at->Row());
-  GameLog(where + ": " + text);
+  GameLog((at ? XmlWhere(mName, at) : mName + ": ") + text);
 }
 
 Ogre::DataStreamPtr CGAMapReader::OpenFromResources(const std::string& name) { return OpenDataFile(name); }

@@ -14,7 +14,6 @@
 namespace Ogre {
 class Image;
 }
-struct TextPlace;
 
 class CGAMapReader {
  public:
@@ -64,19 +63,9 @@ class CGAMapReader {
   size_t ReadSideFile(const std::string& fileName, const char* what, uint8_t* buffer, size_t size);
   bool LoadImage(const std::string& fileName, const char* what, Ogre::Image& image);
 
-  // The attribute's text; a missing one is logged as missing and reads empty.
-  std::string Required(const TiXmlElement* element, const char* name);
-  // The same read by the parsers of Parse.h: a value beyond its field's
-  // range saturates, logged with the file and line.
-  int RequiredInt(const TiXmlElement* element, const char* name);
-  float RequiredReal(const TiXmlElement* element, const char* name);
-  Ogre::Vector3 RequiredVector3(const TiXmlElement* element, const char* name);
-  Ogre::ColourValue RequiredColour(const TiXmlElement* element, const char* name);
-  TextPlace At(const TiXmlElement* element, const char* name) const;
-  // The named child element; a missing one is logged.
-  const TiXmlElement* RequiredChild(const TiXmlElement* parent, const char* name);
+  // A log line about the map, with the line of the element when given.
   void Report(const std::string& text, const TiXmlElement* at = nullptr) const;
 
   FileOpener mOpener;
-  std::string mFile;
+  std::string mName;  // "Map " and the file: how the log names the map
 };

@@ -3,6 +3,7 @@
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "platform/Random.h"
+#include "support/GameGlobals.h"
 #include "support/HeadlessEngine.h"
 
 #include <Ogre.h>
@@ -38,12 +39,12 @@ class CameraView : public ::testing::Test {
   void TearDown() override {
     controller.reset();
     HeadlessEngine().destroySceneManager(scene);
-    FrameDeltaSeconds = 0;
   }
 
   Ogre::Vector3 Eye() const { return camera->getParentSceneNode()->_getDerivedPosition(); }
   Ogre::Vector3 ViewDirection() const { return camera->getDerivedDirection(); }
 
+  ScopedGameGlobals globals;
   Ogre::SceneManager* scene = nullptr;
   Ogre::Camera* camera = nullptr;
   std::unique_ptr<CGACamera> controller;

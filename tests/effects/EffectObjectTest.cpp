@@ -96,7 +96,6 @@ class EffectObjectTest : public EffectFixture {
   EffectObjectTest() {
     TestMaterial();
     TwoPartMesh();
-    FrameTimeMs = 0;
   }
 
   // The first object of the first node of a new effect of that definition.

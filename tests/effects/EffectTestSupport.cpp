@@ -97,15 +97,12 @@ EffectFixture::EffectFixture() {
   manager = std::make_unique<CGAEffectManager>(scene, root, CreateMainCamera(scene));
   manager->SetWorld(&world);
   world.createUnit = [this](const std::string&) { return MakeUnit(Ogre::Vector3::ZERO, 0, 100, false); };
-  BattlePaused = 0;
 }
 
 EffectFixture::~EffectFixture() {
   manager.reset();
   units.clear();
   HeadlessEngine().destroySceneManager(scene);
-  FrameDeltaSeconds = 0.0f;
-  FrameDeltaMs = 0;
 }
 
 CGAUnit* EffectFixture::MakeUnit(const Ogre::Vector3& position, int side, int hp, bool skeleton) {

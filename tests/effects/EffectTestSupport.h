@@ -5,6 +5,7 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "effects/EffectWorld.h"
+#include "support/GameGlobals.h"
 #include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 
@@ -91,6 +92,7 @@ class EffectFixture : public ::testing::Test {
   // A managed effect of a definition, placed and tied as unit actions do.
   CGAEffectNode* Start(const std::string& name, CGAUnit* owner = nullptr, CGAUnit* target = nullptr);
 
+  ScopedGameGlobals globals;
   Ogre::SceneManager* scene = nullptr;
   SceneUnitWorld unitWorld;
   FakeEffectWorld world;

@@ -1,5 +1,6 @@
 #include "game/FrameClock.h"
 #include "game/app/FrameSteps.h"
+#include "support/GameGlobals.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +30,7 @@ struct RecordingSteps : CGAFrameSteps {
 };
 
 struct Frame : ::testing::Test {
-  void SetUp() override {
-    FrameTimeMs = FrameDeltaMs = 0;
-    FrameDeltaSeconds = 0;
-    RedrawCountdown = 0;
-    BattlePaused = 0;
-  }
-  void TearDown() override { BattlePaused = 0; }
+  ScopedGameGlobals globals;
 };
 
 TEST_F(Frame, StepsRunInOrder) {

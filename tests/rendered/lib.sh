@@ -50,6 +50,12 @@ shoot() {
   x import -window "$WID" "${1:-$WORK/shot.png}" 2>/dev/null
 }
 
+# A screenshot kept in the build folder as rendered-$SHOTS-NAME.png (SHOTS
+# names the script's pictures).
+shot() {
+  shoot "$BUILD/rendered-$SHOTS-$1.png" || fail "no screenshot $1"
+}
+
 # The standard deviation of the window's picture (0 for a uniform picture).
 window_variation() {
   shoot || { echo 0; return; }
@@ -109,13 +115,20 @@ wait_for_text() {
   fail "$1 never held: $2"
 }
 
-# Waits up to two minutes until the game's log holds a text: game time runs
-# slow under software rendering.
+# The game's log from line LOG_FROM + 1 on: a script that plays a level
+# again sets LOG_FROM to the lines before the new try.
+LOG_FROM=0
+log_since() {
+  tail -n "+$((LOG_FROM + 1))" "$WORK/Ogre.log" 2>/dev/null
+}
+
+# Waits up to five minutes until that log holds a text: game time runs slow
+# under software rendering.
 wait_for_log() {
-  for _ in $(seq 1 240); do
-    grep -q -- "$1" "$WORK/Ogre.log" 2>/dev/null && return 0
+  for _ in $(seq 1 1200); do
+    log_since | grep -q -- "$1" && return 0
     alive
-    sleep 0.5
+    sleep 0.25
   done
   fail "the log never held: $1"
 }

@@ -9,12 +9,7 @@
 # Screenshots of the steps stay in the build folder (rendered-play-*.png).
 . "$(dirname "$0")/lib.sh"
 
-LOG="$WORK/Ogre.log"
-FROM=0  # log lines before the current try
-
-shot() {
-  shoot "$BUILD/rendered-play-$1.png" || fail "no screenshot $1"
-}
+SHOTS=play
 
 # Whether a screenshot shows an end panel (dark blue, in the middle) over
 # the brown ground.
@@ -33,22 +28,6 @@ wait_for_panel() {
   fail "no panel in $1"
 }
 
-# The log of the current try.
-try_log() {
-  tail -n "+$((FROM + 1))" "$LOG" 2>/dev/null
-}
-
-# Waits until the log of the current try holds a text: up to five minutes
-# (game time runs slow under software rendering).
-wait_for_log() {
-  for _ in $(seq 1 1200); do
-    try_log | grep -q -- "$1" && return 0
-    alive
-    sleep 0.25
-  done
-  fail "the log never held: $1"
-}
-
 # The window row of the middle of each lane in the start view.
 row_y() {
   case $1 in
@@ -59,7 +38,7 @@ row_y() {
 
 # The swordsmen placed in a lane in the current try.
 placed_in() {
-  try_log | grep -c "Placed swordsman at [0-9]*, $1\$"
+  log_since | grep -c "Placed swordsman at [0-9]*, $1\$"
 }
 
 # Puts a swordsman into lane Z at window column X (240 is world x 37, 300 is
@@ -76,7 +55,7 @@ place() {
       [ "$(placed_in "$2")" -gt "$before" ] && return 0
       sleep 0.1
     done
-    try_log | grep -q "Level 0 lost" && fail "lost while placing in lane $2"
+    log_since | grep -q "Level 0 lost" && fail "lost while placing in lane $2"
   done
   fail "no swordsman placed in lane $2"
 }
@@ -110,14 +89,14 @@ wait_for_panel lose-panel
 # --- Second try: a swordsman at once in every lane an enemy walks in, two
 # where a brute walks, and meanwhile one in each lane the waves use (the
 # sixth lane is taken only by a wave of six), until the level is won.
-FROM=$(wc -l < "$LOG")
+LOG_FROM=$(wc -l < "$WORK/Ogre.log")
 click 330 380                        # the defeat panel's OK: the level again
 recruit win
 handled=0
-while ! try_log | grep -q "Level 0 won"; do
+while ! log_since | grep -q "Level 0 won"; do
   alive
-  try_log | grep -q "Level 0 lost" && fail "the second try was lost"
-  enemy=$(try_log | sed -n 's/.*Wave unit \([a-z_]*\) of side 0 at [0-9]*, \([0-9]*\)$/\1 \2/p' |
+  log_since | grep -q "Level 0 lost" && fail "the second try was lost"
+  enemy=$(log_since | sed -n 's/.*Wave unit \([a-z_]*\) of side 0 at [0-9]*, \([0-9]*\)$/\1 \2/p' |
     sed -n "$((handled + 1))p")
   if [ -n "$enemy" ]; then
     handled=$((handled + 1))
@@ -137,7 +116,7 @@ while ! try_log | grep -q "Level 0 won"; do
     sleep 0.25
   fi
 done
-gold=$(try_log | sed -n 's/.*Level 0 won, gold \([0-9]*\)$/\1/p' | head -1)
+gold=$(log_since | sed -n 's/.*Level 0 won, gold \([0-9]*\)$/\1/p' | head -1)
 [ -n "$gold" ] || fail "no gold in the log"
 wait_for_panel win-panel
 [ "$(read_record abc)" = "1 $((500 + gold))" ] || fail "the record holds $(read_record abc), not 1 $((500 + gold))"

@@ -6,9 +6,7 @@
 # Screenshots stay in the build folder (rendered-unlock-*.png).
 . "$(dirname "$0")/lib.sh"
 
-shot() {
-  import -window "$WID" "$BUILD/rendered-unlock-$1.png" 2>/dev/null || fail "no screenshot $1"
-}
+SHOTS=unlock
 
 # The unlock flag of unit type N (its place in unit.xml) in a record file.
 read_flag() {

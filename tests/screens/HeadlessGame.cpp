@@ -77,10 +77,7 @@ class HeadlessGame::Field : public CGAGameBattlefield {};
 
 HeadlessGame::HeadlessGame() {
   ShippedData();
-  PlayerRecord = SPlayerRecord{};
   PlayerRecord.Gold = kNewPlayerGold;
-  PlayerName.clear();
-  LevelList.clear();
   mScene = HeadlessEngine().createSceneManager();
   Ogre::Camera* camera = CreateMainCamera(mScene);
   mHost = std::make_unique<Host>();
@@ -125,9 +122,6 @@ HeadlessGame::~HeadlessGame() {
   mTerrain.reset();
   mSound.reset();
   HeadlessEngine().destroySceneManager(mScene);
-  LevelList.clear();
-  BattlePaused = 0;
-  GameState = kGamePlaying;
 }
 
 bool HeadlessGame::StartLevel(int n) { return mGui->StartLevel(n); }

@@ -4,6 +4,8 @@
 // files, maps, units, effects), a level played through the in-game screen,
 // and a player's hand that clicks as the window procedure passes clicks on.
 // Frames run the game's logic in the game's order, without drawing.
+#include "support/GameGlobals.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -54,6 +56,7 @@ class HeadlessGame {
   class EffectWorld;
   class Field;
 
+  ScopedGameGlobals mGlobals;
   Ogre::SceneManager* mScene;
   std::unique_ptr<Host> mHost;
   std::unique_ptr<Levels> mLevels;

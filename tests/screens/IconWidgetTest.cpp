@@ -7,6 +7,7 @@
 #include "screens/GUIIconEx.h"
 #include "screens/GUIIconList.h"
 #include "screens/LevelState.h"
+#include "support/GameGlobals.h"
 #include "units/UnitTemplate.h"
 
 #include <CEGUI/CEGUI.h>
@@ -50,16 +51,12 @@ class Icon : public ::testing::Test {
     swordsman.price = 50;
     swordsman.ready = 3000;
     swordsman.gold = 120;
-    GameState = kGamePlaying;
     LevelSilver = 50;
-    BattlePaused = 0;
   }
   void TearDown() override {
     icon.reset();
     Context().setRootWindow(nullptr);
     CEGUI::WindowManager::getSingleton().destroyWindow(sheet);
-    GameState = kGamePlaying;
-    BattlePaused = 0;
   }
 
   void Make() {
@@ -81,6 +78,7 @@ class Icon : public ::testing::Test {
     Context().injectMouseButtonUp(button);
   }
 
+  ScopedGameGlobals globals;
   GUIAnimManager anims;
   CEGUI::Window* sheet = nullptr;
   CEGUI::Window* host = nullptr;

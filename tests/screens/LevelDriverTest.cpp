@@ -3,6 +3,7 @@
 #include "platform/Random.h"
 #include "screens/LevelDriver.h"
 #include "screens/LevelState.h"
+#include "support/GameGlobals.h"
 #include "support/LogLines.h"
 
 #include <gtest/gtest.h>
@@ -63,14 +64,9 @@ LevelRecord Level(std::vector<AssaultRecord> waves, int money = 1500) {
 class Driver : public ::testing::Test {
  protected:
   void SetUp() override {
-    PlayerRecord = SPlayerRecord{};
     PlayerRecord.Gold = 500;
-    BattlePaused = 0;
-    GameState = kGamePlaying;
-    LevelGold = LevelSilver = 0;
     platform::SeedRand(7);
   }
-  void TearDown() override { BattlePaused = 0; }
 
   void Begin(std::vector<LevelRecord> list, int n = 0) {
     levels = std::move(list);
@@ -86,6 +82,7 @@ class Driver : public ::testing::Test {
     return -1;
   }
 
+  ScopedGameGlobals globals;
   FakeField field;
   LevelDriver driver{field, platform::Rand};
   std::vector<LevelRecord> levels;

@@ -1,9 +1,7 @@
 // The in-game screen on the GUI library's null renderer, with the game's own
 // "main.layout", a stand-in battlefield and injected clicks.
-#include "FakeBattlefield.h"
-#include "FakeHost.h"
 #include "GuiTestSystem.h"
-#include "MemoryLevelFiles.h"
+#include "ScreenFixture.h"
 #include "game/FrameClock.h"
 #include "game/PlayerRecord.h"
 #include "game/Settings.h"
@@ -16,7 +14,6 @@
 #include "screens/ListBoxRichItem.h"
 #include "screens/LevelState.h"
 #include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -43,14 +40,10 @@ std::string LevelXml(const std::string& map, int money, int waves) {
   return xml + "</assaults></level>";
 }
 
-class MainScreen : public ::testing::Test {
+class MainScreen : public ScreenFixture {
  protected:
   void SetUp() override {
-    GuiTestSystem();
-    PlayerRecord = SPlayerRecord{};
     PlayerRecord.Gold = 500;
-    BattlePaused = 0;
-    GameState = kGamePlaying;
     levels.files[LevelFileName(1)] =
         "<levels>" + LevelXml("demo_flat", 1500, 3) + LevelXml("demo_full", 2000, 1) + "</levels>";
     // lock.xml lists swordsman, farmer, archer and priest; archer is locked.
@@ -63,15 +56,9 @@ class MainScreen : public ::testing::Test {
     battlefield.AddType("goldA", 0).type = kUnitPickUp;
     battlefield.scene = Scene();
   }
-  void TearDown() override {
-    labels.reset();
-    manager.reset();
-    BattlePaused = 0;
-    GameState = kGamePlaying;
-  }
 
   void Start() {
-    manager.reset(new CGAGUIManager(host, levels, battlefield));
+    BuildScreens();
     screen = manager->GetMainScreen();
     PlayerName = "abc";  // as if chosen on the start screen
     host.calls.clear();
@@ -81,21 +68,8 @@ class MainScreen : public ::testing::Test {
     ASSERT_TRUE(manager->StartLevel(n));
   }
 
-  CEGUI::Window* W(const std::string& fullName) {
-    return fullName == "root" ? screen->GetRoot() : screen->GetRoot()->getChild(fullName.substr(5));
-  }
-  bool Shown(const std::string& fullName) { return W(fullName)->isEffectiveVisible(); }
-  std::string Text(const std::string& fullName) { return W(fullName)->getText().c_str(); }
-  // A text of the game (GBK) as the GUI holds it, in UTF-8.
-  static std::string Utf8(const std::string& text) { return CGAGUICommon::ToCEGUIString(text).c_str(); }
+  CEGUI::Window* ScreenRoot() const override { return screen->GetRoot(); }
 
-  // One game frame: the GUI's time pulse, in which the screen's handler runs.
-  void Frame(uint32_t ms = 100) {
-    FrameDeltaMs = ms;
-    FrameDeltaSeconds = ms * 0.001f;
-    CEGUI::System::getSingleton().injectTimePulse(FrameDeltaSeconds);
-    Context().injectTimePulse(FrameDeltaSeconds);
-  }
   // Frames until the recruit panel is up.
   void UntilRecruit() {
     for (int i = 0; i < 100 && !screen->GetRecruit()->IsVisible(); ++i) Frame();
@@ -118,12 +92,6 @@ class MainScreen : public ::testing::Test {
   }
   void MoveMouse(float x, float y) { Context().injectMousePosition(x, y); }
 
-  TempDir dir;
-  ScopedWorkingDir cwd{dir.path()};
-  FakeHost host;
-  FakeBattlefield battlefield;
-  MemoryLevelFiles levels;
-  std::unique_ptr<CGAGUIManager> manager;
   std::unique_ptr<CGAGUILabelEx> labels;
   CGAGUIMain* screen = nullptr;
 };

@@ -55,7 +55,7 @@ class StartScene : public ::testing::Test {
   size_t UnitCount() { return units.GetUnits().size(); }
   CGAUnit* Preview() { return scene.GetPreview(); }
 
-  LogCapture log;
+  LogLines log;
   CGATerrainManager terrain{nullptr, false};
   MapUnitWorld world;
   CGAUnitManager units{nullptr};

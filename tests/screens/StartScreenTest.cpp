@@ -1,7 +1,5 @@
-#include "FakeBattlefield.h"
-#include "FakeHost.h"
 #include "GuiTestSystem.h"
-#include "MemoryLevelFiles.h"
+#include "ScreenFixture.h"
 #include "game/FrameClock.h"
 #include "game/PlayerRecord.h"
 #include "screens/GUIMain.h"
@@ -9,7 +7,6 @@
 #include "screens/GUIStart.h"
 #include "screens/GameHost.h"
 #include "screens/LevelFile.h"
-#include "support/TempDir.h"
 
 #include <CEGUI/CEGUI.h>
 #include <gtest/gtest.h>
@@ -26,19 +23,16 @@ std::string LevelXml(const std::string& name, int goldRat) {
          "<assaults/></level>";
 }
 
-class StartScreen : public ::testing::Test {
+class StartScreen : public ScreenFixture {
  protected:
   void SetUp() override {
-    GuiTestSystem();
-    PlayerName.clear();
-    PlayerRecord = SPlayerRecord{};
     levels.files[LevelFileName(1)] =
         "<levels>" + LevelXml("第一关", 30) + LevelXml("第二关", 40) + LevelXml("第三关", 50) + "</levels>";
   }
 
   // The GUI comes up; the logos are clicked away unless kept.
   void Start(bool keepLogo = false) {
-    manager.reset(new CGAGUIManager(host, levels, battlefield));
+    BuildScreens();
     screen = manager->GetStartScreen();
     if (!keepLogo) Click(W("start_root/logo"));
     host.calls.clear();
@@ -46,13 +40,9 @@ class StartScreen : public ::testing::Test {
 
   int LevelStarted() { return manager->GetMainScreen()->GetDriver().GetLevelIndex(); }
 
-  CEGUI::Window* W(const std::string& fullName) {
-    CEGUI::Window* root = screen->GetRoot();
-    return fullName == "start_root" ? root : root->getChild(fullName.substr(std::string("start_root/").size()));
-  }
+  CEGUI::Window* ScreenRoot() const override { return screen->GetRoot(); }
   CEGUI::Listbox* List(const std::string& fullName) { return static_cast<CEGUI::Listbox*>(W(fullName)); }
   void ClickOn(const std::string& fullName) { Click(W(fullName)); }
-  bool Shown(const std::string& fullName) { return W(fullName)->isEffectiveVisible(); }
 
   void TypeName(const std::u32string& name) {
     CEGUI::Window* edit = W("start_root/player/newplayer/edit");
@@ -69,12 +59,6 @@ class StartScreen : public ::testing::Test {
     return names;
   }
 
-  TempDir dir;
-  ScopedWorkingDir cwd{dir.path()};
-  FakeHost host;
-  FakeBattlefield battlefield;
-  MemoryLevelFiles levels;
-  std::unique_ptr<CGAGUIManager> manager;
   CGAGUIStart* screen = nullptr;
 };
 

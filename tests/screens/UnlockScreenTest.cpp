@@ -1,10 +1,8 @@
 // The unlock screen on the GUI library's null renderer, with the game's own
 // "unlock.layout" and "lock.xml" (swordsman, farmer, archer, priest), unit
 // types of a stand-in battlefield, injected clicks and real record files.
-#include "FakeBattlefield.h"
-#include "FakeHost.h"
 #include "GuiTestSystem.h"
-#include "MemoryLevelFiles.h"
+#include "ScreenFixture.h"
 #include "game/FrameClock.h"
 #include "game/PlayerRecord.h"
 #include "screens/GUILock.h"
@@ -14,7 +12,6 @@
 #include "screens/GUIStart.h"
 #include "screens/LevelState.h"
 #include "support/LogLines.h"
-#include "support/TempDir.h"
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>
@@ -32,14 +29,10 @@ const char* const kLevelFile =
     "recruit=\"0\" stop=\"0\" text=\"来了\" sound=\"\" x=\"60\" y=\"48\" width=\"0\" height=\"0\" t_x=\"4\" "
     "t_y=\"48\"><enemy id=\"goblin\" num=\"1\"/></assault></assaults></level></levels>";
 
-class UnlockScreen : public ::testing::Test {
+class UnlockScreen : public ScreenFixture {
  protected:
   void SetUp() override {
-    GuiTestSystem();
-    PlayerRecord = SPlayerRecord{};
     PlayerRecord.Gold = 500;
-    GameState = kGamePlaying;
-    BattlePaused = 0;
     levels.files[LevelFileName(1)] = kLevelFile;
     // In unit.xml's order; swordsman and farmer cost nothing.
     AddType("swordsman", 0, 0).name = "剑士";
@@ -47,16 +40,10 @@ class UnlockScreen : public ::testing::Test {
     AddType("archer", 100, 2).name = "弓箭手";
     AddType("priest", 200, 3).lock_0 = "archer";
     battlefield.AddType("goblin", 10);
-    manager.reset(new CGAGUIManager(host, levels, battlefield));
+    BuildScreens();
     screen = manager->GetUnlockScreen();
     PlayerName = "abc";  // as if chosen on the start screen
     host.calls.clear();
-  }
-  void TearDown() override {
-    manager.reset();
-    GameState = kGamePlaying;
-    BattlePaused = 0;
-    PlayerName.clear();
   }
 
   UnitTemplate& AddType(const std::string& name, int gold, int index) {
@@ -68,11 +55,7 @@ class UnlockScreen : public ::testing::Test {
   }
   UnitTemplate& Type(const std::string& name) { return battlefield.types.at(name); }
 
-  CEGUI::Window* W(const std::string& fullName) {
-    return fullName == "Root" ? screen->GetRoot() : screen->GetRoot()->getChild(fullName.substr(5));
-  }
-  std::string Text(const std::string& fullName) { return W(fullName)->getText().c_str(); }
-  static std::string Utf8(const std::string& text) { return CGAGUICommon::ToCEGUIString(text).c_str(); }
+  CEGUI::Window* ScreenRoot() const override { return screen->GetRoot(); }
   CGAGUIIconEx* Icon(const std::string& type) {
     for (const auto& icon : screen->GetIcons())
       if (icon->GetUnit()->Name == type) return icon.get();
@@ -86,22 +69,9 @@ class UnlockScreen : public ::testing::Test {
     Click(start->getChild("lock"));
     ASSERT_EQ(Context().getRootWindow(), screen->GetRoot());
   }
-  // One game frame: the GUI's time pulse, in which the shown sheet updates.
-  void Frame(uint32_t ms = 100) {
-    FrameDeltaMs = ms;
-    FrameDeltaSeconds = ms * 0.001f;
-    CEGUI::System::getSingleton().injectTimePulse(FrameDeltaSeconds);
-    Context().injectTimePulse(FrameDeltaSeconds);
-  }
   static bool Masked(const CGAGUIIconEx* icon) { return icon->GetItem()->GetMask() != nullptr; }
   static std::string Number(const CGAGUIIconEx* icon) { return icon->GetItem()->getText().c_str(); }
 
-  TempDir dir;
-  ScopedWorkingDir cwd{dir.path()};
-  FakeHost host;
-  FakeBattlefield battlefield;
-  MemoryLevelFiles levels;
-  std::unique_ptr<CGAGUIManager> manager;
   CGAGUILock* screen = nullptr;
 };
 

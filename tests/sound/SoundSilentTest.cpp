@@ -1,7 +1,7 @@
 // A machine without sound output: the sound library is told to use only its
 // wave writer with no file, so it finds no device. The game runs silent.
 #include "game/AudioManager.h"
-#include "support/HeadlessEngine.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 
 #include <Ogre.h>
@@ -11,20 +11,11 @@
 
 namespace {
 
-struct LogLines : Ogre::LogListener {
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&, bool&) override {
-    lines.push_back(message);
-  }
-  std::vector<std::string> lines;
-};
-
 TEST(SoundSilent, WithoutADeviceTheGameRunsSilentAndSaysSoOnce) {
   TempDir folder;
   setenv("ALSOFT_CONF", folder.write("alsoft.conf", "[wave]\nfile =\n").c_str(), 1);
   setenv("ALSOFT_DRIVERS", "wave", 1);
-  HeadlessEngine();
   LogLines log;
-  Ogre::LogManager::getSingleton().getDefaultLog()->addListener(&log);
 
   CTPAudioManager manager;
   EXPECT_FALSE(manager.Init());
@@ -34,7 +25,6 @@ TEST(SoundSilent, WithoutADeviceTheGameRunsSilentAndSaysSoOnce) {
   manager.Update(Ogre::Vector3::ZERO, 0.015f);
   manager.StopAll();
 
-  Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(&log);
   int told = 0;
   for (const std::string& line : log.lines) told += line.find("without sound") != std::string::npos;
   EXPECT_EQ(told, 1);

@@ -1,6 +1,8 @@
 #pragma once
-// The lines written to the engine's log while it lives, for tests that check
-// what a reader reported. Starts the headless engine.
+// The game's log lines (the engine log's critical lines, where the game
+// writes) and its message boxes while it lives, for tests that check what a
+// reader reported. The engine's own chatter is left out, so a test can ask
+// that nothing was reported. Starts the headless engine.
 #include <OgreLog.h>
 
 #include <string>
@@ -10,9 +12,10 @@ class LogLines : public Ogre::LogListener {
  public:
   LogLines();
   ~LogLines() override;
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool, const Ogre::String&, bool&) override {
-    lines.push_back(message);
-  }
+  LogLines(const LogLines&) = delete;
+  LogLines& operator=(const LogLines&) = delete;
+  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel level, bool, const Ogre::String&,
+                     bool&) override;
   // Whether one line holds every part.
   bool Has(std::initializer_list<std::string> parts) const;
   bool Has(const std::string& part) const { return Has({part}); }

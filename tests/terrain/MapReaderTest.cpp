@@ -146,7 +146,7 @@ TEST_F(MapReading, DegenerateMapsAreRefusedAndChangeNothing) {
       {"32", "32", "1", "0", 16, "Scale 0"},              {"32", "32", "-1", "2", 16, "Step -1"},
       {"32", "32", "1", "-2", 16, "Scale -2"},            {"32", "32", "1", "2", 0, "0 cells per tile"},
       {"5000", "32", "1", "2", 16, "larger than"},        {"1024", "32", "1", "4", 16, "Scale 4"},
-      {"", "32", "1", "2", 16, "no attribute \"Width\""},
+      {"", "32", "1", "2", 16, "lacks the attribute \"Width\""},
   };
   for (const Degenerate& c : cases) {
     MapXml bad;
@@ -213,7 +213,7 @@ TEST_F(MapReading, ValuesAndRecordsOfTheSceneDescription) {
   ASSERT_EQ(map.Lights.size(), 1u);
   EXPECT_EQ(map.Lights[0].Colour, Ogre::ColourValue(0.1f, 0.2f, 0.3f, 1.0f));
   EXPECT_EQ(map.Lights[0].Range, 0.0f);
-  EXPECT_TRUE(log.Has({"line 7", "\"Light\" has no attribute \"Range\""})) << log.All();
+  EXPECT_TRUE(log.Has({"Map test.map:7: <Light> lacks the attribute \"Range\""})) << log.All();
   ASSERT_EQ(map.Statics.size(), 2u);
   EXPECT_EQ(map.Statics[0].Scale, Ogre::Vector3::UNIT_SCALE);
   EXPECT_EQ(map.Statics[0].Orientation, Ogre::Quaternion(0, 0, 1, 0));
@@ -380,7 +380,7 @@ TEST(DemoMaps, TheGeneratedMapsLoadWithTheirDescribedSizes) {
   // The build writes the demo maps into the build folder, the tests' working
   // directory.
   EngineUp engine;
-  LogCapture log;
+  LogLines log;
   CGATerrainManager terrain(nullptr, false);
   terrain.SetFileOpener(CGAMapReader::OpenFromFolder("maps"));
 

@@ -68,8 +68,6 @@ SceneFixture::~SceneFixture() {
   HeadlessEngine().destroySceneManager(scene);
   for (const std::string& folder : folders)
     Ogre::ResourceGroupManager::getSingleton().removeResourceLocation(folder, "General");
-  FrameDeltaSeconds = 0;
-  FrameTimeMs = 0;
 }
 
 Ogre::Entity* SceneFixture::Place(const std::string& mesh, const Ogre::Vector3& position, const Ogre::Vector3& scale,

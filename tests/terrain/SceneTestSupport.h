@@ -5,6 +5,7 @@
 // manager and terrain manager, and meshes built in code.
 #include "TerrainTestSupport.h"
 #include "game/Camera.h"
+#include "support/GameGlobals.h"
 #include "terrain/CollisionManager.h"
 
 #include <OgreSceneManager.h>
@@ -35,8 +36,9 @@ class SceneFixture : public ::testing::Test {
   // Makes a folder of map files findable as resources while the test runs.
   void AddFolder(const std::string& folder);
 
+  ScopedGameGlobals globals;
   EngineUp engine;
-  LogCapture log;
+  LogLines log;
   Ogre::SceneManager* scene = nullptr;
   Ogre::Camera* camera = nullptr;
   std::unique_ptr<CGACamera> controller;

@@ -34,9 +34,6 @@ CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int
 // terrain's map; obstacles row-major, empty for all free.
 void InstallGrid(CGATerrainManager& terrain, int sizeX, int sizeZ, const std::vector<uint8_t>& obstacles = {});
 
-// Collects the engine log's lines while it lives.
-using LogCapture = LogLines;
-
 // Starts the headless engine (log, resource groups, image codecs).
 struct EngineUp {
   EngineUp();
@@ -51,7 +48,7 @@ class MapFixture : public ::testing::Test {
 
   EngineUp engine;
   TempDir dir;
-  LogCapture log;
+  LogLines log;
   CGATerrainManager terrain{nullptr, false};
 };
 

@@ -6,6 +6,7 @@
 #include "game/FrameClock.h"
 #include "game/app/FrameSteps.h"
 #include "platform/Random.h"
+#include "support/GameGlobals.h"
 #include "terrain/MapReader.h"
 #include "terrain/PathFinder.h"
 #include "terrain/TerrainManager.h"
@@ -88,19 +89,13 @@ class Battle : public ::testing::Test, private CGAFrameSteps {
  protected:
   Battle() {
     platform::SeedRand(2024);
-    FrameTimeMs = FrameDeltaMs = 0;
-    RedrawCountdown = 0;
-    BattlePaused = 0;
     EXPECT_TRUE(terrain.InstallMap(TwoLanes()));
     manager.SetUnitWorld(&world);
     world.manager = &manager;
     manager.ReadUnitTemplates(kTemplates, "battle.unt");
     manager.ReadUnitXml(kNumbers, "unit.xml");
   }
-  ~Battle() override {
-    BattlePaused = 0;
-    manager.ClearUnits();
-  }
+  ~Battle() override { manager.ClearUnits(); }
 
   CGAUnit* Place(const char* type, float x, int z, int side) {
     CGAUnit* unit = manager.CreateUnit(type);
@@ -141,7 +136,8 @@ class Battle : public ::testing::Test, private CGAFrameSteps {
     int dropped = 0, leftList = 0, deleted = 0;
   };
 
-  LogCapture log;
+  ScopedGameGlobals globals;
+  LogLines log;
   CGATerrainManager terrain{nullptr, false};
   BattleWorld world{terrain};
   CGAUnitManager manager{nullptr};

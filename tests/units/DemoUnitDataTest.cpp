@@ -13,7 +13,7 @@
 namespace {
 
 TEST(DemoUnitData, LoadsCleanlyWithEveryActionTheGameAsksFor) {
-  LogCapture log;
+  LogLines log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
   groups.createResourceGroup("Main");
   groups.addResourceLocation(YVEK_DATA_DIR "/units", "FileSystem", "Main");

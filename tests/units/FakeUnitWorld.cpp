@@ -1,8 +1,6 @@
 #include "FakeUnitWorld.h"
 
 #include "game/FrameClock.h"
-#include "platform/MessageBox.h"
-#include "support/HeadlessEngine.h"
 
 #include <cstdio>
 
@@ -16,28 +14,6 @@ void FakeUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3&, fl
   char line[64];
   std::snprintf(line, sizeof line, " %g ", seconds);
   labels.push_back(markup + line + font);
-}
-
-LogCapture::LogCapture() {
-  HeadlessEngine();
-  Ogre::LogManager::getSingleton().getDefaultLog()->addListener(this);
-  platform::SetMessageBoxSink([this](const std::string& line) { lines.push_back(line); });
-}
-
-LogCapture::~LogCapture() {
-  platform::SetMessageBoxSink(nullptr);
-  Ogre::LogManager::getSingleton().getDefaultLog()->removeListener(this);
-}
-
-void LogCapture::messageLogged(const Ogre::String& message, Ogre::LogMessageLevel level, bool,
-                               const Ogre::String&, bool&) {
-  if (level == Ogre::LML_CRITICAL) lines.push_back(message);
-}
-
-bool LogCapture::Contains(const std::string& part) const {
-  for (const std::string& line : lines)
-    if (line.find(part) != std::string::npos) return true;
-  return false;
 }
 
 void SetFrame(float seconds) {

@@ -3,11 +3,11 @@
 // level's state are records the tests read back; the ground is flat at a
 // settable height; logic cells are 1 unless set; the unit grid is the one of
 // a unit manager the test names.
+#include "support/LogLines.h"
 #include "units/UnitManager.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitWorld.h"
 
-#include <OgreLogManager.h>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -158,17 +158,6 @@ class FakeUnitWorld : public UnitWorld {
   void LoseLevel() override { gameState = 1; }
   void AddLevelSilver(int amount) override { silver += amount; }
   void AddLabel(const std::string& markup, const Ogre::Vector3&, float seconds, const std::string& font) override;
-};
-
-// Collects the game's log lines (and message boxes) while it lives.
-class LogCapture : public Ogre::LogListener {
- public:
-  LogCapture();
-  ~LogCapture() override;
-  void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel level, bool, const Ogre::String&,
-                     bool&) override;
-  bool Contains(const std::string& part) const;
-  std::vector<std::string> lines;
 };
 
 // Sets the frame clock for one frame of the given length.

@@ -52,14 +52,11 @@ class GameEffectWorldTest : public GameWorldFixture {
     device = fake.get();
     EXPECT_TRUE(sounds->Init(std::move(fake)));
     labels = std::make_unique<CGAGUILabelEx>();
-    LevelSilver = 0;
   }
   ~GameEffectWorldTest() override {
     labels.reset();
     sounds.reset();
     camera.reset();
-    LevelSilver = 0;
-    LevelSilverRat = 0;
   }
 
   // Starts an effect from a caster at a target, as a unit's action does.

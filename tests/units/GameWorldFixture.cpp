@@ -1,6 +1,5 @@
 #include "GameWorldFixture.h"
 
-#include "game/FrameClock.h"
 #include "platform/Random.h"
 #include "screens/LevelState.h"
 #include "support/HeadlessEngine.h"
@@ -39,7 +38,6 @@ GameWorldFixture::GameWorldFixture() {
   effects->SetWorld(&effectWorld);
   effects->LoadEffectFiles("Main");
   LevelGoldRat = 100;  // every fallen enemy drops a coin
-  GameState = 0;
 }
 
 GameWorldFixture::~GameWorldFixture() {
@@ -48,10 +46,6 @@ GameWorldFixture::~GameWorldFixture() {
   units.reset();
   terrain.reset();
   HeadlessEngine().destroySceneManager(scene);
-  LevelGoldRat = 0;
-  GameState = 0;
-  FrameDeltaSeconds = 0.0f;
-  FrameDeltaMs = 0;
 }
 
 CGAUnit* GameWorldFixture::Place(const char* name, float x, int side) {

@@ -7,6 +7,7 @@
 #include "game/ResourcePreloader.h"
 #include "game/app/GameEffectWorld.h"
 #include "game/app/GameUnitWorld.h"
+#include "support/GameGlobals.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 
@@ -29,7 +30,8 @@ class GameWorldFixture : public ::testing::Test {
   // for each live unit of a type other than 0.
   void ExpectOneShadowPerUnit();
 
-  LogCapture log;
+  ScopedGameGlobals globals;
+  LogLines log;
   Ogre::SceneManager* scene = nullptr;
   std::unique_ptr<CGATerrainManager> terrain;
   CGAResourcePreloader preloader;

@@ -1,6 +1,5 @@
 #include "ModelTestSupport.h"
 
-#include "game/FrameClock.h"
 #include "support/HeadlessEngine.h"
 #include "units/Unit.h"
 
@@ -46,9 +45,6 @@ ModelFixture::ModelFixture() {
 ModelFixture::~ModelFixture() {
   units.clear();
   HeadlessEngine().destroySceneManager(scene);
-  FrameDeltaSeconds = 0;
-  FrameDeltaMs = 0;
-  FrameTimeMs = 0;
 }
 
 CGAUnitModel& ModelFixture::NewModel() {

@@ -3,6 +3,7 @@
 // content (materials, meshes, skeletons) in resource group "General", and a
 // unit world whose units get real models in a scene of their own.
 #include "FakeUnitWorld.h"
+#include "support/GameGlobals.h"
 #include "units/UnitModel.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ class ModelFixture : public ::testing::Test {
   // A new unit and its model.
   CGAUnitModel& NewModel();
 
-  LogCapture log;
+  ScopedGameGlobals globals;
+  LogLines log;
   Ogre::SceneManager* scene = nullptr;
   std::unique_ptr<ModelWorld> world;
   std::vector<std::unique_ptr<CGAUnit>> units;

@@ -15,7 +15,7 @@ namespace {
 
 TEST(UnitContent, EveryTemplatesPartsLoadWithTheBonesAndAnimationsItUses) {
   UnitContent();
-  LogCapture log;
+  LogLines log;
   auto& groups = Ogre::ResourceGroupManager::getSingleton();
   // A group of its own: other tests keep the game's "Main" for the process.
   const char* const kFiles = "UnitContentFiles";

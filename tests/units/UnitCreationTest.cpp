@@ -11,7 +11,7 @@ namespace {
 
 class UnitCreation : public ::testing::Test {
  protected:
-  LogCapture log;
+  LogLines log;
   FakeUnitWorld world;
   CGAUnitManager manager{nullptr};
 

@@ -10,7 +10,7 @@ namespace {
 
 class UnitDataFiles : public ::testing::Test {
  protected:
-  LogCapture log;
+  LogLines log;
   CGAUnitManager manager{nullptr};
 
   void SetUp() override { std::memset(&PlayerRecord, 0, sizeof PlayerRecord); }
@@ -85,7 +85,7 @@ TEST_F(UnitDataFiles, TypesWithoutAFlagCannotBeUnlocked) {
   EXPECT_FALSE(UnlockUnitType(T("u51"), PlayerRecord));
   EXPECT_FALSE(T("u51").unlocked);
   EXPECT_EQ(std::memcmp(&before, &PlayerRecord, sizeof before), 0);
-  EXPECT_TRUE(log.Contains("u51"));
+  EXPECT_TRUE(log.Has("u51"));
 
   EXPECT_TRUE(UnlockUnitType(T("u49"), PlayerRecord));
   EXPECT_EQ(PlayerRecord.Unlocked[49], 1);
@@ -118,9 +118,9 @@ TEST_F(UnitDataFiles, AttPairsOutsideTheSlotsAreIgnoredWithALogLine) {
     </unit></u>)";
   manager.ReadUnitXml(xml, "unit.xml");
   EXPECT_EQ(T("u").attributes, (std::vector<std::pair<int, int>>{{17, 5}, {0, 7}}));
-  EXPECT_TRUE(log.Contains("unit.xml:3: unit u: att type \"18\" is not a slot"));
-  EXPECT_TRUE(log.Contains("unit.xml:4: unit u: att type \"-1\""));
-  EXPECT_TRUE(log.Contains("unit.xml:5: unit u: att type \"many\""));
+  EXPECT_TRUE(log.Has("unit.xml:3: unit u: att type \"18\" is not a slot"));
+  EXPECT_TRUE(log.Has("unit.xml:4: unit u: att type \"-1\""));
+  EXPECT_TRUE(log.Has("unit.xml:5: unit u: att type \"many\""));
   // Every reading appends the pairs again.
   manager.ReadUnitXml(xml, "unit.xml");
   EXPECT_EQ(T("u").attributes.size(), 4u);
@@ -129,7 +129,7 @@ TEST_F(UnitDataFiles, AttPairsOutsideTheSlotsAreIgnoredWithALogLine) {
 TEST_F(UnitDataFiles, AMalformedUnitXmlIsLoggedAndChangesNothing) {
   manager.ReadUnitTemplates(R"(<U><Unit Name="u"/></U>)", "u.unt");
   manager.ReadUnitXml(R"(<u><unit id="u" hp="5"></u>)", "unit.xml");
-  EXPECT_TRUE(log.Contains("unit.xml:"));
+  EXPECT_TRUE(log.Has("unit.xml:"));
   EXPECT_EQ(T("u").hp, 0);
 }
 
@@ -144,7 +144,7 @@ TEST_F(UnitDataFiles, CreatureListsNameEachTypeOnceInByteOrderOfTheirIds) {
     </Units>)";
   EXPECT_EQ(manager.ReadCreatureList(list, "mob_field.unit"), (std::vector<std::string>{"brute", "wolf", "goblin"}));
   // An id without a display name is skipped alone.
-  EXPECT_TRUE(log.Contains("mob_field.unit: creature id 99 has no display name"));
+  EXPECT_TRUE(log.Has("mob_field.unit: creature id 99 has no display name"));
   EXPECT_TRUE(manager.ReadCreatureList(list, "boss_field.unit").empty());
   EXPECT_TRUE(manager.ReadCreatureList("<Units/>", "mob_field.unit").empty());
 }
@@ -152,12 +152,12 @@ TEST_F(UnitDataFiles, CreatureListsNameEachTypeOnceInByteOrderOfTheirIds) {
 TEST_F(UnitDataFiles, NpcListsUseTheirOwnElementsAndTable) {
   manager.ReadNpcNames(R"(<npcs><npc id="b" display="healer"/><npc id="a" display="swordsman"/><npc id="c"/></npcs>)",
                        "npc.xml");
-  EXPECT_TRUE(log.Contains("npc.xml:1: a npc without id or display is skipped"));
+  EXPECT_TRUE(log.Has("npc.xml:1: a npc without id or display is skipped"));
   const std::string list =
       R"(<npc_accounts><npc_account npc_id="b"/><npc_account npc_id="a"/></npc_accounts>)";
   EXPECT_EQ(manager.ReadCreatureList(list, "npc_field.unit"), (std::vector<std::string>{"swordsman", "healer"}));
   manager.ReadCritterNames("<critter/>", "critter.xml");
-  EXPECT_TRUE(log.Contains("critter.xml: has no \"critters\" element"));
+  EXPECT_TRUE(log.Has("critter.xml: has no \"critters\" element"));
 }
 
 }  // namespace

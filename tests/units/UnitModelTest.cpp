@@ -121,7 +121,7 @@ TEST_F(UnitModelTest, WithoutAMainEntityNothingPlaysAndSkeletonFilesWait) {
 
   // A file that cannot be linked is reported and changes nothing.
   model.AddSkeletonFile("missing.skeleton");
-  EXPECT_TRUE(log.Contains("missing.skeleton"));
+  EXPECT_TRUE(log.Has("missing.skeleton"));
   EXPECT_EQ(AnimationNames(model), linked);
   units.clear();  // before the link is undone
 }
@@ -431,12 +431,12 @@ TEST_F(UnitModelTest, PartsThatCannotJoinAreReportedAndShownAlone) {
   CGAUnitModel& model = NewModel();
   model.AttachPart("body", "missing.mesh");
   EXPECT_EQ(model.GetEntity(), nullptr);
-  EXPECT_TRUE(log.Contains("missing.mesh"));
+  EXPECT_TRUE(log.Has("missing.mesh"));
   model.AttachPart("body", "swordsman.mesh");
   model.AttachPart("coin", "coin.mesh");  // another skeleton
   ASSERT_EQ(model.GetAttachments().size(), 2u);
   EXPECT_NE(model.GetAttachments()[1].entity->getSkeleton(), model.GetEntity()->getSkeleton());
-  EXPECT_TRUE(log.Contains("coin.mesh"));
+  EXPECT_TRUE(log.Has("coin.mesh"));
 }
 
 TEST_F(UnitModelTest, DeletingTheUnitTakesItsModelOutOfTheScene) {

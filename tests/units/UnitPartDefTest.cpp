@@ -49,7 +49,7 @@ class UnitPartDefTest : public ::testing::Test {
     return part;
   }
 
-  LogCapture log;
+  LogLines log;
   FakeLoader loader;
 };
 
@@ -97,7 +97,7 @@ TEST_F(UnitPartDefTest, PartsWithoutAMeshAreReadyAtOnce) {
   UnitPartDef missing = Part("nothing.mesh", "");
   EXPECT_EQ(CallsUntilReady(missing), 3);
   EXPECT_EQ(loader.requests, std::vector<std::string>{"Mesh nothing.mesh"});  // no texture to ask for
-  EXPECT_TRUE(log.Contains("nothing.mesh"));
+  EXPECT_TRUE(log.Has("nothing.mesh"));
 }
 
 // The clone's base has as many texture units as the part's textures need.

@@ -38,7 +38,7 @@ class UnitPartFiles : public ::testing::Test {
     return parts;
   }
 
-  LogCapture log;
+  LogLines log;
   TempDir dir;
   FakeUnitWorld world;
   CGAUnitManager manager{nullptr};
@@ -109,7 +109,7 @@ TEST_F(UnitPartFiles, BrokenOrMissingFilesAreReportedAndChangeNothing) {
   Publish();
   for (const char* file : {"broken.xml", "absent.xml", "empty.xml"}) {
     manager.LoadPartFile(file);
-    EXPECT_TRUE(log.Contains(file)) << file;
+    EXPECT_TRUE(log.Has(file)) << file;
   }
   manager.LoadMainPartFile("broken.xml");
   EXPECT_EQ(PartsFor("body")[0]->GetResName(), "knight.mesh");
@@ -152,7 +152,7 @@ TEST_F(UnitPartFiles, TheBoneCountOfAMeshIsItsMostBoundVertex) {
       {"broken.mesh", 0},    {"absent.mesh", 0},  {"", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(manager.GetMaxBoneAssignment(c.mesh), c.bones) << c.mesh;
-  EXPECT_TRUE(log.Contains("broken.mesh"));
+  EXPECT_TRUE(log.Has("broken.mesh"));
   groups.destroyResourceGroup("Bound");
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 class UnitTemplateFiles : public ::testing::Test {
  protected:
-  LogCapture log;
+  LogLines log;
   CGAUnitManager manager{nullptr};
 
   UnitTemplate& Template(const std::string& name) {
@@ -146,7 +146,7 @@ TEST_F(UnitTemplateFiles, EventsAfterTheActionMovesOnAreReported) {
       </Action></Actions></Unit></Units>)",
                             "u.unt");
   ASSERT_EQ(log.lines.size(), 1u);
-  EXPECT_TRUE(log.Contains("u.unt:4: action \"attack\" moves on to another action at Time 0.4, so this event "
+  EXPECT_TRUE(log.Has("u.unt:4: action \"attack\" moves on to another action at Time 0.4, so this event "
                            "never fires"));
 }
 
@@ -184,7 +184,7 @@ TEST_F(UnitTemplateFiles, PartsReadTheirFieldsAndAtMostTwoEffectTextures) {
 
 TEST_F(UnitTemplateFiles, BadInputIsLoggedWithTheFileAndTheRestStillLoads) {
   manager.ReadUnitTemplates(R"(<Units><Unit Name="good"/><Unit Name="broken"><Actions></Units>)", "broken.unt");
-  EXPECT_TRUE(log.Contains("broken.unt:"));
+  EXPECT_TRUE(log.Has("broken.unt:"));
   manager.ReadUnitTemplates(R"(<Units>
       <Unit NamePosition="0 1 0"/>
       <Unit Name="fine"><Actions><Action Name="ready">
@@ -194,9 +194,9 @@ TEST_F(UnitTemplateFiles, BadInputIsLoggedWithTheFileAndTheRestStillLoads) {
       <SkeletonFiles><File/></SkeletonFiles></Unit>
     </Units>)",
                             "odd.unt");
-  EXPECT_TRUE(log.Contains("odd.unt:2: a Unit without a Name"));
-  EXPECT_TRUE(log.Contains("odd.unt:4: action \"ready\" has an event of unknown Type \"Dance\""));
-  EXPECT_TRUE(log.Contains("odd.unt:7: a skeleton File without a name"));
+  EXPECT_TRUE(log.Has("odd.unt:2: a Unit without a Name"));
+  EXPECT_TRUE(log.Has("odd.unt:4: action \"ready\" has an event of unknown Type \"Dance\""));
+  EXPECT_TRUE(log.Has("odd.unt:7: a skeleton File without a name"));
   EXPECT_EQ(manager.GetUnitTemplate("broken"), nullptr);
   EXPECT_EQ(manager.GetUnitTemplates().size(), 1u);
   ASSERT_EQ(Template("fine").actions[0]->GetEvents().size(), 1u);

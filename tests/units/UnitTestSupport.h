@@ -23,7 +23,7 @@ class UnitFixture : public ::testing::Test {
   FakeModel& Model(CGAUnit* unit) { return world.ModelOf(*unit); }
   static std::string ActionOf(CGAUnit* unit);
 
-  LogCapture log;
+  LogLines log;
   FakeUnitWorld world;
   CGAUnitManager manager{nullptr};
 };
