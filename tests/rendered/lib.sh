@@ -19,6 +19,7 @@ x() { timeout 30 "$@"; }
 fail() {
   echo "FAILED: $*"
   echo "--- game output"; cat "$WORK/game.out" 2>/dev/null | tail -30
+  echo "--- engine log"; tail -40 "$WORK/Ogre.log" 2>/dev/null
   exit 1
 }
 
