@@ -213,8 +213,11 @@ std::string CGATerrainManager::AddSceneEffect(const std::string& name, const Ogr
 }
 
 void CGATerrainManager::RemoveSceneEffect(const std::string& nodeName) {
-  if (!mSceneEffects.erase(nodeName)) return;
+  auto found = mSceneEffects.find(nodeName);
+  if (found == mSceneEffects.end()) return;
+  // Ended before it is forgotten: the name may be the one held here.
   if (mWorld) mWorld->EndSceneEffect(nodeName);
+  mSceneEffects.erase(found);
 }
 
 void CGATerrainManager::AddGrass(int kind, const Ogre::Vector3& position, float yaw, float scale) {
