@@ -45,6 +45,8 @@ class GuiRenderer : public CEGUI::OgreRenderer {
  public:
   static GuiRenderer& Create(Ogre::RenderTarget& target) { return *new GuiRenderer(target); }
 
+  using CEGUI::OgreRenderer::createTexture;
+
   CEGUI::Texture& createTexture(const CEGUI::String& name) override;
   CEGUI::Texture& createTexture(const CEGUI::String& name, const CEGUI::String& filename,
                                 const CEGUI::String& resourceGroup) override;
