@@ -1,7 +1,10 @@
 #include "game/app/GuiResources.h"
 
+#include <CEGUI/Exceptions.h>
 #include <OgreArchive.h>
+#include <OgreHardwarePixelBuffer.h>
 #include <OgreResourceGroupManager.h>
+#include <OgreTextureManager.h>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -72,4 +75,80 @@ void GuiResourceProvider::unloadRawDataContainer(CEGUI::RawDataContainer& data) 
   // The container would free what it points at.
   data.setData(nullptr);
   data.setSize(0);
+}
+
+void GuiTexture::loadFromMemory(const void* buffer, const CEGUI::Sizef& size, PixelFormat format) {
+  if (!isPixelFormatSupported(format))
+    throw CEGUI::InvalidRequestException("Data was supplied in an unsupported pixel format.");
+  // As the base class does, less the copy of the pixels it keeps.
+  freeOgreTexture();
+  createEmptyOgreTexture(format);
+  d_isLinked = false;
+  d_texture->freeInternalResources();
+  d_texture->setWidth(Ogre::uint32(size.d_width));
+  d_texture->setHeight(Ogre::uint32(size.d_height));
+  d_texture->setDepth(1);
+  d_texture->createInternalResources();
+  const Ogre::PixelBox pixels(Ogre::uint32(size.d_width), Ogre::uint32(size.d_height), 1, toOgrePixelFormat(format),
+                              const_cast<void*>(buffer));
+  d_texture->getBuffer(0, 0)->blitFromMemory(pixels);
+  d_size = CEGUI::Sizef(float(d_texture->getWidth()), float(d_texture->getHeight()));
+  d_dataSize = size;
+  updateCachedScaleValues();
+}
+
+GuiRenderer::~GuiRenderer() { destroyAllTextures(); }
+
+GuiTexture& GuiRenderer::Add(const CEGUI::String& name, GuiTexture* texture) {
+  if (isTextureDefined(name)) {
+    delete texture;
+    throw CEGUI::AlreadyExistsException("A texture named '" + name + "' already exists.");
+  }
+  mTextures[name] = texture;
+  return *texture;
+}
+
+CEGUI::Texture& GuiRenderer::createTexture(const CEGUI::String& name) { return Add(name, new GuiTexture(name)); }
+
+CEGUI::Texture& GuiRenderer::createTexture(const CEGUI::String& name, const CEGUI::Sizef& size) {
+  return Add(name, new GuiTexture(name, size));
+}
+
+CEGUI::Texture& GuiRenderer::createTexture(const CEGUI::String& name, const CEGUI::String& filename,
+                                           const CEGUI::String& resourceGroup) {
+  GuiTexture& texture = Add(name, new GuiTexture(name));
+  try {
+    texture.loadFromFile(filename, resourceGroup);
+  } catch (...) {
+    destroyTexture(name);
+    throw;
+  }
+  return texture;
+}
+
+void GuiRenderer::destroyTexture(CEGUI::Texture& texture) { destroyTexture(texture.getName()); }
+
+void GuiRenderer::destroyTexture(const CEGUI::String& name) {
+  auto own = mTextures.find(name);
+  if (own == mTextures.end()) {
+    CEGUI::OgreRenderer::destroyTexture(name);
+    return;
+  }
+  delete own->second;
+  mTextures.erase(own);
+}
+
+void GuiRenderer::destroyAllTextures() {
+  for (const auto& [name, texture] : mTextures) delete texture;
+  mTextures.clear();
+  CEGUI::OgreRenderer::destroyAllTextures();
+}
+
+CEGUI::Texture& GuiRenderer::getTexture(const CEGUI::String& name) const {
+  auto own = mTextures.find(name);
+  return own != mTextures.end() ? *own->second : CEGUI::OgreRenderer::getTexture(name);
+}
+
+bool GuiRenderer::isTextureDefined(const CEGUI::String& name) const {
+  return mTextures.count(name) != 0 || CEGUI::OgreRenderer::isTextureDefined(name);
 }

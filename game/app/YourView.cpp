@@ -181,8 +181,9 @@ void CYourView::InitGame() {
   platform::ConsolePrint("/***Init UI***\n");
   Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("Main");
   SetChineseLocale();
-  // The GUI's own start-up, with the font files mapped rather than read.
-  mGuiRenderer.reset(&CEGUI::OgreRenderer::create(*mRenderWindow));
+  // The GUI's own start-up, with the font files mapped rather than read and
+  // no copies kept of the pixels uploaded.
+  mGuiRenderer.reset(&GuiRenderer::Create(*mRenderWindow));
   CEGUI::System::create(*mGuiRenderer, new GuiResourceProvider(), nullptr,
                         &CEGUI::OgreRenderer::createOgreImageCodec());
   SetLoadingProgress(0, "初始化资源");
