@@ -1,13 +1,13 @@
 # yvek_room(NAME SOURCES... LINKS ...): the library of one room of the game.
 # It links the rooms below it (LINKS), compiles with the services' precompiled
-# header (the engine and the GUI) unless NO_PCH, and builds after the include
-# check.
+# header (the engine and the GUI) unless NO_PCH (the rooms without the engine,
+# and the services, which make it), and builds after the include check.
 function(yvek_room name)
   cmake_parse_arguments(R "NO_PCH" "" "SOURCES;LINKS" ${ARGN})
   add_library(${name} STATIC ${R_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${R_LINKS})
-  if(NOT R_NO_PCH AND NOT name STREQUAL yvek_services)
+  if(NOT R_NO_PCH)
     target_precompile_headers(${name} REUSE_FROM yvek_services)
   endif()
   add_dependencies(${name} yvek_rooms_check)
