@@ -26,6 +26,10 @@ struct TextPlace {
 int ParseInt(const std::string& text, int defaultValue = 0, const TextPlace& place = TextPlace());
 // A sum worked out wide, held to the range of int.
 int ClampToInt(int64_t value);
+// a + b and a - b held to the range of int: sums and differences of values
+// that come from data files and saves never wrap.
+inline int SaturatingAdd(int a, int b) { return ClampToInt(int64_t(a) + b); }
+inline int SaturatingSub(int a, int b) { return ClampToInt(int64_t(a) - b); }
 unsigned ParseUInt(const std::string& text, unsigned defaultValue = 0, const TextPlace& place = TextPlace());
 float ParseReal(const std::string& text, float defaultValue = 0.0f, const TextPlace& place = TextPlace());
 
