@@ -124,6 +124,8 @@ HeadlessGame::~HeadlessGame() {
   HeadlessEngine().destroySceneManager(mScene);
 }
 
+void HeadlessGame::Unlock(const std::string& type) { mUnits->GetUnitTemplate(type)->unlocked = true; }
+
 bool HeadlessGame::StartLevel(int n) { return mGui->StartLevel(n); }
 
 void HeadlessGame::Frame(uint32_t ms) {

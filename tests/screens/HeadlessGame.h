@@ -30,6 +30,8 @@ class HeadlessGame {
   HeadlessGame();
   ~HeadlessGame();
 
+  // A unit type the player has bought on the unlock screen.
+  void Unlock(const std::string& type);
   // Level n (from 0) started as the start screen starts it.
   bool StartLevel(int n);
   // One frame's logic of the given length, in the game's order.
