@@ -177,6 +177,7 @@ void CGAGUIMain::ShowMessage(const std::string& text, int ms) {
   if (text.empty()) return;
   mMessageMs = ms;
   GetWindow("root/text")->setText(ToCEGUIString(text));
+  GameLog("Message shown: " + text);
 }
 
 void CGAGUIMain::ClearIcons() {
@@ -344,6 +345,7 @@ void CGAGUIMain::ShowFrameMessage() {
   if (mMessageMs > 0) {
     mMessageMs -= static_cast<int>(FrameDeltaMs);
     text->setVisible(mMessageMs % 1000 > 200);
+    if (mMessageMs <= 0) GameLog("Message over");
   } else if (text->isVisible()) {
     text->hide();
   }
