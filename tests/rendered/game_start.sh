@@ -1,14 +1,38 @@
 #!/bin/sh
 # The game opens its window and draws the GUI; a move and a click given in
 # one command hit the button moved to, and what they change is drawn after
-# idle frames that drew nothing; Alt+F4 closes the window, and the game ends
-# cleanly, saving the current player's record. It runs without "cursor.cur":
-# the default pointer stays.
+# idle frames that drew nothing. The credits panel opens framed, on a
+# background of its own, above the menu and clear of the player and level
+# panels, and closes again. Alt+F4 closes the window, and the game ends
+# cleanly, saving the current player's record. It runs without
+# "cursor.cur": the default pointer stays.
 . "$(dirname "$0")/lib.sh"
 
 rm "$WORK/cursor.cur"
-# Left of the player panel, where the credits panel opens right of the menu.
-CREDITS=60x200+345+200
+# The credits panel spans 30 to 390 across and 40 to 280 down: where its
+# first lines of text stand, a strip across its left frame, and a part of
+# its inside right of its text and above its close button.
+TEXT=160x80+40+50
+FRAME=6x100+28+100
+INSIDE=90x90+285+125
+
+# The mean colour of a region of the last screenshot, from 0 to 1, and how
+# far its pixels stray from it: "R G B DEVIATION".
+region_colour() {
+  convert "$WORK/shot.png" -crop "$1" +repage \
+    -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b] %[fx:standard_deviation]' info:
+}
+
+# Whether the last screenshot shows the credits panel drawn whole: its frame
+# gold, its inside the panel image's even dark blue (28, 36, 51 at nearly
+# full cover), the stars behind it hidden.
+credits_panel_drawn() {
+  echo "$(region_colour $FRAME) $(region_colour $INSIDE)" | awk '{
+    d = 0.02
+    exit !($1 > 0.25 && $5 - 0.110 < d && 0.110 - $5 < d && $6 - 0.141 < d && 0.141 - $6 < d &&
+           $7 - 0.200 < d && 0.200 - $7 < d && $8 < 0.005)
+  }'
+}
 
 printf '<record player="tester">\n  <tester />\n</record>\n' > "$WORK/record.xml"
 start_game
@@ -17,15 +41,19 @@ x xdotool mousemove --window "$WID" 300 200
 wait_for_picture
 cp "$WORK/shot.png" "$BUILD/rendered-start.png"
 click 400 300                                          # the logos
-x xdotool mousemove --window "$WID" 100 100            # the pointer out of the way
-wait_for_still $CREDITS
-keep_region $CREDITS
+x xdotool mousemove --window "$WID" 620 250            # the pointer out of the way
+wait_for_still $TEXT
+keep_region $TEXT
 x xdotool mousemove --window "$WID" 240 405 click 1    # the studio button
-wait_for_region $CREDITS changed "the move-and-click missed the studio button"
+x xdotool mousemove --window "$WID" 620 250
+wait_for_region $TEXT changed "the move-and-click missed the studio button"
+wait_for_still $INSIDE
 cp "$WORK/shot.png" "$BUILD/rendered-credits.png"
-x xdotool mousemove --window "$WID" 540 390 click 1    # the panel's close button
-x xdotool mousemove --window "$WID" 100 100
-wait_for_region $CREDITS back "the credits panel did not close"
+credits_panel_drawn ||
+  fail "the credits panel is not drawn on its own background: frame $(region_colour $FRAME), inside $(region_colour $INSIDE)"
+x xdotool mousemove --window "$WID" 210 252 click 1    # the panel's close button
+x xdotool mousemove --window "$WID" 620 250
+wait_for_region $TEXT back "the credits panel did not close"
 
 x xdotool key --window "$WID" alt+F4
 wait_for_exit
