@@ -7,6 +7,7 @@
 #include <OgreEntity.h>
 #include <OgreException.h>
 #include <OgreHardwareBufferManager.h>
+#include <OgreLogManager.h>
 #include <OgreMaterialManager.h>
 #include <OgreMeshManager.h>
 #include <OgrePass.h>
@@ -63,6 +64,21 @@ Ogre::Vector2 scrollOf(const Ogre::MaterialPtr& material) {
   if (!pass || pass->getNumTextureUnitStates() == 0) return Ogre::Vector2::ZERO;
   const Ogre::TextureUnitState* unit = pass->getTextureUnitState(0);
   return Ogre::Vector2(unit->getTextureUScroll(), unit->getTextureVScroll());
+}
+
+// Loads a mesh with nothing but critical messages in the engine log; the
+// log is at normal detail afterwards, whatever it was before.
+void loadQuietly(Ogre::Mesh& mesh) {
+  struct QuietLog {
+    Ogre::LogManager* logs = Ogre::LogManager::getSingletonPtr();
+    QuietLog() {
+      if (logs) logs->setLogDetail(Ogre::LoggingLevel(0));
+    }
+    ~QuietLog() {
+      if (logs) logs->setLogDetail(Ogre::LL_NORMAL);
+    }
+  } quiet;
+  mesh.load();
 }
 
 void writeFloat(Ogre::uchar*& out, float v) {
@@ -206,7 +222,7 @@ void StaticBillboardSet::build() {
 
   mMesh->_setBounds(Ogre::AxisAlignedBox(lo, hi));
   mMesh->_setBoundingSphereRadius((hi - lo).length() / 2);
-  mMesh->load();
+  loadQuietly(*mMesh);
   mBillboardBuffer.clear();
 
   mEntity = mSceneMgr->createEntity(mEntityName, mMesh->getName());

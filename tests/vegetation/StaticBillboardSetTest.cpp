@@ -130,6 +130,22 @@ TEST_F(Billboards, SetsOfOneMaterialShareItsCameraQuad) {
   EXPECT_THROW(NewSet()->setFade(true, 1, 2), Ogre::ItemIdentityException);
 }
 
+// The mesh loads with the engine log quiet, and the log is at normal
+// detail afterwards whatever it was before.
+TEST_F(Billboards, BuildingLeavesTheEngineLogAtNormalDetail) {
+  Ogre::Log* log = Ogre::LogManager::getSingleton().getDefaultLog();
+  ASSERT_TRUE(log);
+  const Ogre::LoggingLevel before = log->getLogDetail();
+  for (Ogre::LoggingLevel level : {Ogre::LL_BOREME, Ogre::LL_LOW}) {
+    log->setLogDetail(level);
+    auto set = NewSet();
+    set->createBillboard(Ogre::Vector3::ZERO);
+    set->build();
+    EXPECT_EQ(log->getLogDetail(), Ogre::LL_NORMAL) << level;
+  }
+  log->setLogDetail(before);
+}
+
 TEST_F(Billboards, WithoutRunnableProgramsTheEngineDrawsThem) {
   FakeRenderSystem noPrograms(false);
   auto set = NewSet();
