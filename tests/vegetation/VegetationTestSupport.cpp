@@ -6,7 +6,7 @@
 
 #include <cstring>
 #include <map>
-#include <regex>
+#include <sstream>
 
 namespace {
 
@@ -60,24 +60,29 @@ class ParsedProgram : public Ogre::HighLevelGpuProgram {
     mFloatLogicalToPhysical.reset();
     mDoubleLogicalToPhysical.reset();
     mIntLogicalToPhysical.reset();
-    // GLSL: "uniform vec4 name[4];"; HLSL and Cg: "uniform float4 name[4]," or ")".
-    static const std::regex glsl(R"(uniform\s+(float|vec2|vec3|vec4|mat4)\s+(\w+)\s*(\[(\d+)\])?\s*;)");
-    static const std::regex hlsl(R"(uniform\s+(float|float2|float3|float4|float4x4)\s+(\w+)\s*(\[(\d+)\])?\s*[,)])");
-    const std::regex& uniform = mLanguage == "glsl" ? glsl : hlsl;
-    for (std::sregex_iterator it(mSource.begin(), mSource.end(), uniform), end; it != end; ++it) {
-      const std::string type = (*it)[1];
+    // "uniform TYPE NAME" with an optional "[N]": GLSL ends it with ";",
+    // HLSL and Cg with "," or ")".
+    static const std::map<std::string, Ogre::GpuConstantType> kTypes = {
+        {"float", Ogre::GCT_FLOAT1},  {"vec2", Ogre::GCT_FLOAT2},   {"float2", Ogre::GCT_FLOAT2},
+        {"vec3", Ogre::GCT_FLOAT3},   {"float3", Ogre::GCT_FLOAT3}, {"vec4", Ogre::GCT_FLOAT4},
+        {"float4", Ogre::GCT_FLOAT4}, {"mat4", Ogre::GCT_MATRIX_4X4}, {"float4x4", Ogre::GCT_MATRIX_4X4}};
+    for (size_t at = mSource.find("uniform "); at != std::string::npos; at = mSource.find("uniform ", at + 1)) {
+      std::istringstream declaration(mSource.substr(at + 8));
+      std::string type, name;
+      declaration >> type >> name;
+      const size_t end = name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_");
+      const unsigned long arraySize = end != std::string::npos && name[end] == '[' ? std::stoul(name.substr(end + 1)) : 1;
+      name = name.substr(0, end);
+      const auto known = kTypes.find(type);
+      if (known == kTypes.end()) continue;
       Ogre::GpuConstantDefinition def;
-      def.constType = type == "float"                       ? Ogre::GCT_FLOAT1
-                      : type == "vec2" || type == "float2" ? Ogre::GCT_FLOAT2
-                      : type == "vec3" || type == "float3" ? Ogre::GCT_FLOAT3
-                      : type == "vec4" || type == "float4" ? Ogre::GCT_FLOAT4
-                                                           : Ogre::GCT_MATRIX_4X4;
+      def.constType = known->second;
       def.elementSize = Ogre::GpuConstantDefinition::getElementSize(def.constType, false);
-      def.arraySize = (*it)[4].matched ? std::stoul((*it)[4]) : 1;
+      def.arraySize = arraySize;
       def.physicalIndex = def.logicalIndex = mConstantDefs->floatBufferSize;
       def.variability = Ogre::GPV_GLOBAL;
       mConstantDefs->floatBufferSize += def.elementSize * def.arraySize;
-      mConstantDefs->map.emplace((*it)[2], def);
+      mConstantDefs->map.emplace(name, def);
     }
   }
 
