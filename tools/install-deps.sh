@@ -11,7 +11,7 @@ PACKAGES="
   libopenal-dev libopenal1 libsndfile1-dev
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-utils x11-xserver-utils mesa-utils libgl1-mesa-dri imagemagick sox
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev glslang-tools
 "
 
 missing=""

@@ -56,8 +56,10 @@ class BatchPage : public GeometryPage {
   // the two distances, each followed by "|".
   static Ogre::String materialName(const Ogre::String& source, const Ogre::String& program, bool fade,
                                    float visibleDist, float invisibleDist);
-  // The GLSL source of a plain batch page program.
-  static Ogre::String programSource(const ShaderLayout& layout);
+  // The source of a plain batch page program in the language: GLSL for
+  // "glsl", else the one text that serves HLSL and Cg (entry point "main").
+  // Texture coordinates are numbered in declaration order from 0.
+  static Ogre::String programSource(const ShaderLayout& layout, const Ogre::String& language);
 
  protected:
   // Takes the page's batch (owned). shadersWanted: whether the page may use
@@ -70,15 +72,14 @@ class BatchPage : public GeometryPage {
   // The layout of a merged mesh and the lighting of its material.
   ShaderLayout layoutOf(const Ogre::VertexDeclaration* decl, const Ogre::MaterialPtr& material) const;
   virtual bool windProgram() const { return false; }
-  virtual Ogre::String generatedSource(const ShaderLayout& layout) const { return programSource(layout); }
+  virtual Ogre::String generatedSource(const ShaderLayout& layout, const Ogre::String& language) const {
+    return programSource(layout, language);
+  }
   // Sets the constants of a pass of a fresh material; a failure stops the
   // update with an engine exception.
-  virtual void configurePass(Ogre::Pass* pass, const ShaderLayout& layout) const;
-  // The lines of a generated program that compute its colour: lit or not,
-  // from the vertex colour or white, faded or not.
-  static Ogre::String colourSource(const ShaderLayout& layout, const Ogre::String& indent);
+  virtual void configurePass(Ogre::Pass* pass, const ShaderLayout& layout, const Ogre::String& language) const;
   // The constants the generated programs read, on the pass's own program.
-  void setPassConstants(Ogre::Pass* pass, const ShaderLayout& layout) const;
+  void setPassConstants(Ogre::Pass* pass, const ShaderLayout& layout, const Ogre::String& language) const;
   [[noreturn]] static void throwTransitionError();
 
   bool mFadeEnabled = false;

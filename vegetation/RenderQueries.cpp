@@ -44,8 +44,10 @@ const RenderQueries* RenderQueries::set(const RenderQueries* queries) {
   return previous;
 }
 
-bool RenderQueries::runsGeneratedPrograms() const {
-  return hasVertexPrograms() && getName() == "OpenGL Rendering Subsystem";
+Ogre::String RenderQueries::programLanguage() const {
+  const Ogre::String& name = getName();
+  if (name == "Direct3D9 Rendering Subsystem") return "hlsl";
+  return name == "OpenGL Rendering Subsystem" ? "glsl" : "cg";
 }
 
 }  // namespace Verdure

@@ -16,9 +16,9 @@ class RenderQueries {
   virtual const Ogre::String& getName() const;
   // VET_COLOUR_ARGB or VET_COLOUR_ABGR.
   virtual Ogre::VertexElementType getColourVertexType() const;
-  // The vegetation writes its vertex programs in GLSL: they run on the
-  // OpenGL render system when it has vertex programs.
-  bool runsGeneratedPrograms() const;
+  // The language of the generated vertex programs, by the render system's
+  // name: "hlsl" on Direct3D 9, "glsl" on OpenGL, "cg" on any other.
+  Ogre::String programLanguage() const;
 
   // The queries in use: the engine's active render system unless a
   // replacement is installed.

@@ -7,6 +7,7 @@
 #include <OgreEntity.h>
 #include <OgreException.h>
 #include <OgreHardwareBufferManager.h>
+#include <OgreLogManager.h>
 #include <OgreMaterialManager.h>
 #include <OgreMeshManager.h>
 #include <OgrePass.h>
@@ -29,7 +30,7 @@ namespace {
 
 // Corner c of a billboard sits at centre + quad[c] x (half width, half
 // height, half width).
-const char* const kSpriteSource =
+const char* const kSpriteGlsl =
     "uniform float uScroll; \nuniform float vScroll; \nuniform vec4  preRotatedQuad[4]; \nvoid main() { \n"
     "\tvec4 vCenter = vec4( gl_Vertex.x, gl_Vertex.y, gl_Vertex.z, 1.0 ); \n"
     "\tvec4 vScale = vec4( gl_Normal.x, gl_Normal.y, gl_Normal.x , 1.0 ); \n"
@@ -37,8 +38,18 @@ const char* const kSpriteSource =
     "\tgl_FrontColor = gl_Color; \n\tgl_TexCoord[0] = gl_MultiTexCoord0; \n\tgl_TexCoord[0].x += uScroll; \n"
     "\tgl_TexCoord[0].y += vScroll; \n\tgl_FogFragCoord = gl_Position.z; \n}";
 
+const char* const kSpriteHlsl =
+    "void Sprite_vp(\t\n\tfloat4 position : POSITION,\t\n\tfloat3 normal   : NORMAL,\t\n\tfloat4 color\t: COLOR,\t\n"
+    "\tfloat2 uv       : TEXCOORD0,\t\n\tout float4 oPosition : POSITION,\t\n\tout float2 oUv       : TEXCOORD0,\t\n"
+    "\tout float4 oColor    : COLOR, \n\tout float oFog       : FOG,\t\n\tuniform float4x4 worldViewProj,\t\n"
+    "\tuniform float    uScroll, \n\tuniform float    vScroll, \n\tuniform float4   preRotatedQuad[4] )\t\n{\t\n"
+    "\tfloat4 vCenter = float4( position.x, position.y, position.z, 1.0f );\t\n"
+    "\tfloat4 vScale = float4( normal.x, normal.y, normal.x, 1.0f );\t\n"
+    "\toPosition = mul( worldViewProj, vCenter + (preRotatedQuad[normal.z] * vScale) );  \n"
+    "\toColor = color;   \n\toUv = uv;\t\n\toUv.x += uScroll; \n\toUv.y += vScroll; \n\toFog = oPosition.z; \n}";
+
 // The same with the alpha faded by the horizontal distance to the camera.
-const char* const kSpriteFadeSource =
+const char* const kSpriteFadeGlsl =
     "uniform vec3  camPos; \nuniform float fadeGap; \nuniform float invisibleDist; \nuniform float uScroll; \n"
     "uniform float vScroll; \nuniform vec4  preRotatedQuad[4]; \nvoid main() { \n"
     "\tvec4 vCenter = vec4( gl_Vertex.x, gl_Vertex.y, gl_Vertex.z, 1.0 ); \n"
@@ -48,6 +59,19 @@ const char* const kSpriteFadeSource =
     "\tfloat dist = distance(camPos.xz, position.xz); \n\tgl_FrontColor.w = (invisibleDist - dist) / fadeGap; \n"
     "\tgl_TexCoord[0] = gl_MultiTexCoord0; \n\tgl_TexCoord[0].x += uScroll; \n\tgl_TexCoord[0].y += vScroll; \n"
     "\tgl_FogFragCoord = gl_Position.z; \n}";
+
+const char* const kSpriteFadeHlsl =
+    "void SpriteFade_vp(\t\n\tfloat4 position : POSITION,\t\n\tfloat3 normal   : NORMAL,\t\n\tfloat4 color\t: COLOR,\t\n"
+    "\tfloat2 uv       : TEXCOORD0,\t\n\tout float4 oPosition : POSITION,\t\n\tout float2 oUv       : TEXCOORD0,\t\n"
+    "\tout float4 oColor    : COLOR, \n\tout float oFog       : FOG,\t\n\tuniform float4x4 worldViewProj,\t\n"
+    "\tuniform float3 camPos, \n\tuniform float fadeGap, \n   uniform float invisibleDist, \n"
+    "\tuniform float    uScroll, \n\tuniform float    vScroll, \n\tuniform float4   preRotatedQuad[4] )\t\n{\t\n"
+    "\tfloat4 vCenter = float4( position.x, position.y, position.z, 1.0f );\t\n"
+    "\tfloat4 vScale = float4( normal.x, normal.y, normal.x, 1.0f );\t\n"
+    "\toPosition = mul( worldViewProj, vCenter + (preRotatedQuad[normal.z] * vScale) );  \n"
+    "\toColor.rgb = color.rgb;   \n\tfloat dist = distance(camPos.xz, position.xz);\t\n"
+    "\toColor.a = (invisibleDist - dist) / fadeGap;   \n"
+    "\toUv = uv;\t\n\toUv.x += uScroll; \n\toUv.y += vScroll; \n\toFog = oPosition.z; \n}";
 
 const size_t kVertexSize = 36;
 
@@ -65,6 +89,21 @@ Ogre::Vector2 scrollOf(const Ogre::MaterialPtr& material) {
   return Ogre::Vector2(unit->getTextureUScroll(), unit->getTextureVScroll());
 }
 
+// Loads a mesh with nothing but critical messages in the engine log; the
+// log is at normal detail afterwards, whatever it was before.
+void loadQuietly(Ogre::Mesh& mesh) {
+  struct QuietLog {
+    Ogre::LogManager* logs = Ogre::LogManager::getSingletonPtr();
+    QuietLog() {
+      if (logs) logs->setLogDetail(Ogre::LoggingLevel(0));
+    }
+    ~QuietLog() {
+      if (logs) logs->setLogDetail(Ogre::LL_NORMAL);
+    }
+  } quiet;
+  mesh.load();
+}
+
 void writeFloat(Ogre::uchar*& out, float v) {
   std::memcpy(out, &v, 4);
   out += 4;
@@ -72,20 +111,26 @@ void writeFloat(Ogre::uchar*& out, float v) {
 
 }  // namespace
 
+const char* StaticBillboardSet::spriteProgramSource(bool fade, const Ogre::String& language) {
+  if (language == "glsl") return fade ? kSpriteFadeGlsl : kSpriteGlsl;
+  return fade ? kSpriteFadeHlsl : kSpriteHlsl;
+}
+
 Ogre::String StaticBillboardSet::makeUniqueName(const Ogre::String& prefix) {
   return prefix + std::to_string(++sUniqueCounter);
 }
 
 StaticBillboardSet::StaticBillboardSet(Ogre::SceneManager* mgr, Ogre::SceneNode* rootSceneNode, SpriteMethod method)
     : mSceneMgr(mgr), mRenderMethod(method) {
-  if (mRenderMethod == SPRITE_ACCELERATED && !RenderQueries::get().runsGeneratedPrograms())
+  if (mRenderMethod == SPRITE_ACCELERATED && !RenderQueries::get().hasVertexPrograms())
     mRenderMethod = SPRITE_COMPATIBLE;
   mNode = rootSceneNode->createChildSceneNode();
   mEntityName = makeUniqueName("SBSentity");
   if (mRenderMethod == SPRITE_ACCELERATED) {
     if (++sSelfInstances == 1) {
-      ensureVertexProgram("Sprite_vp", kSpriteSource);
-      ensureVertexProgram("SpriteFade_vp", kSpriteFadeSource);
+      const Ogre::String language = RenderQueries::get().programLanguage();
+      ensureVertexProgram("Sprite_vp", language, spriteProgramSource(false, language), "Sprite_vp");
+      ensureVertexProgram("SpriteFade_vp", language, spriteProgramSource(true, language), "SpriteFade_vp");
     }
   } else {
     mUFactor = mVFactor = 0;
@@ -206,7 +251,7 @@ void StaticBillboardSet::build() {
 
   mMesh->_setBounds(Ogre::AxisAlignedBox(lo, hi));
   mMesh->_setBoundingSphereRadius((hi - lo).length() / 2);
-  mMesh->load();
+  loadQuietly(*mMesh);
   mBillboardBuffer.clear();
 
   mEntity = mSceneMgr->createEntity(mEntityName, mMesh->getName());
@@ -298,10 +343,12 @@ Ogre::MaterialPtr StaticBillboardSet::findOrMakeFadeMaterial(Ogre::Real visibleD
   if (auto it = sFadedMaterials.find(key); it != sFadedMaterials.end()) return it->second;
 
   Ogre::MaterialPtr fade = mMaterial->clone(makeUniqueName("ImpostorFade"));
+  const Ogre::String language = RenderQueries::get().programLanguage();
   for (Ogre::Technique* technique : fade->getTechniques()) {
     for (Ogre::Pass* pass : technique->getPasses()) {
       pass->setVertexProgram("SpriteFade_vp", true);
       Ogre::GpuProgramParametersSharedPtr params = pass->getVertexProgramParameters();
+      bindWorldViewProj(*params, language);
       params->setNamedAutoConstant("camPos", Ogre::GpuProgramParameters::ACT_CAMERA_POSITION_OBJECT_SPACE);
       params->setNamedConstant("invisibleDist", invisibleDist);
       params->setNamedConstant("fadeGap", invisibleDist - visibleDist);
@@ -347,7 +394,10 @@ void StaticBillboardSet::updateCameraQuads(const Ogre::Vector3& cameraDirection)
       quad[c * 4 + 2] = corners[c].z;
       quad[c * 4 + 3] = 0;
     }
-    if (!pass->hasVertexProgram()) pass->setVertexProgram("Sprite_vp", true);
+    if (!pass->hasVertexProgram()) {
+      pass->setVertexProgram("Sprite_vp", true);
+      bindWorldViewProj(*pass->getVertexProgramParameters(), RenderQueries::get().programLanguage());
+    }
     const Ogre::Vector2 scroll = scrollOf(record.material);
     Ogre::GpuProgramParametersSharedPtr params = pass->getVertexProgramParameters();
     params->setNamedConstant("preRotatedQuad[0]", quad, 4, 4);

@@ -1,8 +1,8 @@
 #pragma once
 // Many camera-facing billboards that never move, drawn as one static mesh
 // whose corners a vertex program turns toward the camera (the accelerated
-// method), or, where the generated programs cannot run, as an engine
-// billboard set (the compatible method). All sets of one material share the
+// method), or, where the render system runs no vertex programs, as an
+// engine billboard set (the compatible method). All sets of one material share the
 // camera orientation that one class-wide update writes into the material's
 // program constants each frame. A set can fade with the camera distance
 // through a copy of its material.
@@ -57,6 +57,10 @@ class StaticBillboardSet {
   // Each frame: turns every material of the accelerated sets toward the
   // camera.
   static void updateCameraQuads(const Ogre::Vector3& cameraDirection);
+  // The source of "Sprite_vp", or of "SpriteFade_vp" when fading, in the
+  // language: GLSL for "glsl", else the one HLSL and Cg text, whose entry
+  // point is the program's name.
+  static const char* spriteProgramSource(bool fade, const Ogre::String& language);
   // prefix + the next number of one counter shared by every generated name.
   static Ogre::String makeUniqueName(const Ogre::String& prefix);
   // The references the sets hold on a material (0 without any).

@@ -103,7 +103,18 @@ float TreeLoader2D::clampZ(float z) const {
   return !(z >= mActualBounds.top) ? mActualBounds.top : std::min(z, mActualBounds.bottom);
 }
 
-int TreeLoader2D::cellOf(float rel) const { return int(floorDiv(rel, mPageSize)); }
+int TreeLoader2D::cellOf(float rel, int cells) const {
+  // Kept inside the grid: rounding can leave the widened grid's edge a hair
+  // past the bound it was widened from, and a tree on that bound in no cell.
+  const float f = floorDiv(rel, mPageSize);
+  return !(f >= 0) ? 0 : f >= float(cells - 1) ? cells - 1 : int(f);
+}
+
+// The tree's offset within its cell in 1/65535 of a page; one a rounding
+// error before the cell is stored on its edge.
+std::uint16_t TreeLoader2D::offsetIn(float rel, int cell) const {
+  return lowBits<std::uint16_t>(std::max(0.0f, (rel - cell * mPageSize) * 65535 / mPageSize));
+}
 
 void TreeLoader2D::addTree(Ogre::Entity* entity, const Ogre::Vector3& position, Ogre::Degree yaw, float scale,
                            void*) {
@@ -112,10 +123,10 @@ void TreeLoader2D::addTree(Ogre::Entity* entity, const Ogre::Vector3& position, 
   if (grid.empty()) grid.resize(size_t(mPageGridX) * size_t(mPageGridZ));
 
   const float xrel = x - mGridBounds.left, zrel = z - mGridBounds.top;
-  const int cellX = cellOf(xrel), cellZ = cellOf(zrel);
+  const int cellX = cellOf(xrel, mPageGridX), cellZ = cellOf(zrel, mPageGridZ);
   PackedTree tree;
-  tree.xPos = lowBits<std::uint16_t>((xrel - cellX * mPageSize) * 65535 / mPageSize);
-  tree.zPos = lowBits<std::uint16_t>((zrel - cellZ * mPageSize) * 65535 / mPageSize);
+  tree.xPos = offsetIn(xrel, cellX);
+  tree.zPos = offsetIn(zrel, cellZ);
   tree.rotation = lowBits<std::uint8_t>(yaw.valueDegrees() / 360.0f * 255);
   tree.scale = lowBits<std::uint8_t>((scale - mMinimumScale) / mScaleRange * 255);
   grid[size_t(cellZ) * size_t(mPageGridX) + size_t(cellX)].push_back(tree);
@@ -132,11 +143,7 @@ TreeRecord TreeLoader2D::unpack(Ogre::Entity* entity, const PackedTree& tree, fl
 }
 
 std::pair<int, int> TreeLoader2D::cellRange(float from, float to, float origin, int cells) const {
-  auto cell = [&](float v) {
-    const float f = floorDiv(v - origin, mPageSize);
-    return !(f >= 0) ? 0 : f >= float(cells - 1) ? cells - 1 : int(f);
-  };
-  return {cell(from), cell(to)};
+  return {cellOf(from - origin, cells), cellOf(to - origin, cells)};
 }
 
 template <class Inside>

@@ -119,7 +119,8 @@ class TreeLoader2D : public PageLoader {
   void releaseColorMap();
   float clampX(float x) const;
   float clampZ(float z) const;
-  int cellOf(float rel) const;
+  int cellOf(float rel, int cells) const;
+  std::uint16_t offsetIn(float rel, int cell) const;
   std::pair<int, int> cellRange(float from, float to, float origin, int cells) const;
   TreeRecord unpack(Ogre::Entity* entity, const PackedTree& tree, float originX, float originZ) const;
   template <class Inside>

@@ -2,15 +2,38 @@
 // The vertex programs the vegetation writes at run time, and the shader
 // constants of its generated materials.
 #include <OgreGpuProgramParams.h>
+#include <OgreHardwareVertexBuffer.h>
 #include <OgrePrerequisites.h>
 
 #include <sstream>
 
 namespace Verdure {
 
-// Makes a GLSL vertex program of that name from the source, unless one
-// exists; equal requests share one program.
-void ensureVertexProgram(const Ogre::String& name, const Ogre::String& source);
+// Makes a vertex program of that name in the language ("glsl", "hlsl" or
+// "cg") from the source, unless one exists; equal requests share one
+// program. HLSL and Cg programs start at the entry point.
+void ensureVertexProgram(const Ogre::String& name, const Ogre::String& language, const Ogre::String& source,
+                         const Ogre::String& entryPoint);
+
+// HLSL and Cg programs take their projection as the constant
+// "worldViewProj"; GLSL ones read the fixed-function matrix.
+void bindWorldViewProj(Ogre::GpuProgramParameters& params, const Ogre::String& language);
+
+// The HLSL and Cg type of a texture coordinate: "float" to "float4" for one
+// to four floats, empty for any other type.
+const char* hlslType(Ogre::VertexElementType type);
+
+// The lines of a generated program that colour its vertex, in one
+// language's words: the light terms and then the colour when lit, the
+// colour alone when not, from the vertex colour or white.
+struct ColourLines {
+  const char* light;
+  const char* litColour;
+  const char* litWhite;
+  const char* colour;
+  const char* white;
+};
+Ogre::String colourLines(bool lit, bool colour, const ColourLines& lines);
 
 // A float as the standard stream writes it ("40", "42.5"), for the names
 // of generated materials.

@@ -15,14 +15,18 @@ class WindBatchPage : public BatchPage {
   // its render queue.
   void init(PagedVegetation* vegetation, const Ogre::Any& data) override;
 
-  // The GLSL source of a wind page program: the last two texture
-  // coordinates of the layout are the wind parameters and the origin.
-  static Ogre::String programSource(const ShaderLayout& layout);
+  // The source of a wind page program in the language (GLSL for "glsl",
+  // else the one HLSL and Cg text): the texture coordinates of the two
+  // highest indices are the wind parameters and the origin; the others are
+  // passed on, numbered in declaration order from 0.
+  static Ogre::String programSource(const ShaderLayout& layout, const Ogre::String& language);
 
  protected:
   bool windProgram() const override { return true; }
-  Ogre::String generatedSource(const ShaderLayout& layout) const override { return programSource(layout); }
-  void configurePass(Ogre::Pass* pass, const ShaderLayout& layout) const override;
+  Ogre::String generatedSource(const ShaderLayout& layout, const Ogre::String& language) const override {
+    return programSource(layout, language);
+  }
+  void configurePass(Ogre::Pass* pass, const ShaderLayout& layout, const Ogre::String& language) const override;
 };
 
 }  // namespace Verdure

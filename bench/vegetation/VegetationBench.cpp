@@ -74,7 +74,7 @@ BENCHMARK(BM_AddTrees)->Arg(100000)->Arg(1000000)->ArgName("trees")->Unit(benchm
 void BM_LoadPage(benchmark::State& state) {
   const size_t tufts = size_t(state.range(0));
   FakeRenderSystem openGL;
-  InstallGlslConstants();
+  InstallParsedPrograms();
   Ogre::SceneManager* scene = Scene();
   Ogre::Entity* tuft = scene->createEntity("bench_tuft.mesh");
   Verdure::PagedVegetation vegetation(scene->createCamera("bench_page_eye"), 16, 60);
@@ -103,7 +103,7 @@ BENCHMARK(BM_LoadPage)->Arg(100)->Arg(500)->Arg(2000)->ArgName("tufts")->Unit(be
 // reach at once and makes the program and material, is counted apart.
 void BM_FlyThrough(benchmark::State& state) {
   FakeRenderSystem openGL;
-  InstallGlslConstants();
+  InstallParsedPrograms();
   Ogre::SceneManager* scene = Scene();
   Ogre::Entity* tuft = scene->createEntity("bench_tuft.mesh");
   Ogre::Camera* camera = scene->createCamera("bench_flight");

@@ -18,17 +18,6 @@ namespace {
 using Verdure::BatchPage;
 using Layout = BatchPage::ShaderLayout;
 
-Layout MakeLayout(bool wind, bool fade, bool lit, bool colour,
-                  std::vector<std::pair<unsigned short, Ogre::VertexElementType>> texCoords) {
-  Layout layout;
-  layout.wind = wind;
-  layout.fade = fade;
-  layout.lit = lit;
-  layout.colour = colour;
-  layout.texCoords = std::move(texCoords);
-  return layout;
-}
-
 TEST(BatchPageNames, ProgramNamesSayEverythingThatShapesTheProgram) {
   const struct {
     Layout layout;
@@ -51,34 +40,79 @@ TEST(BatchPageNames, ProgramNamesSayEverythingThatShapesTheProgram) {
             "BatchMat|X|BatchPage_fade_2_vp|40|42.5|");
 }
 
-TEST(BatchPageNames, ProgramsComputeOnlyWhatTheirLayoutHolds) {
-  const Ogre::String bare = BatchPage::programSource(MakeLayout(false, false, false, false, {}));
-  EXPECT_NE(bare.find("gl_FrontColor = vec4(1.0, 1.0, 1.0, 1.0);"), Ogre::String::npos);
-  EXPECT_EQ(bare.find("gl_Color"), Ogre::String::npos);
-  EXPECT_EQ(bare.find("gl_TexCoord"), Ogre::String::npos);
-  EXPECT_EQ(bare.find("camPos"), Ogre::String::npos);
+// The GLSL texts whole, for layouts whose texture coordinates skip an index:
+// the coordinates passed on are numbered in declaration order from 0; the
+// wind data are read where the wind geometry puts them, after the highest
+// index.
+TEST(BatchPageTexts, GlslTextsAreWrittenAsTheGameHasThem) {
+  const Layout plain = MakeLayout(false, true, true, true, {{0, Ogre::VET_FLOAT2}, {2, Ogre::VET_FLOAT3}});
+  EXPECT_EQ(BatchPage::programSource(plain, "glsl"),
+            "uniform float fadeGap;        \nuniform float invisibleDist;   \n"
+            "uniform vec4 objSpaceLight;   \nuniform vec4 lightDiffuse;\t   \nuniform vec4 lightAmbient;\t   \n"
+            "uniform vec3 camPos;          \n"
+            "void main() \n{ \n"
+            "   vec3 light = normalize(objSpaceLight.xyz - (gl_Vertex.xyz * objSpaceLight.w)); \n"
+            "   float diffuseFactor = max(dot(gl_Normal, light), 0.0); \n"
+            "   gl_FrontColor = (lightAmbient + diffuseFactor * lightDiffuse) * gl_Color; \n"
+            "   float dist = distance(camPos.xz, gl_Vertex.xz);\t\n"
+            "   gl_FrontColor.a *= (invisibleDist - dist) / fadeGap;   \n"
+            "   gl_TexCoord[0] = gl_MultiTexCoord0;\t\n"
+            "   gl_TexCoord[1] = gl_MultiTexCoord1;\t\n"
+            "   gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;  \n   gl_FogFragCoord = gl_Position.z; \n}");
 
-  const Ogre::String full = BatchPage::programSource(MakeLayout(false, true, true, true, {{0, Ogre::VET_FLOAT2}}));
-  for (const char* part : {"uniform vec3 camPos;", "* gl_Color;", "gl_TexCoord[0] = gl_MultiTexCoord0;",
-                           "(invisibleDist - dist) / fadeGap", "objSpaceLight.w"})
-    EXPECT_NE(full.find(part), Ogre::String::npos) << part;
+  const Layout windy = MakeLayout(
+      true, true, true, true, {{0, Ogre::VET_FLOAT2}, {2, Ogre::VET_FLOAT2}, {3, Ogre::VET_FLOAT4}, {4, Ogre::VET_FLOAT4}});
+  EXPECT_EQ(Verdure::WindBatchPage::programSource(windy, "glsl"),
+            "uniform vec4 objSpaceLight; \nuniform vec4 lightDiffuse; \nuniform vec4 lightAmbient; \n"
+            "uniform vec3 camPos; \nuniform float fadeGap; \nuniform float invisibleDist; \n"
+            "uniform float time; \nvoid main() \n{ \n"
+            "\tgl_TexCoord[0]\t= gl_MultiTexCoord0; \n"
+            "\tgl_TexCoord[1]\t= gl_MultiTexCoord1; \n"
+            "\tvec4 params = gl_MultiTexCoord3; \n"
+            "\tvec4 originPos = gl_MultiTexCoord4; \n"
+            "\tvec3 light = normalize(objSpaceLight.xyz - (gl_Vertex.xyz * objSpaceLight.w)); \n"
+            "\tfloat diffuseFactor = max(dot(gl_Normal.xyz, light), 0.0); \n"
+            "\tgl_FrontColor = (lightAmbient + diffuseFactor * lightDiffuse) * gl_Color; \n"
+            "\tfloat dist = distance(camPos.xz, gl_Vertex.xz);\t\n"
+            "\tgl_FrontColor.a *= (invisibleDist - dist) / fadeGap; \n"
+            "\tfloat radiusCoeff = params.x; \n\tfloat heightCoeff = params.y; \n\tfloat factorX = params.z; \n"
+            "\tfloat factorY = params.w; \n\tvec4 tmpPos = gl_Vertex; \n"
+            "\ttmpPos.y += sin(time + originPos.z + tmpPos.y + tmpPos.x) * radiusCoeff * radiusCoeff * factorY; \n"
+            "\ttmpPos.x += sin(time + originPos.z ) * heightCoeff * heightCoeff * factorX; \n"
+            "\tgl_Position = gl_ModelViewProjectionMatrix * tmpPos; \n\tgl_FogFragCoord = gl_Position.z; \n}");
 
-  // Wind: the last two coordinates are the wind data, read not passed on;
-  // the fade constants exist only when fading.
-  const Layout windy = MakeLayout(true, false, false, false,
-                                  {{0, Ogre::VET_FLOAT2}, {1, Ogre::VET_FLOAT4}, {2, Ogre::VET_FLOAT4}});
-  const Ogre::String wind = Verdure::WindBatchPage::programSource(windy);
-  for (const char* part : {"vec4 params = gl_MultiTexCoord1;", "vec4 originPos = gl_MultiTexCoord2;",
-                           "gl_TexCoord[0]\t= gl_MultiTexCoord0;", "uniform float time;"})
+  // Unlike a plain page's, a wind program declares the fade constants only
+  // when fading.
+  const Ogre::String still = Verdure::WindBatchPage::programSource(
+      MakeLayout(true, false, false, false, {{0, Ogre::VET_FLOAT2}, {1, Ogre::VET_FLOAT4}, {2, Ogre::VET_FLOAT4}}),
+      "glsl");
+  EXPECT_EQ(still.find("fadeGap"), Ogre::String::npos);
+  EXPECT_NE(still.find("\tgl_FrontColor = vec4(1.0, 1.0, 1.0, 1.0); \n"), Ogre::String::npos);
+}
+
+TEST(BatchPageTexts, HlslAndCgShareOneTextThatDeclaresOnlyWhatTheLayoutHolds) {
+  const Layout bare = MakeLayout(false, false, false, false, {});
+  const Ogre::String plain = BatchPage::programSource(bare, "hlsl");
+  EXPECT_EQ(plain.rfind("void main( \n", 0), 0u);
+  EXPECT_EQ(plain.find("iColor"), Ogre::String::npos);
+  EXPECT_EQ(plain.find("iUV"), Ogre::String::npos);
+  EXPECT_NE(plain.find("{\t\noColor = float4(1, 1, 1, 1); \n"), Ogre::String::npos);
+  EXPECT_EQ(BatchPage::programSource(bare, "cg"), plain);
+
+  const Layout windy =
+      MakeLayout(true, false, false, false, {{0, Ogre::VET_FLOAT2}, {1, Ogre::VET_FLOAT4}, {2, Ogre::VET_FLOAT4}});
+  const Ogre::String wind = Verdure::WindBatchPage::programSource(windy, "hlsl");
+  for (const char* part : {"\tfloat2 iUV0\t\t\t: TEXCOORD0, \n\tout float2 oUV0\t\t: TEXCOORD0, \n",
+                           "\tfloat4 params \t: TEXCOORD1, \n", "\tfloat4 originPos \t: TEXCOORD2, \n", "\toUV0 = iUV0; \n"})
     EXPECT_NE(wind.find(part), Ogre::String::npos) << part;
-  EXPECT_EQ(wind.find("gl_TexCoord[1]"), Ogre::String::npos);
-  EXPECT_EQ(wind.find("fadeGap"), Ogre::String::npos);
+  EXPECT_EQ(wind.find("oUV1"), Ogre::String::npos);
+  EXPECT_EQ(Verdure::WindBatchPage::programSource(windy, "cg"), wind);
 }
 
 class Pages : public ::testing::Test {
  protected:
   Pages() : root(HeadlessEngine()), scene(root.createSceneManager()) {
-    InstallGlslConstants();
+    InstallParsedPrograms();
     camera = scene->createCamera("veg_pages");
     vegetation = std::make_unique<Verdure::PagedVegetation>(camera, 16, 70);
   }
@@ -169,10 +203,59 @@ TEST_F(Pages, WithoutRunnableProgramsPagesDrawTheirBatchedMaterials) {
   plain->setFade(true, 40, 45);
   EXPECT_FALSE(plain->getFadeEnabled());
   EXPECT_EQ(plain->getBatch()->getRenderQueueGroup(), Ogre::RENDER_QUEUE_MAIN);
-  // Wind pages do not ask the flag; the render system decides.
+  // Wind pages do not ask the flag; vertex programs decide, whatever the
+  // render system.
   EXPECT_TRUE(NewPage<Verdure::WindBatchPage>()->getShadersUsable());
-  FakeRenderSystem direct3d(true, "Direct3D9 Rendering Subsystem", Ogre::VET_COLOUR_ARGB);
+  {
+    FakeRenderSystem direct3d(true, "Direct3D9 Rendering Subsystem", Ogre::VET_COLOUR_ARGB);
+    EXPECT_TRUE(NewPage<Verdure::WindBatchPage>()->getShadersUsable());
+  }
+  FakeRenderSystem noPrograms(false);
   EXPECT_FALSE(NewPage<Verdure::WindBatchPage>()->getShadersUsable());
+}
+
+// Off OpenGL the programs are HLSL (Direct3D 9) or Cg (any other render
+// system), made with their compiler settings, and their materials hand them
+// the projection, which GLSL programs take from the fixed-function state.
+TEST_F(Pages, OffOpenGLProgramsAreHlslOrCgAndTakeTheProjection) {
+  const struct {
+    const char* renderSystem;
+    const char* language;
+    const char* setting;
+    const char* value;
+    Ogre::VertexElementType first, second;  // programs are found by name: layouts no other test makes
+    const char* program;
+  } cases[] = {{"Direct3D9 Rendering Subsystem", "hlsl", "target", "vs_1_1", Ogre::VET_FLOAT3, Ogre::VET_FLOAT1,
+                "BatchPage_fade_lit_3_1_vp"},
+               {"Metal Rendering Subsystem", "cg", "profiles", "vs_1_1 arbvp1", Ogre::VET_FLOAT1, Ogre::VET_FLOAT3,
+                "BatchPage_fade_lit_1_3_vp"}};
+  for (const auto& c : cases) {
+    FakeRenderSystem system(true, c.renderSystem);
+    MeshSpec spec;
+    spec.texCoords = {c.first, c.second};
+    spec.material = std::string("veg_") + c.language;
+    BatchPage* page = NewPage<BatchPage>();
+    Fill(page, spec.material + ".mesh", spec);
+    page->setFade(true, 40, 45);
+
+    const Ogre::Pass* pass =
+        Ogre::MaterialManager::getSingleton().getByName(MaterialOf(page))->getTechnique(0)->getPass(0);
+    auto* program = static_cast<Ogre::HighLevelGpuProgram*>(pass->getVertexProgram().get());
+    EXPECT_EQ(program->getName(), c.program);
+    EXPECT_EQ(program->getLanguage(), c.language);
+    EXPECT_EQ(program->getParameter(c.setting), c.value) << c.language;
+    EXPECT_EQ(program->getParameter("entry_point"), "main") << c.language;
+    EXPECT_EQ(program->getSource(), BatchPage::programSource(
+                                        MakeLayout(false, true, true, false, {{0, c.first}, {1, c.second}}),
+                                        c.language));
+    const Ogre::GpuProgramParametersSharedPtr params = pass->getVertexProgramParameters();
+    const auto* projection = params->findAutoConstantEntry("worldViewProj");
+    ASSERT_TRUE(projection) << c.language;
+    EXPECT_EQ(projection->paramType, Ogre::GpuProgramParameters::ACT_WORLDVIEWPROJ_MATRIX);
+    EXPECT_TRUE(params->findAutoConstantEntry("objSpaceLight"));
+    EXPECT_EQ(params->getFloatConstantList()[params->getConstantDefinition("fadeGap").physicalIndex], 5.0f);
+    pages.clear();
+  }
 }
 
 TEST_F(Pages, GeneratedProgramsDeclareEveryConstantTheirPagesSet) {

@@ -51,7 +51,8 @@ class OpenGL : public ::testing::Test {
 Ogre::Root* OpenGL::root = nullptr;
 
 TEST_F(OpenGL, EveryProgramVariantCompilesAndTakesItsConstants) {
-  ASSERT_TRUE(Verdure::RenderQueries::get().runsGeneratedPrograms());
+  ASSERT_TRUE(Verdure::RenderQueries::get().hasVertexPrograms());
+  ASSERT_EQ(Verdure::RenderQueries::get().programLanguage(), "glsl");
   TempDir folder;
   ScopedWorkingDir inFolder(folder.path());
   auto& materials = Ogre::MaterialManager::getSingleton();

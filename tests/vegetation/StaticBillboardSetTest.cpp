@@ -17,7 +17,7 @@ using Verdure::StaticBillboardSet;
 class Billboards : public ::testing::Test {
  protected:
   Billboards() : root(HeadlessEngine()), scene(root.createSceneManager()) {
-    InstallGlslConstants();
+    InstallParsedPrograms();
     auto& materials = Ogre::MaterialManager::getSingleton();
     for (const char* name : {"veg_leaf", "veg_bark"})
       if (!materials.resourceExists(name, "General")) materials.create(name, "General");
@@ -128,6 +128,73 @@ TEST_F(Billboards, SetsOfOneMaterialShareItsCameraQuad) {
   EXPECT_EQ(StaticBillboardSet::getMaterialRefCount(fade), 0u);
 
   EXPECT_THROW(NewSet()->setFade(true, 1, 2), Ogre::ItemIdentityException);
+}
+
+// The mesh loads with the engine log quiet, and the log is at normal
+// detail afterwards whatever it was before.
+TEST_F(Billboards, BuildingLeavesTheEngineLogAtNormalDetail) {
+  Ogre::Log* log = Ogre::LogManager::getSingleton().getDefaultLog();
+  ASSERT_TRUE(log);
+  const Ogre::LoggingLevel before = log->getLogDetail();
+  for (Ogre::LoggingLevel level : {Ogre::LL_BOREME, Ogre::LL_LOW}) {
+    log->setLogDetail(level);
+    auto set = NewSet();
+    set->createBillboard(Ogre::Vector3::ZERO);
+    set->build();
+    EXPECT_EQ(log->getLogDetail(), Ogre::LL_NORMAL) << level;
+  }
+  log->setLogDetail(before);
+}
+
+// Off OpenGL the sprite programs are HLSL (Direct3D 9) or Cg (any other
+// render system), each starting at its own name, and the materials hand
+// them the projection, which GLSL programs take from the fixed-function
+// state.
+TEST_F(Billboards, OffOpenGLSpritesAreHlslOrCgAndTakeTheProjection) {
+  const struct {
+    const char* renderSystem;
+    const char* language;
+    const char* setting;
+    const char* value;
+  } cases[] = {{"Direct3D9 Rendering Subsystem", "hlsl", "target", "vs_1_1"},
+               {"Metal Rendering Subsystem", "cg", "profiles", "vs_1_1 arbvp1"}};
+  // The first accelerated set makes the programs unless the engine has
+  // them by name: this process has made them before, in GLSL, and makes
+  // them again after.
+  struct ForgetSprites {
+    ForgetSprites() { Forget(); }
+    ~ForgetSprites() { Forget(); }
+    static void Forget() {
+      auto& programs = Ogre::HighLevelGpuProgramManager::getSingleton();
+      for (const char* name : {"Sprite_vp", "SpriteFade_vp"})
+        if (Ogre::HighLevelGpuProgramPtr program = programs.getByName(name)) programs.remove(program);
+    }
+  };
+  auto hasProjection = [](const Ogre::MaterialPtr& material) {
+    const auto* entry =
+        material->getTechnique(0)->getPass(0)->getVertexProgramParameters()->findAutoConstantEntry("worldViewProj");
+    return entry && entry->paramType == Ogre::GpuProgramParameters::ACT_WORLDVIEWPROJ_MATRIX;
+  };
+  for (const auto& c : cases) {
+    FakeRenderSystem system(true, c.renderSystem);
+    ForgetSprites fresh;
+    const std::string material = std::string("veg_sprite_") + c.language;
+    Ogre::MaterialManager::getSingleton().create(material, "General");
+    auto set = NewSet();
+    for (const auto& [name, fade] : {std::pair("Sprite_vp", false), std::pair("SpriteFade_vp", true)}) {
+      Ogre::HighLevelGpuProgramPtr program = Ogre::HighLevelGpuProgramManager::getSingleton().getByName(name);
+      ASSERT_TRUE(program) << name;
+      EXPECT_EQ(program->getLanguage(), c.language);
+      EXPECT_EQ(program->getParameter(c.setting), c.value) << c.language;
+      EXPECT_EQ(program->getParameter("entry_point"), name);
+      EXPECT_EQ(program->getSource(), StaticBillboardSet::spriteProgramSource(fade, c.language));
+    }
+    set->setMaterial(material);
+    StaticBillboardSet::updateCameraQuads(Ogre::Vector3(0, 0, 1));
+    EXPECT_TRUE(hasProjection(set->getMaterial())) << c.language;
+    set->setFade(true, 40, 50);
+    EXPECT_TRUE(hasProjection(set->getFadeMaterial())) << c.language;
+  }
 }
 
 TEST_F(Billboards, WithoutRunnableProgramsTheEngineDrawsThem) {

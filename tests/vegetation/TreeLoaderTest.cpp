@@ -132,6 +132,29 @@ TEST_F(TreesOnPageBounds, ATreePastTheRightEdgeLiesInTheExtraColumn) {
   EXPECT_EQ(page->placed[0].entity, kTuft);
 }
 
+// Page sizes that do not divide the left bound exactly in float put the
+// grid's edge a rounding error past the bound: a tree on the bound must
+// still land in the first column, at the bound (it fell into cell -1,
+// written before the grid, or into the row above's last cell).
+TEST(TreeLoaderRounding, ATreeOnALeftBoundTheGridMissesByARoundingErrorStaysOnIt) {
+  const struct {
+    float pageSize, left;
+  } cases[] = {{0.3f, 55.5f}, {0.1f, 1000.1f}};
+  for (const auto& c : cases) {
+    Verdure::PagedVegetation vegetation{nullptr, c.pageSize, 60};
+    TreeLoader2D trees(&vegetation, TBounds(c.left, 0, c.left + 4.5f, 4));
+    ASSERT_GT(trees.getGridBounds().left, c.left) << "no rounding to test at page size " << c.pageSize;
+    trees.addTree(kTuft, Ogre::Vector3(c.left, 0, 0));
+    trees.addTree(kTuft, Ogre::Vector3(c.left, 0, 1));
+    const std::vector<TreeRecord> back = All(trees);
+    ASSERT_EQ(back.size(), 2u) << c.pageSize;
+    for (size_t i = 0; i < 2; ++i) {
+      EXPECT_NEAR(back[i].getPosition().x, c.left, 1e-4f) << c.pageSize << " tree " << i;
+      EXPECT_NEAR(back[i].getPosition().z, float(i), 1e-4f) << c.pageSize << " tree " << i;
+    }
+  }
+}
+
 float Ground(float x, float z, void* userData) { return x + z + (userData ? 1000 : 0); }
 
 TEST_F(Trees, APageGetsItsTreesPlacedOnTheGround) {

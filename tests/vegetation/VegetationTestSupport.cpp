@@ -5,7 +5,8 @@
 #include <Ogre.h>
 
 #include <cstring>
-#include <regex>
+#include <map>
+#include <sstream>
 
 namespace {
 
@@ -30,14 +31,22 @@ Ogre::HardwareIndexBufferSharedPtr Indices(const std::vector<Ogre::uint32>& indi
   return buffer;
 }
 
-// A GLSL program whose named constants are its uniforms.
-class ParsedGlslProgram : public Ogre::HighLevelGpuProgram {
+// A program whose named constants are the uniforms its source declares, as
+// the render systems' own programs have them; nothing is compiled. It keeps
+// the compiler settings it is given ("target", "profiles", "entry_point").
+class ParsedProgram : public Ogre::HighLevelGpuProgram {
  public:
-  using HighLevelGpuProgram::HighLevelGpuProgram;
-  const Ogre::String& getLanguage() const override {
-    static const Ogre::String language = "glsl";
-    return language;
+  ParsedProgram(Ogre::ResourceManager* creator, const Ogre::String& name, Ogre::ResourceHandle handle,
+                const Ogre::String& group, bool isManual, Ogre::ManualResourceLoader* loader,
+                const Ogre::String& language)
+      : HighLevelGpuProgram(creator, name, handle, group, isManual, loader), mLanguage(language) {
+    if (createParamDictionary("VegetationParsedProgram")) {
+      setupBaseParamDictionary();
+      for (SettingCommand& setting : sSettings)
+        getParamDictionary()->addParameter(Ogre::ParameterDef(setting.name(), "", Ogre::PT_STRING), &setting);
+    }
   }
+  const Ogre::String& getLanguage() const override { return mLanguage; }
   // There are no render system capabilities to ask.
   bool isSupported() const override { return true; }
 
@@ -46,61 +55,108 @@ class ParsedGlslProgram : public Ogre::HighLevelGpuProgram {
   void createLowLevelImpl() override {}
   void unloadHighLevelImpl() override {}
   void buildConstantDefinitions() const override {
-    // Named constants only, as the OpenGL render system's GLSL programs.
+    // Named constants only, as the render systems' high-level programs.
     createParameterMappingStructures(true);
     mFloatLogicalToPhysical.reset();
     mDoubleLogicalToPhysical.reset();
     mIntLogicalToPhysical.reset();
-    static const std::regex uniform(R"(uniform\s+(float|vec2|vec3|vec4|mat4)\s+(\w+)\s*(\[(\d+)\])?\s*;)");
-    for (std::sregex_iterator it(mSource.begin(), mSource.end(), uniform), end; it != end; ++it) {
-      const std::string type = (*it)[1];
+    // "uniform TYPE NAME" with an optional "[N]": GLSL ends it with ";",
+    // HLSL and Cg with "," or ")".
+    static const std::map<std::string, Ogre::GpuConstantType> kTypes = {
+        {"float", Ogre::GCT_FLOAT1},  {"vec2", Ogre::GCT_FLOAT2},   {"float2", Ogre::GCT_FLOAT2},
+        {"vec3", Ogre::GCT_FLOAT3},   {"float3", Ogre::GCT_FLOAT3}, {"vec4", Ogre::GCT_FLOAT4},
+        {"float4", Ogre::GCT_FLOAT4}, {"mat4", Ogre::GCT_MATRIX_4X4}, {"float4x4", Ogre::GCT_MATRIX_4X4}};
+    for (size_t at = mSource.find("uniform "); at != std::string::npos; at = mSource.find("uniform ", at + 1)) {
+      std::istringstream declaration(mSource.substr(at + 8));
+      std::string type, name;
+      declaration >> type >> name;
+      const size_t end = name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_");
+      const unsigned long arraySize = end != std::string::npos && name[end] == '[' ? std::stoul(name.substr(end + 1)) : 1;
+      name = name.substr(0, end);
+      const auto known = kTypes.find(type);
+      if (known == kTypes.end()) continue;
       Ogre::GpuConstantDefinition def;
-      def.constType = type == "float"  ? Ogre::GCT_FLOAT1
-                      : type == "vec2" ? Ogre::GCT_FLOAT2
-                      : type == "vec3" ? Ogre::GCT_FLOAT3
-                      : type == "vec4" ? Ogre::GCT_FLOAT4
-                                       : Ogre::GCT_MATRIX_4X4;
+      def.constType = known->second;
       def.elementSize = Ogre::GpuConstantDefinition::getElementSize(def.constType, false);
-      def.arraySize = (*it)[4].matched ? std::stoul((*it)[4]) : 1;
+      def.arraySize = arraySize;
       def.physicalIndex = def.logicalIndex = mConstantDefs->floatBufferSize;
       def.variability = Ogre::GPV_GLOBAL;
       mConstantDefs->floatBufferSize += def.elementSize * def.arraySize;
-      mConstantDefs->map.emplace((*it)[2], def);
+      mConstantDefs->map.emplace(name, def);
     }
   }
+
+ private:
+  // Reads and writes one compiler setting of the program it is called for.
+  class SettingCommand : public Ogre::ParamCommand {
+   public:
+    explicit SettingCommand(const char* name) : mName(name) {}
+    const Ogre::String& name() const { return mName; }
+    Ogre::String doGet(const void* target) const override {
+      const auto* program = static_cast<const ParsedProgram*>(static_cast<const Ogre::StringInterface*>(target));
+      auto it = program->mSettings.find(mName);
+      return it == program->mSettings.end() ? "" : it->second;
+    }
+    void doSet(void* target, const Ogre::String& value) override {
+      static_cast<ParsedProgram*>(static_cast<Ogre::StringInterface*>(target))->mSettings[mName] = value;
+    }
+
+   private:
+    Ogre::String mName;
+  };
+  static SettingCommand sSettings[3];
+  Ogre::String mLanguage;
+  std::map<Ogre::String, Ogre::String> mSettings;
 };
 
-class ParsedGlslFactory : public Ogre::HighLevelGpuProgramFactory {
+ParsedProgram::SettingCommand ParsedProgram::sSettings[3] = {SettingCommand("target"), SettingCommand("profiles"),
+                                                             SettingCommand("entry_point")};
+
+class ParsedProgramFactory : public Ogre::HighLevelGpuProgramFactory {
  public:
-  const Ogre::String& getLanguage() const override {
-    static const Ogre::String language = "glsl";
-    return language;
-  }
+  explicit ParsedProgramFactory(const Ogre::String& language) : mLanguage(language) {}
+  const Ogre::String& getLanguage() const override { return mLanguage; }
   Ogre::GpuProgram* create(Ogre::ResourceManager* creator, const Ogre::String& name, Ogre::ResourceHandle handle,
                            const Ogre::String& group, bool isManual, Ogre::ManualResourceLoader* loader) override {
-    return new ParsedGlslProgram(creator, name, handle, group, isManual, loader);
+    return new ParsedProgram(creator, name, handle, group, isManual, loader, mLanguage);
   }
+
+ private:
+  Ogre::String mLanguage;
 };
 
 }  // namespace
 
-void InstallGlslConstants() {
+void InstallParsedPrograms() {
   HeadlessEngine();
-  static ParsedGlslFactory* factory = [] {
-    auto* f = new ParsedGlslFactory();
-    Ogre::HighLevelGpuProgramManager::getSingleton().addFactory(f);
-    return f;
+  // Kept for the process: the engine's programs live as long as it does.
+  static ParsedProgramFactory* const factories[] = {new ParsedProgramFactory("glsl"), new ParsedProgramFactory("hlsl"),
+                                                    new ParsedProgramFactory("cg")};
+  static const bool installed = [] {
+    for (ParsedProgramFactory* factory : factories) Ogre::HighLevelGpuProgramManager::getSingleton().addFactory(factory);
+    return true;
   }();
-  (void)factory;
+  (void)installed;
 }
 
 void MakeVertexProgram(const std::string& name, const std::string& source) {
-  InstallGlslConstants();
+  InstallParsedPrograms();
   auto& programs = Ogre::HighLevelGpuProgramManager::getSingleton();
   if (programs.getByName(name)) return;
   auto program = programs.createProgram(name, "General", "glsl", Ogre::GPT_VERTEX_PROGRAM);
   program->setSource(source);
   program->load();
+}
+
+Verdure::BatchPage::ShaderLayout MakeLayout(bool wind, bool fade, bool lit, bool colour,
+                                            std::vector<std::pair<unsigned short, Ogre::VertexElementType>> texCoords) {
+  Verdure::BatchPage::ShaderLayout layout;
+  layout.wind = wind;
+  layout.fade = fade;
+  layout.lit = lit;
+  layout.colour = colour;
+  layout.texCoords = std::move(texCoords);
+  return layout;
 }
 
 Ogre::MeshPtr MakeMesh(const std::string& name, const MeshSpec& spec) {

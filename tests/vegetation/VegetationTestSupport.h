@@ -2,6 +2,7 @@
 // Helpers of the vegetation tests: meshes of chosen vertex layouts built in
 // software buffers, answers of a render system that is not there, and a
 // page type that records what the page manager asks of it.
+#include "vegetation/BatchPage.h"
 #include "vegetation/GeometryPage.h"
 #include "vegetation/RenderQueries.h"
 
@@ -35,10 +36,16 @@ Ogre::MeshPtr MakeMesh(const std::string& name, const MeshSpec& spec);
 // a triangle fan over all of them.
 Ogre::MeshPtr MakeBigMesh(const std::string& name, size_t vertices);
 
-// Lets the headless engine make GLSL programs whose uniforms become their
-// named constants (nothing is compiled), as the OpenGL render system
-// does; once per process.
-void InstallGlslConstants();
+// Lets the headless engine make GLSL, HLSL and Cg programs whose uniforms
+// become their named constants and which keep their compiler settings
+// (nothing is compiled), as the render systems' programs do; once per
+// process.
+void InstallParsedPrograms();
+
+// A generated program's layout: wind, fade, lit, colour and the texture
+// coordinates (own index, type) in declaration order.
+Verdure::BatchPage::ShaderLayout MakeLayout(bool wind, bool fade, bool lit, bool colour,
+                                            std::vector<std::pair<unsigned short, Ogre::VertexElementType>> texCoords);
 
 // Makes a GLSL vertex program of the source under the name, unless one
 // exists.
