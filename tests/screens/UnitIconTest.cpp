@@ -1,8 +1,12 @@
 #include "screens/LevelState.h"
 #include "screens/UnitIcon.h"
+#include "support/LogLines.h"
+#include "units/UnitManager.h"
 #include "units/UnitTemplate.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -73,6 +77,23 @@ TEST(UnitIcon, MaskAndNumberFollowTheModeAndTheSilver) {
   t.unlocked = true;
   EXPECT_FALSE(IconMasked(t, kGameUnlocking, 0));
   EXPECT_EQ(IconNumber(t, kGameUnlocking), "");
+}
+
+// The price and unlock gold an icon shows come from unit.xml as plain
+// integers: a negative one stays (it pays the player, and the sums stop at
+// the ends of int) but is logged with the file and line when read.
+TEST(UnitIcon, NegativeCostsAreLoggedWhenReadAndKept) {
+  LogLines log;
+  CGAUnitManager units(nullptr);
+  units.ReadUnitTemplates("<Units><Unit Name=\"thief\"/><Unit Name=\"monk\"/></Units>", "t.unt");
+  units.ReadUnitXml("<units>\n<unit id=\"thief\" price=\"-2147483648\" gold=\"-5\"/>\n"
+                    "<unit id=\"monk\" price=\"0\" gold=\"0\"/></units>",
+                    "unit.xml");
+  EXPECT_EQ(units.GetUnitTemplate("thief")->price, INT_MIN);
+  EXPECT_EQ(units.GetUnitTemplate("thief")->gold, -5);
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative price -2147483648"})) << log.All();
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative unlock gold -5"})) << log.All();
+  EXPECT_FALSE(log.Has("monk")) << log.All();
 }
 
 TEST(UnitIcon, CooldownRunsDownByTheFrameUnlessPaused) {
