@@ -23,6 +23,10 @@ TEST(UnitIcon, IconTextsNameAFileAndA64PixelCell) {
       {"1 2.5 1", false, "UIHEAD1", "2_1", 160, 64},  // the name truncates, the pixels too
       {"0 -1 0", true, "", "", 0, 0},
       {"not an icon", false, "UIHEAD0", "0_0", 0, 0},  // not three numbers: 0 0 0
+      // Beyond int: held to its range (a picture that does not exist).
+      {"1e30 0 0", false, "UIHEAD2147483647", "0_0", 0, 0},
+      {"1 1e10 0", false, "UIHEAD1", "2147483647_0", 2147483647, 0},
+      {"1 0 4e7", false, "UIHEAD1", "0_40000000", 0, 2147483647},
   };
   for (const Case& c : kCases) {
     const IconPicture picture = ParseIconText("UIHEAD", c.icon);
