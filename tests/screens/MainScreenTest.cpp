@@ -122,6 +122,16 @@ TEST_F(MainScreen, TheLayoutHasEveryWindowTheScreenFinds) {
   EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
 }
 
+// Kept hidden from the start, not only from the first level reset on: a
+// marker shown in the scene behind the start screen would have every idle
+// frame drawn again.
+TEST_F(MainScreen, NoMarkerShowsBeforeAUnitIsHeld) {
+  Start();
+  for (Ogre::SceneNode* marker : {screen->GetSelectMarker(), screen->GetDeleteMarker()})
+    for (Ogre::MovableObject* object : marker->getAttachedObjects()) EXPECT_FALSE(object->isVisible());
+  ASSERT_EQ(screen->GetSelectMarker()->numAttachedObjects(), 1u);
+}
+
 TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
   StartLevel();
   EXPECT_EQ(Context().getRootWindow(), screen->GetRoot());
