@@ -69,9 +69,9 @@ void GUIAnimManager::Load(const std::string& fileName) {
     GameLog(fileName + ": not found; no GUI animations");
     return;
   }
-  for (const GUIAnimEntry& entry : ParseGUIAnimFile(text, fileName)) {
-    std::vector<GUIAnimFramePos> positions;
-    if (!CutGUIAnimFrames(entry, fileName, positions)) continue;
+  for (const GUIAnimCut& cut : CutGUIAnimFile(ParseGUIAnimFile(text, fileName), fileName, mFramesInAll)) {
+    const GUIAnimEntry& entry = cut.entry;
+    const std::vector<GUIAnimFramePos>& positions = cut.frames;
     // Attribute texts become GUI strings one character per byte.
     const CEGUI::String id(entry.id);
     const CEGUI::String image(entry.image);

@@ -65,4 +65,5 @@ class GUIAnimManager {
 
  private:
   std::map<CEGUI::String, GUIAnim> mAnims;
+  size_t mFramesInAll = 0;  // frames defined, also of animations replaced since
 };

@@ -87,3 +87,21 @@ bool CutGUIAnimFrames(const GUIAnimEntry& entry, const std::string& fileName, st
   }
   return true;
 }
+
+std::vector<GUIAnimCut> CutGUIAnimFile(const std::vector<GUIAnimEntry>& entries, const std::string& fileName,
+                                       size_t& framesInAll) {
+  std::vector<GUIAnimCut> cuts;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    GUIAnimCut cut{entries[i], {}};
+    if (!CutGUIAnimFrames(cut.entry, fileName, cut.frames)) continue;
+    if (cut.frames.size() > kMaxGUIAnimFramesInAll - framesInAll) {
+      GameLog(fileName + ":" + std::to_string(cut.entry.row) + ": animation \"" + cut.entry.id + "\" and the " +
+              std::to_string(entries.size() - i - 1) + " after it left out: the animations would pass " +
+              std::to_string(kMaxGUIAnimFramesInAll) + " frames in all");
+      break;
+    }
+    framesInAll += cut.frames.size();
+    cuts.push_back(std::move(cut));
+  }
+  return cuts;
+}

@@ -31,3 +31,19 @@ std::vector<GUIAnimEntry> ParseGUIAnimFile(const std::string& text, const std::s
 // refused with a log line (false). End before Start gives no frames.
 constexpr size_t kMaxGUIAnimFrames = 1024;
 bool CutGUIAnimFrames(const GUIAnimEntry& entry, const std::string& fileName, std::vector<GUIAnimFramePos>& frames);
+
+// The frames of all animations together: each is an image of the GUI, so a
+// file of thousands of full grids would take minutes and gigabytes.
+constexpr size_t kMaxGUIAnimFramesInAll = 8192;
+
+struct GUIAnimCut {
+  GUIAnimEntry entry;
+  std::vector<GUIAnimFramePos> frames;
+};
+
+// Cuts the entries in file order, leaving out those CutGUIAnimFrames refuses,
+// and adds their frames to framesInAll (the frames cut before). The entry
+// that would take framesInAll past kMaxGUIAnimFramesInAll is left out with
+// every entry after it, in one log line naming the file.
+std::vector<GUIAnimCut> CutGUIAnimFile(const std::vector<GUIAnimEntry>& entries, const std::string& fileName,
+                                       size_t& framesInAll);

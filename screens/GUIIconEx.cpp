@@ -155,6 +155,7 @@ bool CGAGUIIconEx::OnUpdate(const CEGUI::EventArgs&) {
     mItem->SetMask(masked ? FindImage(kMaskImage) : nullptr);
     changed = true;
   }
+  // Set again when it differs, not only when empty: a changed price shows.
   const CEGUI::String number(IconNumber(*mUnit, GameState));
   if (mItem->getText() != number) {
     mItem->setText(number);

@@ -7,6 +7,7 @@
 // through a Listener.
 #include "screens/GUICommon.h"
 
+#include <CEGUI/ColourRect.h>
 #include <CEGUI/widgets/ListboxItem.h>
 
 namespace CEGUI {
@@ -31,6 +32,8 @@ class CGAGUIIconItem : public CEGUI::ListboxItem {
   void SetSweep(GUIAnim* anim) { mSweep = anim; }
   void SetProgress(float progress) { mProgress = progress; }
   float GetProgress() const { return mProgress; }
+  // Kept for the item's users; no layer is drawn in them.
+  void SetColours(const CEGUI::ColourRect& colours) { mColours = colours; }
   void SetHover(bool hover) { mHover = hover; }
   void SetDimmed(bool dimmed) { mDimmed = dimmed; }
   bool IsDimmed() const { return mDimmed; }
@@ -48,6 +51,7 @@ class CGAGUIIconItem : public CEGUI::ListboxItem {
   GUIAnim* mOverlay = nullptr;
   GUIAnim* mSweep = nullptr;
   float mProgress = 1.0f;  // cooldown: 0 just placed, 1 ready
+  CEGUI::ColourRect mColours{CEGUI::Colour(1, 1, 1, 1)};
   bool mHover = false;
   bool mDimmed = false;
 };

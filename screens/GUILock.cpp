@@ -1,6 +1,7 @@
 #include "screens/GUILock.h"
 
 #include "game/GameLog.h"
+#include "game/Parse.h"
 #include "game/PlayerRecord.h"
 #include "screens/Battlefield.h"
 #include "screens/GameHost.h"
@@ -117,7 +118,7 @@ bool CGAGUILock::OnIconClick(const CEGUI::EventArgs&, CGAGUIIconEx* icon) {
     Say(kNoFlag);
     return true;
   }
-  PlayerRecord.Gold -= unitType->gold;
+  PlayerRecord.Gold = SaturatingSub(PlayerRecord.Gold, unitType->gold);
   Say(kUnlocked);
   ShowGold();
   GameLog("Unlocked " + unitType->Name + ", gold left " + std::to_string(PlayerRecord.Gold));

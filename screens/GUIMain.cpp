@@ -121,6 +121,9 @@ void CGAGUIMain::CreateMarkers() {
   }
   outline->end();
   mSelectMarker->attachObject(outline);
+  // Hidden until a unit is held, not until the first level reset: shown, it
+  // would stand at the origin behind the start screen and have every idle
+  // frame drawn again.
   mSelectMarker->setVisible(false);
 }
 

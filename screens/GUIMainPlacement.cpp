@@ -7,6 +7,7 @@
 
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
+#include "game/Parse.h"
 #include "screens/Battlefield.h"
 #include "screens/GUILabelEx.h"
 #include "screens/GUIRecruit.h"
@@ -160,7 +161,7 @@ void CGAGUIMain::PlaceHeld(CGAUnit* replaced) {
     return;
   }
   unitType->cooldownLeft = unitType->ready;
-  LevelSilver -= unitType->price;
+  LevelSilver = SaturatingSub(LevelSilver, unitType->price);
   const Ogre::Vector3 at = replaced ? replaced->GetPosition() : mHeld->GetPosition();
   if (replaced) replaced->SetFadeOut(true, kRemoveFadeMs);
   if (CGAUnit* unit = mBattlefield.CreateUnit(unitType->Name)) {
@@ -178,10 +179,10 @@ void CGAGUIMain::CollectPickUp(CGAUnit* pickUp) {
   const std::string& name = pickUp->GetTemplateName();
   const char* colour = nullptr;
   if (name == "gold") {
-    LevelGold += value;
+    LevelGold = SaturatingAdd(LevelGold, value);
     colour = "FFFFFF00";
   } else if (name == "goldA") {
-    LevelSilver += value;
+    LevelSilver = SaturatingAdd(LevelSilver, value);
     colour = "FFFFFFFF";
   }
   if (colour) {

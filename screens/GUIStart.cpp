@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -33,6 +34,29 @@ class PlayerEntry : public CEGUI::ListboxTextItem {
 };
 
 using StartAction = void (CGAGUIStart::*)();
+
+// Appends items to a list box with one update at the end. The list box's own
+// addItem measures every item it holds for its scroll bars each time, so a
+// list of thousands took minutes to fill. The GUI library keeps the item
+// store and the change notice for its derived widgets; pointers to members
+// named through this class reach them on any list box.
+class ListboxFiller : public CEGUI::Listbox {
+ public:
+  static void Append(CEGUI::Listbox& list, const std::vector<CEGUI::ListboxItem*>& items) {
+    if (list.isSortEnabled()) {  // each item must take its place
+      for (CEGUI::ListboxItem* item : items) list.addItem(item);
+      return;
+    }
+    auto& held = list.*(&ListboxFiller::d_listItems);
+    held.reserve(held.size() + items.size());
+    for (CEGUI::ListboxItem* item : items) {
+      item->setOwnerWindow(&list);
+      held.push_back(item);
+    }
+    CEGUI::WindowEventArgs args(&list);
+    (list.*(&ListboxFiller::onListContentsChanged))(args);
+  }
+};
 
 }  // namespace
 
@@ -131,7 +155,9 @@ void CGAGUIStart::LoadPlayers() {
   PlayerName = mPlayers.Current();
   // Every player is listed, also with no current player: otherwise the
   // players of a list without a current one could never be chosen again.
-  for (const std::string& name : mPlayers.Names()) AddPlayerEntry(name);
+  std::vector<CEGUI::ListboxItem*> entries;
+  for (const std::string& name : mPlayers.Names()) entries.push_back(new PlayerEntry(name));
+  ListboxFiller::Append(*mPlayerList, entries);
   if (PlayerName.empty()) {
     OpenPlayerPanel();
     OpenNewPlayerPanel();
@@ -167,16 +193,20 @@ void CGAGUIStart::ShowNameProblem(PlayerNameProblem problem) {
 
 void CGAGUIStart::OpenLevelList() {
   mLevelList->resetList();
+  const CEGUI::String goldRate = ToCEGUIString(" 出金率％");
+  std::vector<CEGUI::ListboxItem*> items;
+  items.reserve(LevelList.size());
   for (size_t i = 0; i < LevelList.size(); ++i) {
     const LevelRecord& level = LevelList[i];
     auto* item = new CEGUI::ListboxTextItem(
-        ToCEGUIString(level.name) + ToCEGUIString(" 出金率％") + CEGUI::String(std::to_string(level.gold_rat)),
+        ToCEGUIString(level.name) + goldRate + CEGUI::String(std::to_string(level.gold_rat)),
         static_cast<CEGUI::uint>(i));
     const bool open = static_cast<int>(i) <= PlayerRecord.Progress;
     item->setTextColours(open ? CEGUI::Colour(1, 1, 0, 1) : CEGUI::Colour(0.3f, 0, 0, 1));
     item->setSelectionBrushImage(kSelectionBrush);
-    mLevelList->addItem(item);
+    items.push_back(item);
   }
+  ListboxFiller::Append(*mLevelList, items);
   mLevelList->getParent()->show();
   mLevelList->getParent()->activate();
 }

@@ -98,7 +98,7 @@ LevelDriver::FrameEvents LevelDriver::Frame(uint32_t frameMs) {
   if (mEnd == End::None) {
     mEnd = End::Won;
     events.won = true;
-    PlayerRecord.Gold += LevelGold;
+    PlayerRecord.Gold = SaturatingAdd(PlayerRecord.Gold, LevelGold);
     // Replaying an earlier level opens nothing new.
     PlayerRecord.Progress = std::max(PlayerRecord.Progress, mLevelIndex + 1);
   }

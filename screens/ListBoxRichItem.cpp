@@ -2,6 +2,7 @@
 
 #include "screens/GUIAnim.h"
 #include "screens/GUICommon.h"
+#include "screens/RichText.h"
 
 #include <CEGUI/CEGUI.h>
 
@@ -10,10 +11,11 @@
 
 namespace {
 
-// Sizes from the GUI's font and images.
-class FontMetrics : public RichTextMetrics {
+// The item as the layout's target: sizes from its font and the GUI's
+// pictures, and the records into the item.
+class ItemLayoutTarget : public RichTextTarget {
  public:
-  explicit FontMetrics(const CEGUI::Font& font) : mFont(font) {}
+  ItemLayoutTarget(CGAListBoxRichItem& item, const CEGUI::Font& font) : mItem(item), mFont(font) {}
   float FontHeight() const override { return mFont.getFontHeight(); }
   float LineOffset() const override { return RichLineOffset(mFont.getLineSpacing(1.3f), mFont.getFontHeight()); }
   float TextExtent(const CEGUI::String& text) const override { return mFont.getTextExtent(text); }
@@ -31,18 +33,24 @@ class FontMetrics : public RichTextMetrics {
     return true;
   }
 
+  RichLink* AddLink(const CEGUI::String& target, const CEGUI::String& text) override {
+    return mItem.AddLink(target, text);
+  }
+  RichElement* AddText(const CEGUI::String& text, const CEGUI::Vector2f& position, const CEGUI::ColourRect& colours,
+                       bool outline, const CEGUI::ColourRect& outlineColours, RichLink* link) override {
+    return mItem.AddText(text, position, colours, outline, outlineColours, link);
+  }
+  RichElement* AddImage(const CEGUI::Image* image, const CEGUI::Vector2f& position, RichLink* link) override {
+    return mItem.AddImage(image, position, link);
+  }
+  RichElement* AddAnim(GUIAnim* anim, const CEGUI::Vector2f& position, RichLink* link) override {
+    return mItem.AddAnim(anim, position, link);
+  }
+
  private:
+  CGAListBoxRichItem& mItem;
   const CEGUI::Font& mFont;
 };
-
-CEGUI::ColourRect WithAlpha(const CEGUI::Colour& colour, float alpha) {
-  CEGUI::ColourRect colours(colour);
-  colours.setAlpha(alpha);
-  return colours;
-}
-
-const CEGUI::Colour kLinkColour(0, 1, 0, 1);
-const CEGUI::Colour kHoveredLinkColour(1, 0, 0, 1);
 
 }  // namespace
 
@@ -61,16 +69,57 @@ const CEGUI::Font* CGAListBoxRichItem::GetFont() const {
 
 void CGAListBoxRichItem::Clear() {
   // The hovered link goes with the links.
-  for (const RichLink& link : mLayout.links)
-    if (getUserData() == &link) setUserData(nullptr);
-  mLayout = RichLayout();
+  for (const auto& link : mLinks)
+    if (getUserData() == link.get()) setUserData(nullptr);
+  mElements.clear();
+  mLinks.clear();
+}
+
+RichElement* CGAListBoxRichItem::Append(std::unique_ptr<RichElement> element, const CEGUI::Vector2f& position,
+                                        RichLink* link) {
+  element->position = position;
+  element->link = link;
+  mElements.push_back(std::move(element));
+  return mElements.back().get();
+}
+
+RichElement* CGAListBoxRichItem::AddText(const CEGUI::String& text, const CEGUI::Vector2f& position,
+                                         const CEGUI::ColourRect& colours, bool outline,
+                                         const CEGUI::ColourRect& outlineColours, RichLink* link) {
+  if (text.empty()) return nullptr;
+  auto element = std::make_unique<RichElement>(this);
+  element->SetText(text);
+  element->colours = colours;
+  element->outline = outline;
+  element->outlineColours = outlineColours;
+  return Append(std::move(element), position, link);
+}
+
+RichElement* CGAListBoxRichItem::AddImage(const CEGUI::Image* image, const CEGUI::Vector2f& position,
+                                          RichLink* link) {
+  if (!image) return nullptr;
+  auto element = std::make_unique<RichElement>(this);
+  element->SetImage(image);
+  return Append(std::move(element), position, link);
+}
+
+RichElement* CGAListBoxRichItem::AddAnim(GUIAnim* anim, const CEGUI::Vector2f& position, RichLink* link) {
+  if (!anim) return nullptr;
+  auto element = std::make_unique<RichElement>(this);
+  element->SetAnim(anim);
+  return Append(std::move(element), position, link);
+}
+
+RichLink* CGAListBoxRichItem::AddLink(const CEGUI::String& target, const CEGUI::String& text) {
+  mLinks.push_back(std::make_unique<RichLink>(RichLink{target, text}));
+  return mLinks.back().get();
 }
 
 void CGAListBoxRichItem::UpdateHover(const CEGUI::Vector2f& screenPoint) {
   mHoverPoint = d_owner ? CEGUI::CoordConverter::screenToWindow(*d_owner, screenPoint) : screenPoint;
   RichLink* hovered = nullptr;
-  for (const RichElement& element : mLayout.elements)
-    if (element.link >= 0 && element.rect.isPointInRect(mHoverPoint)) hovered = &mLayout.links[element.link];
+  for (const auto& element : mElements)
+    if (element->link && element->rect.isPointInRect(mHoverPoint)) hovered = element->link;
   if (hovered == getUserData()) return;
   setUserData(hovered);
   // The item knows its list box as const only; the list box is ours to tell.
@@ -81,10 +130,15 @@ void CGAListBoxRichItem::UpdateHover(const CEGUI::Vector2f& screenPoint) {
 
 CEGUI::Sizef CGAListBoxRichItem::Layout(float wrapWidth) {
   const CEGUI::Font* font = GetFont();
-  if (!mLayout.elements.empty() || !font) return CEGUI::Sizef(0, 0);
-  if (!LayOutRichText(getText(), wrapWidth, FontMetrics(*font), mLayout)) return CEGUI::Sizef(0, 0);
-  mPixelSize = CEGUI::Sizef(wrapWidth, mLayout.size.d_height);
-  return mLayout.size;
+  if (!mElements.empty() || !font) return CEGUI::Sizef(0, 0);
+  ItemLayoutTarget target(*this, *font);
+  CEGUI::Sizef size;
+  if (!LayOutRichText(getText(), wrapWidth, target, size)) {
+    Clear();
+    return CEGUI::Sizef(0, 0);
+  }
+  mPixelSize = CEGUI::Sizef(wrapWidth, size.d_height);
+  return size;
 }
 
 void CGAListBoxRichItem::draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& targetRect, float alpha,
@@ -96,34 +150,6 @@ void CGAListBoxRichItem::draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf&
       d_selectBrush->render(buffer, targetRect, clipper,
                             getModulateAlphaColourRect(CEGUI::ColourRect(CEGUI::Colour(1, 1, 1, 1)), alpha));
   }
-  const CEGUI::Font* font = GetFont();
-  for (RichElement& element : mLayout.elements) DrawElement(element, font, buffer, targetRect, alpha, clipper);
-}
-
-void CGAListBoxRichItem::DrawElement(RichElement& element, const CEGUI::Font* font, CEGUI::GeometryBuffer& buffer,
-                                     const CEGUI::Rectf& target, float alpha, const CEGUI::Rectf* clipper) const {
-  if (!font) return;
-  const float lineOffset = RichLineOffset(font->getLineSpacing(1.3f), font->getFontHeight());
-  const bool hovered = element.link >= 0 && getUserData() == &mLayout.links[element.link];
-  if (element.text.empty()) {
-    // A picture stands on the line's text: its bottom level with the text's.
-    const RichPicture& picture = element.picture;
-    const CEGUI::Vector2f at(target.left() + element.position.d_x,
-                             target.top() + font->getFontHeight() + lineOffset + element.position.d_y -
-                                 picture.size.d_height);
-    element.rect = CEGUI::Rectf(at, picture.size);
-    const CEGUI::ColourRect colours =
-        hovered ? CEGUI::ColourRect(kHoveredLinkColour) : WithAlpha(element.colour, alpha);
-    const CEGUI::Image* image = picture.anim ? picture.anim->CurrentFrame() : picture.image;
-    if (image) image->render(buffer, element.rect, clipper, colours);
-    return;
-  }
-  const CEGUI::Vector2f origin(target.left() + element.position.d_x,
-                               target.top() + lineOffset + element.position.d_y);
-  element.rect.setPosition(origin);
-  const CEGUI::Colour colour = element.link < 0 ? element.colour : hovered ? kHoveredLinkColour : kLinkColour;
-  if (element.outline)
-    CGAGUICommon::DrawOutlinedText(*font, buffer, element.text, origin, clipper,
-                                   WithAlpha(element.outlineColour, alpha));
-  font->drawText(buffer, element.text, origin, clipper, WithAlpha(colour, alpha));
+  // Drawing keeps where each element went, and fills the glyph caches.
+  for (const auto& element : mElements) element->Draw(buffer, targetRect, alpha, clipper);
 }

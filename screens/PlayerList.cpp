@@ -32,11 +32,17 @@ std::string Printable(std::string text) {
 
 }  // namespace
 
+bool PlayerNameTooLong(const std::string& name) {
+  size_t characters = 0;
+  for (size_t i = 0; i < name.size(); ++i, ++characters)
+    if (static_cast<unsigned char>(name[i]) >= 0x80) ++i;  // a double-byte character
+  return characters > kMaxPlayerNameLength;
+}
+
 PlayerNameProblem CheckPlayerName(const std::string& name) {
   if (name.empty()) return PlayerNameProblem::Empty;
   if (IsAsciiDigit(static_cast<unsigned char>(name[0]))) return PlayerNameProblem::StartsWithDigit;
-  size_t characters = 0;
-  for (size_t i = 0; i < name.size(); ++i, ++characters) {
+  for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (c >= 0x80) {
       if (i + 1 >= name.size() || !IsNameDoubleByte(c, static_cast<unsigned char>(name[i + 1])))
@@ -50,7 +56,7 @@ PlayerNameProblem CheckPlayerName(const std::string& name) {
     return PlayerNameProblem::BadCharacter;
   }
   if (!IsValidPlayerName(name)) return PlayerNameProblem::BadCharacter;
-  return characters > kMaxPlayerNameLength ? PlayerNameProblem::TooLong : PlayerNameProblem::None;
+  return PlayerNameTooLong(name) ? PlayerNameProblem::TooLong : PlayerNameProblem::None;
 }
 
 PlayerList::PlayerList(const std::string& path) : mPath(path), mDoc(new TiXmlDocument()) {}
@@ -97,13 +103,17 @@ void PlayerList::Load() {
   } else {
     mCurrent = *current;
   }
+  for (const TiXmlElement* e = Root()->FirstChildElement(); e; e = e->NextSiblingElement())
+    if (PlayerNameTooLong(e->ValueStr()))
+      GameLog(XmlWhere(mPath, e) + "a player name of more than " + std::to_string(kMaxPlayerNameLength) +
+              " characters is not listed (its record could not be saved): \"" + Printable(e->ValueStr()) + "\"");
 }
 
 std::vector<std::string> PlayerList::Names() const {
   std::vector<std::string> names;
   if (const TiXmlElement* root = mDoc->FirstChildElement())
     for (const TiXmlElement* e = root->FirstChildElement(); e; e = e->NextSiblingElement())
-      names.push_back(e->ValueStr());
+      if (!PlayerNameTooLong(e->ValueStr())) names.push_back(e->ValueStr());
   return names;
 }
 

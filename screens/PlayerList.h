@@ -17,6 +17,10 @@ extern const char* const kPlayerListFile;
 // (a double-byte character counts as one).
 constexpr size_t kMaxPlayerNameLength = 16;
 
+// More characters than the edit box holds: the record file of so long a name
+// cannot be written.
+bool PlayerNameTooLong(const std::string& name);
+
 // Why a text cannot name a player: it names an element of the player list
 // and a file in the save folder, so it must be an element name (a letter,
 // "_" or a Chinese character first; then also digits, "-" and ".") and a
@@ -36,7 +40,8 @@ class PlayerList {
   void Load();
 
   const std::string& Current() const { return mCurrent; }
-  // The players in file order.
+  // The players in file order, but for names too long to save under (the
+  // file can be edited by hand), which Load logs.
   std::vector<std::string> Names() const;
   // Exact, byte for byte: "Abc" and "abc" are two players.
   bool Has(const std::string& name) const;

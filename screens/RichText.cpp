@@ -29,11 +29,10 @@ CEGUI::Colour ParseColour(const CEGUI::String& text) { return CEGUI::PropertyHel
 
 class Layouter {
  public:
-  Layouter(const RichTextMetrics& metrics, float wrapWidth, RichLayout& out)
-      : mMetrics(metrics), mWrap(wrapWidth), mOut(out), mLineHeight(metrics.FontHeight()),
-        mLineOffset(metrics.LineOffset()) {}
+  Layouter(RichTextTarget& target, float wrapWidth)
+      : mTarget(target), mWrap(wrapWidth), mLineHeight(target.FontHeight()), mLineOffset(target.LineOffset()) {}
 
-  bool Run(const CEGUI::String& markup) {
+  bool Run(const CEGUI::String& markup, CEGUI::Sizef& size) {
     size_t i = 0;
     while (true) {
       bool addedChar = false;
@@ -58,13 +57,13 @@ class Layouter {
           ++i;  // closes no tag: never shown
         } else {
           ++i;
-          mLink = -1;  // plain text ends the link
+          mLink = nullptr;  // plain text ends the link
           mRun += c;
           addedChar = true;
         }
       }
 
-      if (mMetrics.TextExtent(mRun) + mX + mPictureWidth > mWrap) {
+      if (mTarget.TextExtent(mRun) + mX + mPictureWidth > mWrap) {
         if (addedChar) {
           // The character that does not fit starts the next line.
           const CEGUI::utf32 c = mRun[mRun.length() - 1];
@@ -92,7 +91,7 @@ class Layouter {
     Emit(false);
     if (HasPicture()) PlacePicture();
     MoveLineDown();
-    mOut.size = CEGUI::Sizef(mWidest, mY + mLineHeight + mLineOffset + mRaise);
+    size = CEGUI::Sizef(mWidest, mY + mLineHeight + mLineOffset + mRaise);
     return true;
   }
 
@@ -102,54 +101,39 @@ class Layouter {
   // The text read so far becomes an element.
   void Emit(bool asLink) {
     if (mRun.empty()) return;
-    RichElement element;
-    element.text = mRun;
-    element.position = CEGUI::Vector2f(mX, mY);
-    element.colour = mColour;
-    element.outline = mOutline;
-    element.outlineColour = mOutlineColour;
-    element.link = asLink ? mLink : -1;
-    const float extent = mMetrics.TextExtent(mRun);
-    element.rect.setSize(CEGUI::Sizef(extent, mMetrics.FontHeight()));
-    mOut.elements.push_back(element);
-    mX += extent;
+    mLine.push_back(mTarget.AddText(mRun, CEGUI::Vector2f(mX, mY), CEGUI::ColourRect(mColour), mOutline,
+                                    CEGUI::ColourRect(mOutlineColour), asLink ? mLink : nullptr));
+    mX += mTarget.TextExtent(mRun);
     mWidest = std::max(mWidest, mX);
     mRun.clear();
   }
 
   void PlacePicture() {
     mRaise = std::max(mRaise, mPicture.size.d_height - mLineHeight);
-    RichElement element;
-    element.picture = mPicture;
-    element.position = CEGUI::Vector2f(mX, mY);
-    element.link = mLink;
-    element.rect.setSize(mPicture.size);
-    mOut.elements.push_back(element);
+    const CEGUI::Vector2f at(mX, mY);
+    mLine.push_back(mPicture.anim ? mTarget.AddAnim(mPicture.anim, at, mLink)
+                                  : mTarget.AddImage(mPicture.image, at, mLink));
     mX += mPictureWidth;
     mWidest = std::max(mWidest, mX);
     mPicture = RichPicture();
     mPictureWidth = 0;
-    mLink = -1;
+    mLink = nullptr;
   }
 
   // Every element of the line moves down by how far its pictures rise above
   // the text, so that a picture's bottom is level with the text's.
   void MoveLineDown() {
-    for (size_t e = mLineStart; e < mOut.elements.size(); ++e) mOut.elements[e].position.d_y += mRaise;
+    for (RichElement* element : mLine)
+      if (element) element->position.d_y += mRaise;
+    mLine.clear();
   }
 
   void EndLine() {
     MoveLineDown();
     mX = 0;
     mY += mLineHeight + mLineOffset + mRaise;
-    mLineHeight = mMetrics.FontHeight();
+    mLineHeight = mTarget.FontHeight();
     mRaise = 0;
-    mLineStart = mOut.elements.size();
-  }
-
-  int AddLink(const CEGUI::String& target, const CEGUI::String& text) {
-    mOut.links.push_back(RichLink{target, text});
-    return static_cast<int>(mOut.links.size()) - 1;
   }
 
   // False when the tag's picture can never fit the width.
@@ -171,46 +155,45 @@ class Layouter {
       Emit(false);
       RichPicture picture;
       const bool found =
-          name == "image" ? mMetrics.FindImage(fields[1], picture) : mMetrics.FindAnim(fields[1], picture);
+          name == "image" ? mTarget.FindImage(fields[1], picture) : mTarget.FindAnim(fields[1], picture);
       if (!found || picture.size.d_width > kRichPictureMax || picture.size.d_height > kRichPictureMax) return true;
       if (picture.size.d_width > mWrap) return false;
       mPicture = picture;
       mPictureWidth = picture.size.d_width;
-      if (n >= 4) mLink = AddLink(fields[2], fields[3]);
+      if (n >= 4) mLink = mTarget.AddLink(fields[2], fields[3]);
     } else if (name == "hlink" && n >= 3) {
       Emit(false);
-      mLink = AddLink(fields[1], fields[2]);
+      mLink = mTarget.AddLink(fields[1], fields[2]);
       mLinkText = fields[2];
     }
     return true;
   }
 
-  const RichTextMetrics& mMetrics;
+  RichTextTarget& mTarget;
   const float mWrap;
-  RichLayout& mOut;
   float mLineHeight;
   const float mLineOffset;
   CEGUI::String mRun;
   float mX = 0, mY = 0;
   float mRaise = 0;  // how far the line's pictures rise above its text
   float mWidest = 0;
-  size_t mLineStart = 0;
+  std::vector<RichElement*> mLine;  // the elements of the line being laid out
   RichPicture mPicture;
   float mPictureWidth = 0;
   CEGUI::Colour mColour{1, 1, 1, 1};
   bool mOutline = false;
   CEGUI::Colour mOutlineColour{0, 0, 0, 1};
-  int mLink = -1;
+  RichLink* mLink = nullptr;
   CEGUI::String mLinkText;  // a link's text still to lay out
 };
 
 }  // namespace
 
-bool LayOutRichText(const CEGUI::String& markup, float wrapWidth, const RichTextMetrics& metrics, RichLayout& out) {
-  out = RichLayout();
+bool LayOutRichText(const CEGUI::String& markup, float wrapWidth, RichTextTarget& target, CEGUI::Sizef& size) {
+  size = CEGUI::Sizef(0, 0);
   if (wrapWidth < 0) return false;
-  if (Layouter(metrics, wrapWidth, out).Run(markup)) return true;
-  out = RichLayout();
+  if (Layouter(target, wrapWidth).Run(markup, size)) return true;
+  size = CEGUI::Sizef(0, 0);
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "game/Parse.h"
 #include "screens/LevelState.h"
+#include "units/UnitNumbers.h"
 #include "units/UnitTemplate.h"
 
 #include <algorithm>
@@ -29,10 +30,11 @@ IconPicture ParseIconText(const std::string& prefix, const std::string& icon) {
     picture.fallback = true;
     return picture;
   }
-  picture.imageset = prefix + Number(static_cast<long long>(numbers.x));
-  picture.image = Number(static_cast<long long>(numbers.y)) + "_" + Number(static_cast<long long>(numbers.z));
-  picture.left = static_cast<int>(kIconCell * numbers.y);
-  picture.top = static_cast<int>(kIconCell * numbers.z);
+  // The numbers of a hostile text ("1e30 0 0") stay within int.
+  picture.imageset = prefix + Number(TruncateToInt(numbers.x));
+  picture.image = Number(TruncateToInt(numbers.y)) + "_" + Number(TruncateToInt(numbers.z));
+  picture.left = TruncateToInt(static_cast<double>(kIconCell) * numbers.y);
+  picture.top = TruncateToInt(static_cast<double>(kIconCell) * numbers.z);
   return picture;
 }
 

@@ -1,6 +1,7 @@
 // Player lists of any bytes: loading never fails, the list it writes back
 // reads the same, an allowed name always survives the file, and nothing is
-// written outside the working folder's list and save folder.
+// written outside the working folder's list and save folder; no name too long
+// to save under is listed.
 #include "FuzzSupport.h"
 #include "screens/PlayerList.h"
 
@@ -21,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PlayerList list;
   list.Load();
   const std::vector<std::string> names = list.Names();
+  for (const std::string& listed : names)
+    if (PlayerNameTooLong(listed)) std::abort();  // its record could never be saved
   const std::string current = list.Current();
   list.SetCurrent(current);  // writes the file back
 

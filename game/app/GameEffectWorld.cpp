@@ -2,6 +2,7 @@
 
 #include "game/AudioManager.h"
 #include "game/Camera.h"
+#include "game/Parse.h"
 #include "screens/GUICommon.h"
 #include "screens/GUILabelEx.h"
 #include "screens/LevelState.h"
@@ -49,6 +50,6 @@ void GameEffectWorld::ShowLabel(const std::string& markup, const Ogre::Vector3& 
     labels->AddLabel(CGAGUICommon::ToCEGUIString(markup), at, seconds, CGAGUICommon::ToCEGUIString(font));
 }
 
-void GameEffectWorld::AddLevelSilver(int amount) { LevelSilver += amount; }
+void GameEffectWorld::AddLevelSilver(int amount) { LevelSilver = SaturatingAdd(LevelSilver, amount); }
 int GameEffectWorld::GetGoldDropRate() { return LevelGoldRat; }
 int GameEffectWorld::GetSilverDropRate() { return LevelSilverRat; }

@@ -48,6 +48,19 @@ TEST(GUIAnimFile, GridsThatNeverEndAreRefused) {
     EXPECT_TRUE(Cut(entry, false).empty());
 }
 
+TEST(GUIAnimFile, TheFramesInAllAreCountedAcrossEntriesAndLoads) {
+  GUIAnimEntry refused = Grid(0, 0, 64, 64, 0, 32);
+  GUIAnimEntry six = Grid(0, 0, 64, 32);
+  size_t framesInAll = kMaxGUIAnimFramesInAll - 8;
+  const auto cuts = CutGUIAnimFile({refused, six, six}, "gui_animation.xml", framesInAll);
+  ASSERT_EQ(cuts.size(), 1u);  // a refused grid counts nothing; the second six would pass the bound
+  EXPECT_EQ(cuts[0].frames.size(), 6u);
+  EXPECT_EQ(framesInAll, kMaxGUIAnimFramesInAll - 2);
+  EXPECT_EQ(CutGUIAnimFile({Grid(0, 0, 32, 0)}, "gui_animation.xml", framesInAll).size(), 1u);  // exactly full
+  EXPECT_EQ(framesInAll, kMaxGUIAnimFramesInAll);
+  EXPECT_TRUE(CutGUIAnimFile({Grid(0, 0, 0, 0)}, "gui_animation.xml", framesInAll).empty());
+}
+
 TEST(GUIAnimFile, ReadsEntriesAndSkipsIncompleteOnes) {
   const auto entries = ParseGUIAnimFile(
       "<GUIAnims>"

@@ -119,6 +119,13 @@ TEST_F(Icon, ShowsPriceMaskAndCooldownInPlay) {
   LevelSilver = 49;
   Frame(30);
   EXPECT_TRUE(Masked());
+  // The number follows a changed price rather than keeping the first one:
+  // it must show what a placement would cost.
+  swordsman.price = 40;
+  Frame(30);
+  EXPECT_EQ(Number(), "40");
+  EXPECT_FALSE(Masked());
+  swordsman.price = 50;
 
   swordsman.cooldownLeft = 3000;
   Frame(1500);
@@ -189,14 +196,14 @@ TEST_F(Icon, DrawsItsLayersIntoTheListBox) {
   Frame(30);
   CEGUI::Renderer& renderer = *CEGUI::System::getSingleton().getRenderer();
   CEGUI::GeometryBuffer& buffer = renderer.createGeometryBuffer();
+  // The item's colours are kept but draw nothing.
+  icon->GetItem()->SetColours(CEGUI::ColourRect(CEGUI::Colour(1, 0, 0, 1)));
   icon->GetItem()->draw(buffer, CEGUI::Rectf(0, 0, 64, 64), 1.0f, nullptr);
   // Picture, mask, sweep: one quad each, then the number twice over and four
   // outline copies (two digits).
   EXPECT_EQ(buffer.getVertexCount(), 6u * (3 + 5 * 2));
   renderer.destroyGeometryBuffer(buffer);
 }
-
-}  // namespace
 
 // The registry forgets every icon that shares the removed icon's id (ids are
 // its keys), but deletes only the one it was given.
@@ -249,3 +256,5 @@ TEST(IconList, TheNewestRegistryIsTheOneFound) {
   }
   EXPECT_EQ(CGAGUIIconList::getSingletonPtr(), nullptr);
 }
+
+}  // namespace

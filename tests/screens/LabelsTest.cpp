@@ -2,8 +2,11 @@
 // library's null renderer.
 #include "GuiTestSystem.h"
 #include "game/FrameClock.h"
+#include "screens/GUIAnim.h"
+#include "screens/GUICommon.h"
 #include "screens/GUILabelEx.h"
 #include "screens/ListBoxRichItem.h"
+#include "screens/RichText.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Null/GeometryBuffer.h>
@@ -24,6 +27,7 @@ struct SeenBuffer : CEGUI::NullGeometryBuffer {
     for (const CEGUI::Vertex& vertex : d_vertices) n += vertex.colour_val == colour;
     return n;
   }
+  const CEGUI::Vertex& At(size_t i) const { return d_vertices[i]; }
 };
 
 void SetFrame(float seconds) {
@@ -38,15 +42,15 @@ TEST(RichItem, LaysOutOnceWithTheGameFont) {
   const float height = font.getFontHeight() + RichLineOffset(font.getLineSpacing(1.3f), font.getFontHeight());
   EXPECT_EQ(item.Layout(128), CEGUI::Sizef(font.getTextExtent("+$120"), height));
   EXPECT_EQ(item.getPixelSize(), CEGUI::Sizef(128, height));
-  ASSERT_EQ(item.GetLayout().elements.size(), 1u);
+  ASSERT_EQ(item.GetElements().size(), 1u);
   // A second layout without clearing changes nothing.
   EXPECT_EQ(item.Layout(10), CEGUI::Sizef(0, 0));
-  EXPECT_EQ(item.GetLayout().elements.size(), 1u);
+  EXPECT_EQ(item.GetElements().size(), 1u);
   item.Clear();
   EXPECT_EQ(item.Layout(-1), CEGUI::Sizef(0, 0));  // refused
   // Too narrow for one character: refused rather than ending lines for ever.
   EXPECT_EQ(item.Layout(2), CEGUI::Sizef(0, 0));
-  EXPECT_TRUE(item.GetLayout().elements.empty());
+  EXPECT_TRUE(item.GetElements().empty());
 
   // Drawn: the text, outlined where asked, into the caller's geometry.
   CEGUI::Renderer& renderer = *CEGUI::System::getSingleton().getRenderer();
@@ -66,6 +70,71 @@ TEST(RichItem, LaysOutOnceWithTheGameFont) {
   item.draw(faint, CEGUI::Rectf(0, 0, 128, 20), 0.05f, nullptr);
   EXPECT_EQ(faint.getVertexCount(), 0u);
   for (CEGUI::GeometryBuffer* buffer : {&plain, &withOutline, &faint}) renderer.destroyGeometryBuffer(*buffer);
+}
+
+// The elements' sizes come with their content: a text's extent and the
+// font's height, a picture's size, an animation's frame size.
+TEST(RichItem, ElementsAreSizedByTheirContent) {
+  const CEGUI::Font& font = GameFont();
+  if (!CEGUI::SchemeManager::getSingleton().isDefined("WindowsLook"))
+    CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
+  CGAListBoxRichItem item("");
+  item.SetFont("simhei-10");
+  const CEGUI::ColourRect white(CEGUI::Colour(1, 1, 1, 1));
+  EXPECT_EQ(item.AddText("", CEGUI::Vector2f(0, 0), white, false, white, nullptr), nullptr);
+  RichLink* link = item.AddLink("page", "go");
+  RichElement* text = item.AddText("ab", CEGUI::Vector2f(3, 4), white, true, white, link);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->rect.getSize(), CEGUI::Sizef(font.getTextExtent("ab"), font.getFontHeight()));
+  EXPECT_EQ(text->position, CEGUI::Vector2f(3, 4));
+  EXPECT_EQ(text->link, link);
+  const CEGUI::Image* arrow = CGAGUICommon::FindImage("set:WindowsLook image:MouseArrow");
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_EQ(item.AddImage(arrow, CEGUI::Vector2f(0, 0), nullptr)->rect.getSize(), arrow->getRenderedSize());
+  GUIAnim anim;
+  anim.frameSize = CEGUI::Sizef(20, 30);
+  EXPECT_EQ(item.AddAnim(&anim, CEGUI::Vector2f(0, 0), nullptr)->rect.getSize(), CEGUI::Sizef(20, 30));
+  EXPECT_EQ(item.AddAnim(nullptr, CEGUI::Vector2f(0, 0), nullptr), nullptr);
+  EXPECT_EQ(item.GetElements().size(), 3u);
+  item.Clear();
+  EXPECT_TRUE(item.GetElements().empty());
+  EXPECT_TRUE(item.GetLinks().empty());
+}
+
+// A text element cuts its glyphs once, at its first drawing, and draws them
+// where the font's own text drawing puts them; a new text cuts anew.
+TEST(RichItem, TextIsDrawnFromItsGlyphsAsTheFontDrawsIt) {
+  const CEGUI::Font& font = GameFont();
+  CGAListBoxRichItem item("{offline}+$120 ab");
+  item.SetFont("simhei-10");
+  item.Layout(256);
+  ASSERT_EQ(item.GetElements().size(), 1u);
+  RichElement& element = *item.GetElements()[0];
+  EXPECT_TRUE(element.GetGlyphs().empty());
+
+  const CEGUI::Rectf target(10, 20, 266, 60);
+  SeenBuffer drawn, byFont;
+  item.draw(drawn, target, 1.0f, nullptr);
+  ASSERT_EQ(element.GetGlyphs().size(), 8u);  // the blank has a glyph too
+  const float lineOffset = RichLineOffset(font.getLineSpacing(1.3f), font.getFontHeight());
+  font.drawText(byFont, element.GetText(), CEGUI::Vector2f(10, 20 + lineOffset), nullptr,
+                CEGUI::ColourRect(CEGUI::Colour(1, 1, 1, 1)));
+  ASSERT_EQ(drawn.getVertexCount(), byFont.getVertexCount());
+  for (size_t i = 0; i < drawn.getVertexCount(); ++i) {
+    EXPECT_NEAR(drawn.At(i).position.d_x, byFont.At(i).position.d_x, 1e-3) << i;
+    EXPECT_NEAR(drawn.At(i).position.d_y, byFont.At(i).position.d_y, 1e-3) << i;
+    EXPECT_EQ(drawn.At(i).tex_coords, byFont.At(i).tex_coords) << i;
+  }
+  SeenBuffer again;
+  item.draw(again, target, 1.0f, nullptr);
+  EXPECT_EQ(again.getVertexCount(), drawn.getVertexCount());
+
+  element.SetText("ab");
+  EXPECT_TRUE(element.GetGlyphs().empty());
+  SeenBuffer renamed;
+  item.draw(renamed, target, 1.0f, nullptr);
+  ASSERT_EQ(element.GetGlyphs().size(), 2u);
+  EXPECT_EQ(element.GetGlyphs()[1].image, font.getGlyphData('b')->getImage());
 }
 
 // A rich item in a list box follows the mouse over its links.
@@ -96,7 +165,7 @@ class HoverItem : public ::testing::Test {
 
   // The screen point in the middle of an element as the list box drew it.
   CEGUI::Vector2f Over(size_t element) const {
-    const CEGUI::Rectf drawn = item->GetLayout().elements[element].rect;
+    const CEGUI::Rectf drawn = item->GetElements()[element]->rect;
     return list->getUnclippedOuterRect().get().getPosition() + drawn.getPosition() +
            CEGUI::Vector2f(drawn.getWidth() / 2, drawn.getHeight() / 2);
   }
@@ -109,12 +178,13 @@ class HoverItem : public ::testing::Test {
 };
 
 TEST_F(HoverItem, TheLinkUnderTheMouseIsTheItemsDataAndDrawsRed) {
-  const RichLayout& layout = item->GetLayout();
-  ASSERT_EQ(layout.elements.size(), 4u);  // ab, cd, ef, the picture
+  const auto& elements = item->GetElements();
+  const auto& links = item->GetLinks();
+  ASSERT_EQ(elements.size(), 4u);  // ab, cd, ef, the picture
   // Kept as drawn: inside the list box, each at its place on the line.
-  const CEGUI::Rectf ab = layout.elements[0].rect, cd = layout.elements[1].rect;
+  const CEGUI::Rectf ab = elements[0]->rect, cd = elements[1]->rect;
   EXPECT_GT(ab.left(), 0);
-  EXPECT_EQ(cd.left() - ab.left(), layout.elements[1].position.d_x);
+  EXPECT_EQ(cd.left() - ab.left(), elements[1]->position.d_x);
   EXPECT_EQ(cd.getSize(), CEGUI::Sizef(GameFont().getTextExtent("cd"), GameFont().getFontHeight()));
 
   SeenBuffer plain;
@@ -126,7 +196,7 @@ TEST_F(HoverItem, TheLinkUnderTheMouseIsTheItemsDataAndDrawsRed) {
   testing::internal::CaptureStdout();
   item->UpdateHover(Over(1));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "page cd \n");
-  EXPECT_EQ(item->getUserData(), &layout.links[0]);
+  EXPECT_EQ(item->getUserData(), links[0].get());
   EXPECT_EQ(item->GetHoverPoint(), Over(1) - list->getUnclippedOuterRect().get().getPosition());
   SeenBuffer hovered;
   Draw(hovered);
@@ -137,7 +207,7 @@ TEST_F(HoverItem, TheLinkUnderTheMouseIsTheItemsDataAndDrawsRed) {
   testing::internal::CaptureStdout();
   item->UpdateHover(Over(3));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "shop go \n");
-  EXPECT_EQ(item->getUserData(), &layout.links[1]);
+  EXPECT_EQ(item->getUserData(), links[1].get());
   SeenBuffer picture;
   Draw(picture);
   EXPECT_EQ(picture.Count(CEGUI::Colour(1, 0, 0, 1)), 6u);  // one quad

@@ -243,6 +243,16 @@ TEST_F(Driver, VictoryPaysOnceAndRaisesProgressToTheLevelAfterTheWonOne) {
   EXPECT_EQ(PlayerRecord.Progress, 2);
 }
 
+// A saved record can hold any gold: a victory stops at the largest int
+// instead of wrapping it negative.
+TEST_F(Driver, VictoryGoldStopsAtTheLargestInt) {
+  PlayerRecord.Gold = INT_MAX;
+  Begin({Level({})});
+  LevelGold = 5;
+  EXPECT_TRUE(driver.Frame(100).won);
+  EXPECT_EQ(PlayerRecord.Gold, INT_MAX);
+}
+
 TEST_F(Driver, DefeatPausesAndPaysNothingAndAResetForgetsTheGold) {
   Begin({Level({Wave(100, 1)}, 800)});
   ClockAtNextWave(200);

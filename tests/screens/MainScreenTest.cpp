@@ -19,6 +19,8 @@
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // The markers' scene.
@@ -118,6 +120,16 @@ TEST_F(MainScreen, TheLayoutHasEveryWindowTheScreenFinds) {
             CEGUI::Rectf(panel + CEGUI::Vector2f(76, 76), CEGUI::Sizef(64, 64)));
   // The start screen is shown first.
   EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
+}
+
+// Kept hidden from the start, not only from the first level reset on: a
+// marker shown in the scene behind the start screen would have every idle
+// frame drawn again.
+TEST_F(MainScreen, NoMarkerShowsBeforeAUnitIsHeld) {
+  Start();
+  for (Ogre::SceneNode* marker : {screen->GetSelectMarker(), screen->GetDeleteMarker()})
+    for (Ogre::MovableObject* object : marker->getAttachedObjects()) EXPECT_FALSE(object->isVisible());
+  ASSERT_EQ(screen->GetSelectMarker()->numAttachedObjects(), 1u);
 }
 
 TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
@@ -549,6 +561,29 @@ TEST_F(Placing, PickUpsPayIntoGoldOrSilverWithALabel) {
   ClickView();
   EXPECT_EQ(LevelSilver, 1530);
   EXPECT_EQ(labels->GetLabels()[1].item->getText(), "{colour,FFFFFFFF}+$30");
+}
+
+// Prices and pick-ups come from data files: silver and gold stop at the ends
+// of int instead of wrapping (a price of INT_MIN once turned 5 silver into
+// a negative sum).
+TEST_F(Placing, SilverAndGoldStopAtTheEndsOfInt) {
+  battlefield.types["swordsman"].price = INT_MIN;
+  LevelSilver = 5;
+  ClickSlot(0);
+  MoveMouse(200, 150);
+  ClickView();
+  ASSERT_NE(PlacedUnit(), nullptr);
+  EXPECT_EQ(LevelSilver, INT_MAX);
+
+  LevelGold = 1;
+  for (const char* name : {"gold", "goldA"}) {
+    CGAUnit* pickUp = battlefield.CreateUnit(name);
+    pickUp->SetInt(kSlotPrice, INT_MAX);
+    battlefield.pickAt = pickUp;
+    ClickView();
+  }
+  EXPECT_EQ(LevelGold, INT_MAX);
+  EXPECT_EQ(LevelSilver, INT_MAX);
 }
 
 TEST_F(Placing, DeleteModeRemovesThePlayersUnitsOnly) {

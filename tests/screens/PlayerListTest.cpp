@@ -138,6 +138,24 @@ TEST_F(PlayerListFile, OlderListsLoadAsTheyStand) {
   EXPECT_EQ(again.Current(), "");
 }
 
+// A name longer than the new-player box takes names a record file that
+// cannot be written ("File name too long"): it is not listed, and the
+// file keeps it.
+TEST_F(PlayerListFile, NamesTooLongToSaveUnderAreNotListed) {
+  LogLines log;
+  const std::string sixteen = "张三张三张三张三张三张三张三张三";  // as long as the box allows
+  const std::string tooLong(300, 'n');
+  dir.write("record.xml", "<record player=\"a\">\n<a/>\n<" + tooLong + "/>\n<" + sixteen + "/><" + sixteen +
+                              "x/></record>");
+  PlayerList list;
+  list.Load();
+  EXPECT_EQ(list.Names(), (std::vector<std::string>{"a", sixteen}));
+  EXPECT_TRUE(log.Has({"record.xml:3: ", "more than 16 characters", tooLong})) << log.All();
+  EXPECT_TRUE(log.Has({"record.xml:4: ", sixteen + "x"})) << log.All();
+  list.SetCurrent("a");
+  EXPECT_EQ(OnDisk().second.size(), 4u);
+}
+
 TEST_F(PlayerListFile, ACurrentPlayerThatIsNoAllowedNameLeavesNoCurrentPlayer) {
   LogLines log;
   for (const std::string& current :

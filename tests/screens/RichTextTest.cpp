@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 namespace {
 
-// Every character 8 pixels wide; lines 16 high with 2 above the text.
-class FixedMetrics : public RichTextMetrics {
+// Every character 8 pixels wide; lines 16 high with 2 above the text. The
+// elements and links are kept as the layout made them.
+class RecordingTarget : public RichTextTarget {
  public:
   float FontHeight() const override { return 16; }
   float LineOffset() const override { return 2; }
@@ -22,50 +24,91 @@ class FixedMetrics : public RichTextMetrics {
     return true;
   }
   bool FindAnim(const CEGUI::String&, RichPicture&) const override { return false; }
+
+  RichLink* AddLink(const CEGUI::String& target, const CEGUI::String& text) override {
+    links.push_back(std::make_unique<RichLink>(RichLink{target, text}));
+    return links.back().get();
+  }
+  RichElement* AddText(const CEGUI::String& text, const CEGUI::Vector2f& position, const CEGUI::ColourRect& colours,
+                       bool outline, const CEGUI::ColourRect& outlineColours, RichLink* link) override {
+    RichElement* element = Add(position, link);
+    element->SetText(text);
+    element->colours = colours;
+    element->outline = outline;
+    element->outlineColours = outlineColours;
+    return element;
+  }
+  // The images are stand-ins: only where they go counts.
+  RichElement* AddImage(const CEGUI::Image*, const CEGUI::Vector2f& position, RichLink* link) override {
+    return Add(position, link);
+  }
+  RichElement* AddAnim(GUIAnim*, const CEGUI::Vector2f& position, RichLink* link) override {
+    return Add(position, link);
+  }
+
+  // The index of an element's link, -1 for none.
+  int LinkOf(size_t element) const {
+    for (size_t i = 0; i < links.size(); ++i)
+      if (links[i].get() == elements[element]->link) return static_cast<int>(i);
+    return -1;
+  }
+  CEGUI::Colour Colour(size_t element) const { return elements[element]->colours.d_top_left; }
+
+  std::vector<std::unique_ptr<RichElement>> elements;
+  std::vector<std::unique_ptr<RichLink>> links;
+
+ private:
+  RichElement* Add(const CEGUI::Vector2f& position, RichLink* link) {
+    elements.push_back(std::make_unique<RichElement>(nullptr));
+    elements.back()->position = position;
+    elements.back()->link = link;
+    return elements.back().get();
+  }
 };
 
 struct Laid {
   bool ok;
-  RichLayout layout;
+  CEGUI::Sizef size;
+  RecordingTarget out;
 };
 
-Laid LayOut(const CEGUI::String& markup, float width = 128) {
-  Laid result;
-  result.ok = LayOutRichText(markup, width, FixedMetrics(), result.layout);
+std::unique_ptr<Laid> LayOut(const CEGUI::String& markup, float width = 128) {
+  auto result = std::make_unique<Laid>();
+  result->ok = LayOutRichText(markup, width, result->out, result->size);
   return result;
 }
 
 // Text elements as "text@x,y"; pictures as "#@x,y".
-std::vector<std::string> Pieces(const RichLayout& layout) {
+std::vector<std::string> Pieces(const Laid& laid) {
   std::vector<std::string> pieces;
-  for (const RichElement& e : layout.elements)
-    pieces.push_back((e.text.empty() ? std::string("#") : std::string(e.text.c_str())) + "@" +
-                     std::to_string(static_cast<int>(e.position.d_x)) + "," +
-                     std::to_string(static_cast<int>(e.position.d_y)));
+  for (const auto& e : laid.out.elements)
+    pieces.push_back((e->GetText().empty() ? std::string("#") : std::string(e->GetText().c_str())) + "@" +
+                     std::to_string(static_cast<int>(e->position.d_x)) + "," +
+                     std::to_string(static_cast<int>(e->position.d_y)));
   return pieces;
 }
 
 using P = std::vector<std::string>;
 
 TEST(RichText, TagsSplitRunsAndSetTheirColours) {
-  Laid label = LayOut("{colour,FFFFFF00}+$120");
-  ASSERT_TRUE(label.ok);
-  EXPECT_EQ(Pieces(label.layout), P{"+$120@0,0"});
-  EXPECT_EQ(label.layout.elements[0].colour, CEGUI::Colour(1, 1, 0, 1));
-  EXPECT_EQ(label.layout.size, CEGUI::Sizef(40, 18));
+  auto label = LayOut("{colour,FFFFFF00}+$120");
+  ASSERT_TRUE(label->ok);
+  EXPECT_EQ(Pieces(*label), P{"+$120@0,0"});
+  EXPECT_EQ(label->out.Colour(0), CEGUI::Colour(1, 1, 0, 1));
+  EXPECT_EQ(label->size, CEGUI::Sizef(40, 18));
 
-  Laid two = LayOut("ab{colour,FFFF0000}cd");
-  EXPECT_EQ(Pieces(two.layout), (P{"ab@0,0", "cd@16,0"}));
-  EXPECT_EQ(two.layout.elements[0].colour, CEGUI::Colour(1, 1, 1, 1));
-  EXPECT_EQ(two.layout.elements[1].colour, CEGUI::Colour(1, 0, 0, 1));
-  EXPECT_EQ(two.layout.size.d_width, 32);
+  auto two = LayOut("ab{colour,FFFF0000}cd");
+  EXPECT_EQ(Pieces(*two), (P{"ab@0,0", "cd@16,0"}));
+  EXPECT_EQ(two->out.Colour(0), CEGUI::Colour(1, 1, 1, 1));
+  EXPECT_EQ(two->out.Colour(1), CEGUI::Colour(1, 0, 0, 1));
+  EXPECT_EQ(two->size.d_width, 32);
 
-  Laid outlined = LayOut("a{online,FF0000FF}b{offline}c");
-  ASSERT_EQ(outlined.layout.elements.size(), 3u);
-  EXPECT_FALSE(outlined.layout.elements[0].outline);
-  EXPECT_TRUE(outlined.layout.elements[1].outline);
-  EXPECT_EQ(outlined.layout.elements[1].outlineColour, CEGUI::Colour(0, 0, 1, 1));
-  EXPECT_FALSE(outlined.layout.elements[2].outline);
+  auto outlined = LayOut("a{online,FF0000FF}b{offline}c");
+  ASSERT_EQ(outlined->out.elements.size(), 3u);
+  EXPECT_FALSE(outlined->out.elements[0]->outline);
+  EXPECT_TRUE(outlined->out.elements[1]->outline);
+  EXPECT_EQ(outlined->out.elements[1]->outlineColours.d_bottom_right, CEGUI::Colour(0, 0, 1, 1));
+  EXPECT_FALSE(outlined->out.elements[2]->outline);
 }
 
 TEST(RichText, BracesTagsAndFieldsFollowTheGrammar) {
@@ -77,73 +120,70 @@ TEST(RichText, BracesTagsAndFieldsFollowTheGrammar) {
       {"a}b", {"ab@0,0"}},                // a stray closing brace is dropped
       {"{itemtype,3}x{skilltype,1}y", {"xy@0,0"}},
   };
-  for (const auto& c : kCases) EXPECT_EQ(Pieces(LayOut(c.first).layout), c.second) << c.first;
+  for (const auto& c : kCases) EXPECT_EQ(Pieces(*LayOut(c.first)), c.second) << c.first;
 
   // A comma at a field's start belongs to the field.
-  Laid link = LayOut("{hlink,,t,ab}");
-  ASSERT_EQ(link.layout.links.size(), 1u);
-  EXPECT_EQ(link.layout.links[0].target, ",t");
-  EXPECT_EQ(link.layout.links[0].text, "ab");
+  auto link = LayOut("{hlink,,t,ab}");
+  ASSERT_EQ(link->out.links.size(), 1u);
+  EXPECT_EQ(link->out.links[0]->target, ",t");
+  EXPECT_EQ(link->out.links[0]->text, "ab");
 }
 
 TEST(RichText, LineFeedsAndWrappingBreakBetweenCharacters) {
-  Laid feeds = LayOut("abcd\n\ncd");
-  EXPECT_EQ(Pieces(feeds.layout), (P{"abcd@0,0", "cd@0,36"}));
+  auto feeds = LayOut("abcd\n\ncd");
+  EXPECT_EQ(Pieces(*feeds), (P{"abcd@0,0", "cd@0,36"}));
   // The widest line counts, wherever it is.
-  EXPECT_EQ(feeds.layout.size, CEGUI::Sizef(32, 36 + 18));
+  EXPECT_EQ(feeds->size, CEGUI::Sizef(32, 36 + 18));
 
   // Two characters fit in 20 pixels; the third starts the next line.
-  Laid wrapped = LayOut("abcde", 20);
-  EXPECT_EQ(Pieces(wrapped.layout), (P{"ab@0,0", "cd@0,18", "e@0,36"}));
-  EXPECT_EQ(wrapped.layout.size, CEGUI::Sizef(16, 54));
+  auto wrapped = LayOut("abcde", 20);
+  EXPECT_EQ(Pieces(*wrapped), (P{"ab@0,0", "cd@0,18", "e@0,36"}));
+  EXPECT_EQ(wrapped->size, CEGUI::Sizef(16, 54));
 
   // A tag's style carries over the break.
-  Laid styled = LayOut("a{colour,FFFF0000}bcd", 20);
-  EXPECT_EQ(Pieces(styled.layout), (P{"a@0,0", "b@8,0", "cd@0,18"}));
-  EXPECT_EQ(styled.layout.elements[2].colour, CEGUI::Colour(1, 0, 0, 1));
+  auto styled = LayOut("a{colour,FFFF0000}bcd", 20);
+  EXPECT_EQ(Pieces(*styled), (P{"a@0,0", "b@8,0", "cd@0,18"}));
+  EXPECT_EQ(styled->out.Colour(2), CEGUI::Colour(1, 0, 0, 1));
 }
 
 TEST(RichText, PicturesStandOnTheLineAndWaitForRoom) {
   // 40 high in a 16-high font: the line's elements move down by 24, and the
   // next line starts 24 lower.
-  Laid tall = LayOut("a{image,set:Icons image:Tall}b\nc");
-  EXPECT_EQ(Pieces(tall.layout), (P{"a@0,24", "#@8,24", "b@40,24", "c@0,42"}));
-  EXPECT_EQ(tall.layout.size, CEGUI::Sizef(48, 42 + 18));
+  auto tall = LayOut("a{image,set:Icons image:Tall}b\nc");
+  EXPECT_EQ(Pieces(*tall), (P{"a@0,24", "#@8,24", "b@40,24", "c@0,42"}));
+  EXPECT_EQ(tall->size, CEGUI::Sizef(48, 42 + 18));
 
   // No room left on the line: the picture opens the next one.
-  Laid late = LayOut("abc{image,set:Icons image:Tall}d", 40);
-  EXPECT_EQ(Pieces(late.layout), (P{"abc@0,0", "#@0,42", "d@32,42"}));
+  auto late = LayOut("abc{image,set:Icons image:Tall}d", 40);
+  EXPECT_EQ(Pieces(*late), (P{"abc@0,0", "#@0,42", "d@32,42"}));
 
   // A picture crowding out the character after it takes a line of its own.
-  Laid crowded = LayOut("a{image,set:Icons image:Tall}b", 38);
-  EXPECT_EQ(Pieces(crowded.layout), (P{"a@0,0", "#@0,42", "b@0,60"}));
+  auto crowded = LayOut("a{image,set:Icons image:Tall}b", 38);
+  EXPECT_EQ(Pieces(*crowded), (P{"a@0,0", "#@0,42", "b@0,60"}));
 
   // Missing or larger than 48 pixels: nothing is placed.
-  EXPECT_EQ(Pieces(LayOut("{image,set:Icons image:Huge}x{image,nothing}y").layout), (P{"x@0,0", "y@8,0"}));
+  EXPECT_EQ(Pieces(*LayOut("{image,set:Icons image:Huge}x{image,nothing}y")), (P{"x@0,0", "y@8,0"}));
 }
 
 TEST(RichText, LinkTextIsItsOwnRun) {
-  Laid link = LayOut("x{hlink,page,ab}y");
-  ASSERT_EQ(link.layout.elements.size(), 3u);
-  EXPECT_EQ(Pieces(link.layout), (P{"x@0,0", "ab@8,0", "y@24,0"}));
-  EXPECT_EQ(link.layout.elements[0].link, -1);
-  EXPECT_EQ(link.layout.elements[1].link, 0);
-  EXPECT_EQ(link.layout.elements[2].link, -1);
-  EXPECT_EQ(link.layout.links[0].target, "page");
-  // Sized for the hover test: the text's extent by the font's height.
-  EXPECT_EQ(link.layout.elements[1].rect.getSize(), CEGUI::Sizef(16, 16));
+  auto link = LayOut("x{hlink,page,ab}y");
+  ASSERT_EQ(link->out.elements.size(), 3u);
+  EXPECT_EQ(Pieces(*link), (P{"x@0,0", "ab@8,0", "y@24,0"}));
+  EXPECT_EQ(link->out.LinkOf(0), -1);
+  EXPECT_EQ(link->out.LinkOf(1), 0);
+  EXPECT_EQ(link->out.LinkOf(2), -1);
+  EXPECT_EQ(link->out.links[0]->target, "page");
 
   // Wrapped inside the link: both halves belong to it.
-  Laid wrapped = LayOut("{hlink,page,abc}", 20);
-  ASSERT_EQ(wrapped.layout.elements.size(), 2u);
-  EXPECT_EQ(wrapped.layout.elements[0].link, 0);
-  EXPECT_EQ(wrapped.layout.elements[1].link, 0);
+  auto wrapped = LayOut("{hlink,page,abc}", 20);
+  ASSERT_EQ(wrapped->out.elements.size(), 2u);
+  EXPECT_EQ(wrapped->out.LinkOf(0), 0);
+  EXPECT_EQ(wrapped->out.LinkOf(1), 0);
 
   // A picture with a link carries it.
-  Laid picture = LayOut("{image,set:Icons image:Tall,page,go}");
-  ASSERT_EQ(picture.layout.elements.size(), 1u);
-  EXPECT_EQ(picture.layout.elements[0].link, 0);
-  EXPECT_EQ(picture.layout.elements[0].rect.getSize(), CEGUI::Sizef(32, 40));
+  auto picture = LayOut("{image,set:Icons image:Tall,page,go}");
+  ASSERT_EQ(picture->out.elements.size(), 1u);
+  EXPECT_EQ(picture->out.LinkOf(0), 0);
 }
 
 // Widths that no line could satisfy would otherwise end lines forever.
@@ -153,12 +193,11 @@ TEST(RichText, WidthsTooNarrowAreRefused) {
            {"ab", -1},                             // negative
            {"{image,set:Icons image:Tall}", 31},   // narrower than the picture
            {"{hlink,t,ab}", 4}}) {
-    Laid laid = LayOut(c.first, c.second);
-    EXPECT_FALSE(laid.ok) << c.first << " in " << c.second;
-    EXPECT_TRUE(laid.layout.elements.empty());
-    EXPECT_EQ(laid.layout.size, CEGUI::Sizef(0, 0));
+    auto laid = LayOut(c.first, c.second);
+    EXPECT_FALSE(laid->ok) << c.first << " in " << c.second;
+    EXPECT_EQ(laid->size, CEGUI::Sizef(0, 0));
   }
-  EXPECT_TRUE(LayOut("ab", 8).ok);
+  EXPECT_TRUE(LayOut("ab", 8)->ok);
 }
 
 TEST(RichText, LineOffsetRoundsHalfAwayFromZero) {

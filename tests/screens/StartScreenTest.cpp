@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -252,6 +253,43 @@ TEST_F(StartScreen, TheLevelListColoursLevelsByProgress) {
   EXPECT_EQ(screen->GetSelectedLevel(), 2);
   ClickOn("start_root/level_list/beak");
   EXPECT_FALSE(Shown("start_root/level_list"));
+}
+
+// Every level and player is listed, and each list updates once per filling:
+// an update per item measures every item again (20,000 levels once took
+// minutes to list).
+TEST_F(StartScreen, ListsOfThousandsFillWithOneUpdate) {
+  std::map<std::string, int> updates;  // list box -> content changes
+  CEGUI::Event::ScopedConnection counting = CEGUI::GlobalEventSet::getSingleton().subscribeEvent(
+      CEGUI::Listbox::EventNamespace + "/" + CEGUI::Listbox::EventListContentsChanged,
+      [&updates](const CEGUI::EventArgs& args) {
+        ++updates[static_cast<const CEGUI::WindowEventArgs&>(args).window->getNamePath().c_str()];
+        return true;
+      });
+  const int kCount = 3000;
+  std::string players, levelXml;
+  for (int i = 0; i < kCount; ++i) {
+    players += "<p" + std::to_string(i) + "/>";
+    levelXml += LevelXml("关" + std::to_string(i), i % 100);
+  }
+  dir.write("record.xml", "<record player=\"p0\">" + players + "</record>");
+  levels.files[LevelFileName(1)] = "<levels>" + levelXml + "</levels>";
+  Start();
+  EXPECT_EQ(List("start_root/player/listbox")->getItemCount(), size_t(kCount));
+  EXPECT_EQ(ListedPlayers().back(), "p" + std::to_string(kCount - 1));
+  EXPECT_LE(updates["start_root/player/listbox"], 1);
+
+  for (int opening = 0; opening < 2; ++opening) {
+    updates.clear();
+    ClickOn("start_root/new_game");
+    CEGUI::Listbox* list = List("start_root/level_list/listbox");
+    ASSERT_EQ(list->getItemCount(), size_t(kCount));
+    EXPECT_EQ(list->getListboxItemFromIndex(kCount - 1)->getID(), CEGUI::uint(kCount - 1));
+    EXPECT_EQ(list->getListboxItemFromIndex(kCount - 1)->getOwnerWindow(), list);
+    EXPECT_LE(updates["start_root/level_list/listbox"], 2);  // emptied, then filled
+  }
+  ClickItem(List("start_root/level_list/listbox"), 2);
+  EXPECT_EQ(screen->GetSelectedLevel(), 2);
 }
 
 TEST_F(StartScreen, OkWithoutAChoiceStartsTheFirstLevel) {

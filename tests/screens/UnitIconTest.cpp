@@ -1,8 +1,12 @@
 #include "screens/LevelState.h"
 #include "screens/UnitIcon.h"
+#include "support/LogLines.h"
+#include "units/UnitManager.h"
 #include "units/UnitTemplate.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -19,6 +23,10 @@ TEST(UnitIcon, IconTextsNameAFileAndA64PixelCell) {
       {"1 2.5 1", false, "UIHEAD1", "2_1", 160, 64},  // the name truncates, the pixels too
       {"0 -1 0", true, "", "", 0, 0},
       {"not an icon", false, "UIHEAD0", "0_0", 0, 0},  // not three numbers: 0 0 0
+      // Beyond int: held to its range (a picture that does not exist).
+      {"1e30 0 0", false, "UIHEAD2147483647", "0_0", 0, 0},
+      {"1 1e10 0", false, "UIHEAD1", "2147483647_0", 2147483647, 0},
+      {"1 0 4e7", false, "UIHEAD1", "0_40000000", 0, 2147483647},
   };
   for (const Case& c : kCases) {
     const IconPicture picture = ParseIconText("UIHEAD", c.icon);
@@ -73,6 +81,23 @@ TEST(UnitIcon, MaskAndNumberFollowTheModeAndTheSilver) {
   t.unlocked = true;
   EXPECT_FALSE(IconMasked(t, kGameUnlocking, 0));
   EXPECT_EQ(IconNumber(t, kGameUnlocking), "");
+}
+
+// The price and unlock gold an icon shows come from unit.xml as plain
+// integers: a negative one stays (it pays the player, and the sums stop at
+// the ends of int) but is logged with the file and line when read.
+TEST(UnitIcon, NegativeCostsAreLoggedWhenReadAndKept) {
+  LogLines log;
+  CGAUnitManager units(nullptr);
+  units.ReadUnitTemplates("<Units><Unit Name=\"thief\"/><Unit Name=\"monk\"/></Units>", "t.unt");
+  units.ReadUnitXml("<units>\n<unit id=\"thief\" price=\"-2147483648\" gold=\"-5\"/>\n"
+                    "<unit id=\"monk\" price=\"0\" gold=\"0\"/></units>",
+                    "unit.xml");
+  EXPECT_EQ(units.GetUnitTemplate("thief")->price, INT_MIN);
+  EXPECT_EQ(units.GetUnitTemplate("thief")->gold, -5);
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative price -2147483648"})) << log.All();
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative unlock gold -5"})) << log.All();
+  EXPECT_FALSE(log.Has("monk")) << log.All();
 }
 
 TEST(UnitIcon, CooldownRunsDownByTheFrameUnlessPaused) {

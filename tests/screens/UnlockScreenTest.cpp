@@ -18,6 +18,7 @@
 #include <OgreResourceGroupManager.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -139,6 +140,17 @@ TEST_F(UnlockScreen, ExactlyEnoughGoldUnlocksAndSavesTheRecord) {
   EXPECT_EQ(PlayerRecord.Gold, 0);
   EXPECT_EQ(host.calls.size(), 1u);
   EXPECT_EQ(Text("Root/unlock/Text"), Utf8("解锁成功！！"));
+}
+
+// An unlock gold of INT_MIN in unit.xml pays the player: the gold stops at
+// the largest int instead of wrapping to a negative sum.
+TEST_F(UnlockScreen, ANegativeUnlockGoldStopsAtTheLargestInt) {
+  Type("archer").gold = INT_MIN;
+  OpenFromStart();
+  ClickIcon("archer");
+  EXPECT_TRUE(Type("archer").unlocked);
+  EXPECT_EQ(PlayerRecord.Gold, INT_MAX);
+  EXPECT_EQ(Text("Root/unlock/gold"), "2147483647");
 }
 
 TEST_F(UnlockScreen, TooLittleGoldOrALockedPrerequisiteChangesNothing) {

@@ -28,6 +28,8 @@
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
 
+#include <climits>
+
 namespace {
 
 // Every sound file is a short wave.
@@ -109,6 +111,8 @@ TEST_F(GameEffectWorldTest, AnswersFromTheGamesManagers) {
   LevelSilver = 100;
   effectWorld.AddLevelSilver(-30);
   EXPECT_EQ(LevelSilver, 70);
+  effectWorld.AddLevelSilver(INT_MAX);  // a capture's price from a data file: no wrap
+  EXPECT_EQ(LevelSilver, INT_MAX);
   LevelSilverRat = 45;
   EXPECT_EQ(effectWorld.GetGoldDropRate(), 100);
   EXPECT_EQ(effectWorld.GetSilverDropRate(), 45);
