@@ -69,7 +69,10 @@ const std::unordered_map<std::string, Skill>& Skills() {
 float Draw100() { return float(platform::Rand()) * 100.0f / float(platform::kRandMax); }
 
 int Slot(CGAUnit* unit, unsigned slot) { return unit->GetInt(slot); }
-void AddToSlot(CGAUnit* unit, unsigned slot, int amount) { unit->SetInt(slot, unit->GetInt(slot) + amount); }
+// Hit points and amounts come from data files: their sum saturates.
+void AddToSlot(CGAUnit* unit, unsigned slot, int amount) {
+  unit->SetInt(slot, SaturatingAdd(unit->GetInt(slot), amount));
+}
 
 EffectWorld& World() { return CGAEffectManager::getSingleton().GetWorld(); }
 
