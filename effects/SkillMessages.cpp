@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "units/Attribute.h"
 #include "units/Unit.h"
+#include "units/UnitModelBase.h"
 #include "units/UnitNumbers.h"
 
 #include <OgreSceneNode.h>
@@ -21,6 +22,8 @@ namespace {
 
 enum class Skill {
   kNone,  // recognised, does nothing
+  kAnim,
+  kAnimLoop,
   kMoney,
   kSplash,
   kSummon,
@@ -40,10 +43,9 @@ enum class Skill {
 
 const std::unordered_map<std::string, Skill>& Skills() {
   static const std::unordered_map<std::string, Skill> skills = {
-      // The unit model plays no animation on request; "lua" scripts and 2-D
-      // sounds are not run.
-      {"anim", Skill::kNone},
-      {"anim_loop", Skill::kNone},
+      // "lua" scripts and 2-D sounds are not run.
+      {"anim", Skill::kAnim},
+      {"anim_loop", Skill::kAnimLoop},
       {"sound2d", Skill::kNone},
       {"lua", Skill::kNone},
       {"money", Skill::kMoney},
@@ -95,6 +97,11 @@ void CGAEffectNode::DispatchMessage(EffectMessage& message) {
   CGAUnit* target = Target();
   switch (found->second) {
     case Skill::kNone: break;
+    case Skill::kAnim:
+    case Skill::kAnimLoop:
+      // Asked of the caster's model, which plays nothing on such a request.
+      if (caster) caster->GetModel()->PlayAnimation(name, found->second == Skill::kAnim ? 1 : -1, 1.0f, false);
+      break;
     case Skill::kMoney: DropCoins(); break;
     case Skill::kSplash:
       if (caster && target) SplashAroundTarget(caster, target);

@@ -240,9 +240,9 @@ TEST_F(SkillMessageTest, Skill1SummonsOnPlaceableGroundOnly) {
   EXPECT_EQ(world.created.size(), 1u);
 }
 
-TEST_F(SkillMessageTest, SoundsCameraActionsAndTeleportsReachTheGame) {
+TEST_F(SkillMessageTest, SoundsCameraAnimationsActionsAndTeleportsReachTheGame) {
   DefineNow("show", R"(<M Type="sound3d" Name="hit.wav"/><M Type="dance" Name="0.5"/><M Type="sound2d" Name="x"/>
-                      <M Type="anim" Name="x"/><M Type="anim_loop" Name="x"/><M Type="lua" Name="x"/>
+                      <M Type="anim" Name="spin"/><M Type="anim_loop" Name="cheer"/><M Type="lua" Name="x"/>
                       <M Type="action_release" Name="cheer"/><M Type="action_target" Name="injured"/>)");
   DefineNow("jump", R"(<M Type="to_target" Name=""/>)");
   CGAUnit* caster = MakeUnit({10, 0, 10}, 1);
@@ -250,6 +250,10 @@ TEST_F(SkillMessageTest, SoundsCameraActionsAndTeleportsReachTheGame) {
   Cast("show", caster, target);
   EXPECT_EQ(world.sounds, std::vector<std::string>{"hit.wav"});
   EXPECT_EQ(world.shakes, std::vector<float>{0.5f});
+  // Asked of the caster's model once and looping; the model plays nothing.
+  EXPECT_EQ(static_cast<SceneModel*>(caster->GetModel())->requests,
+            (std::vector<std::string>{"spin 1 1 0", "cheer -1 1 0"}));
+  EXPECT_TRUE(static_cast<SceneModel*>(target->GetModel())->requests.empty());
   CGAEffectNode* jump = Start("jump", caster);
   jump->SetTargetPosition({30, 0, 40});
   Frame();
