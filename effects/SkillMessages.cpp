@@ -91,7 +91,7 @@ CGAUnit* CGAEffectNode::Target() { return mCurrentTarget ? mCurrentTarget->GetUn
 void CGAEffectNode::DispatchMessage(EffectMessage& message) {
   auto found = Skills().find(message.GetParam("type"));
   if (found == Skills().end()) return;
-  const std::string name = message.GetParam("name");
+  const std::string& name = message.GetParam("name");
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
   CGAUnit* caster = Caster();
   CGAUnit* target = Target();
