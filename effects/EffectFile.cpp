@@ -235,9 +235,10 @@ class EffectReader {
   }
 
   EffectStep ReadMessages(const TiXmlElement* e) {
+    // Every build stores the texts read here, shared.
     struct Timed {
       float time;
-      std::string type, name;
+      SharedText type, name;
     };
     std::vector<Timed> messages;
     for (const TiXmlElement* group = e->FirstChildElement(); group; group = group->NextSiblingElement()) {
@@ -246,15 +247,13 @@ class EffectReader {
       for (const TiXmlElement* m = group->FirstChildElement(); m; m = m->NextSiblingElement()) {
         std::string type;
         if (!Require(m, "Type", type)) continue;
-        if (!IsSkillMessageType(type)) {
-          Report(m, "unknown message type \"" + type + "\" skipped");
-          continue;
-        }
+        // Stored all the same: dispatch passes over it.
+        if (!IsSkillMessageType(type)) Report(m, "unknown message type \"" + type + "\": nothing acts on it");
         std::string name = XmlAttr(m, "Name");
         // A script's text stands in for its file name.
         std::string script;
-        if (type == "lua" && ReadResourceText(name, script)) name = script;
-        messages.push_back({time, type, name});
+        if (type == "lua" && ReadResourceText(name, script)) name.swap(script);
+        messages.push_back({time, std::move(type), std::move(name)});
       }
     }
     if (messages.empty()) return nullptr;

@@ -188,6 +188,8 @@ CGAEffectNode* CGAEffectManager::CreateEffect(EffectMessage request) {
 
 CGAEffectNode* CGAEffectManager::CreateEffectFromElement(EffectMessage request, const TiXmlElement* definition) {
   if (!definition || !mIndex.count(request.name) || !MayCreateNow(nullptr)) return nullptr;
+  // Named all the same: naming makes the scene node that the effect root
+  // carries and the effect's objects hang on.
   CGAEffectNode* node = BuildEffect(request.name, MakeEffectName(), definition, request, true, false);
   Manage(node);
   return node;

@@ -63,6 +63,8 @@ class CGAEffectNode : public CGAMessage, public CGAEffectAnim {
 
   // Names the node and makes its scene node (not attached anywhere yet).
   void SetName(const std::string& name);
+  // Names the node without making a scene node.
+  void SetNameOnly(const std::string& name) { mName = name; }
   const std::string& GetName() const { return mName; }
   void SetEffectName(const std::string& name) { mEffectName = name; }
   const std::string& GetEffectName() const { return mEffectName; }

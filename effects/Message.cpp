@@ -1,6 +1,6 @@
 #include "effects/Message.h"
 
-bool CGAMessage::AddMessage(float time, const std::string& type, const std::string& name) {
+bool CGAMessage::AddMessage(float time, const SharedText& type, const SharedText& name) {
   EffectMessage message;
   message.name = name;
   message.SetParam("type", type);

@@ -15,8 +15,8 @@ class CGAMessage {
   virtual ~CGAMessage() = default;
 
   // Stores a message whose name is name and whose parameters are "type" and
-  // "name". Only exactly equal times share a list.
-  bool AddMessage(float time, const std::string& type, const std::string& name);
+  // "name", sharing their texts. Only exactly equal times share a list.
+  bool AddMessage(float time, const SharedText& type, const SharedText& name);
   virtual bool OnMessage(EffectMessage) { return true; }
 
   const Schedule& GetMessages() const { return mMessages; }

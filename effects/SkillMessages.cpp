@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "units/Attribute.h"
 #include "units/Unit.h"
+#include "units/UnitModelBase.h"
 #include "units/UnitNumbers.h"
 
 #include <OgreSceneNode.h>
@@ -21,6 +22,8 @@ namespace {
 
 enum class Skill {
   kNone,  // recognised, does nothing
+  kAnim,
+  kAnimLoop,
   kMoney,
   kSplash,
   kSummon,
@@ -40,10 +43,9 @@ enum class Skill {
 
 const std::unordered_map<std::string, Skill>& Skills() {
   static const std::unordered_map<std::string, Skill> skills = {
-      // The unit model plays no animation on request; "lua" scripts and 2-D
-      // sounds are not run.
-      {"anim", Skill::kNone},
-      {"anim_loop", Skill::kNone},
+      // "lua" scripts and 2-D sounds are not run.
+      {"anim", Skill::kAnim},
+      {"anim_loop", Skill::kAnimLoop},
       {"sound2d", Skill::kNone},
       {"lua", Skill::kNone},
       {"money", Skill::kMoney},
@@ -69,7 +71,10 @@ const std::unordered_map<std::string, Skill>& Skills() {
 float Draw100() { return float(platform::Rand()) * 100.0f / float(platform::kRandMax); }
 
 int Slot(CGAUnit* unit, unsigned slot) { return unit->GetInt(slot); }
-void AddToSlot(CGAUnit* unit, unsigned slot, int amount) { unit->SetInt(slot, unit->GetInt(slot) + amount); }
+// Hit points and amounts come from data files: their sum saturates.
+void AddToSlot(CGAUnit* unit, unsigned slot, int amount) {
+  unit->SetInt(slot, SaturatingAdd(unit->GetInt(slot), amount));
+}
 
 EffectWorld& World() { return CGAEffectManager::getSingleton().GetWorld(); }
 
@@ -86,12 +91,17 @@ CGAUnit* CGAEffectNode::Target() { return mCurrentTarget ? mCurrentTarget->GetUn
 void CGAEffectNode::DispatchMessage(EffectMessage& message) {
   auto found = Skills().find(message.GetParam("type"));
   if (found == Skills().end()) return;
-  const std::string name = message.GetParam("name");
+  const std::string& name = message.GetParam("name");
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
   CGAUnit* caster = Caster();
   CGAUnit* target = Target();
   switch (found->second) {
     case Skill::kNone: break;
+    case Skill::kAnim:
+    case Skill::kAnimLoop:
+      // Asked of the caster's model, which plays nothing on such a request.
+      if (caster) caster->GetModel()->PlayAnimation(name, found->second == Skill::kAnim ? 1 : -1, 1.0f, false);
+      break;
     case Skill::kMoney: DropCoins(); break;
     case Skill::kSplash:
       if (caster && target) SplashAroundTarget(caster, target);

@@ -12,10 +12,12 @@
 #include <OgreMesh.h>
 #include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>
+#include <OgreRoot.h>
 #include <OgreSkeletonManager.h>
 #include <OgreTextureManager.h>
 #include <tinyxml.h>
 
+#include <functional>
 #include <set>
 
 static_assert(kUnlockIndexNone == kUnlockSlots, "unit types get one unlock flag each");
@@ -33,6 +35,13 @@ const CreatureListKind kMobList = {"mob", "Units", "Unit", "CritterId"};
 const CreatureListKind kNpcList = {"npc", "npc_accounts", "npc_account", "npc_id"};
 
 const char* const kCreatureGroup = "General";
+
+// Textures load only through a render system; without one (headless runs)
+// there is none to load them.
+Ogre::TextureManager* TextureLoader() {
+  Ogre::Root* root = Ogre::Root::getSingletonPtr();
+  return root && root->getRenderSystem() ? Ogre::TextureManager::getSingletonPtr() : nullptr;
+}
 
 }  // namespace
 
@@ -188,41 +197,55 @@ void CGAUnitManager::PreloadCreatureFile(const std::string& file, bool load) {
 void CGAUnitManager::PreloadTemplateResources(const std::string& templateName) {
   const UnitTemplate* t = templateName.empty() ? nullptr : GetUnitTemplate(templateName);
   if (!t) return;
-  auto* textures = Ogre::TextureManager::getSingletonPtr();  // none without a render system
-  try {
-    for (const auto& group : t->choiceParts) {
-      for (const UnitPartDef* part : group.second) {
-        if (!part->GetResName().empty()) {
-          Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().load(
-              part->GetResName(), kCreatureGroup, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY,
-              Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true, true);
-          if (mesh && mesh->hasSkeleton())
-            Ogre::SkeletonManager::getSingleton().load(mesh->getSkeletonName(), kCreatureGroup);
-        }
-        if (!part->GetTexture().empty() && textures)
-          textures->load(part->GetTexture(), kCreatureGroup, Ogre::TEX_TYPE_2D, Ogre::MIP_DEFAULT, 1.0f,
-                         Ogre::PF_UNKNOWN, false);
-      }
+  // A resource that cannot be loaded is logged; the others still load.
+  auto preload = [&templateName](const std::string& resource, const std::function<void()>& load) {
+    try {
+      load();
+    } catch (const Ogre::Exception& e) {
+      GameLog("unit " + templateName + ": " + resource + " not preloaded (" + e.getDescription() + ")");
     }
-    for (const std::string& file : t->skeletonFiles) Ogre::SkeletonManager::getSingleton().load(file, kCreatureGroup);
-  } catch (const Ogre::Exception& e) {
-    GameLog("unit " + templateName + ": resources not preloaded (" + e.getDescription() + ")");
+  };
+  auto& skeletons = Ogre::SkeletonManager::getSingleton();
+  Ogre::TextureManager* textures = TextureLoader();
+  for (const auto& group : t->choiceParts) {
+    for (const UnitPartDef* part : group.second) {
+      const std::string& mesh = part->GetResName();
+      if (!mesh.empty())
+        preload(mesh, [&mesh, &skeletons] {
+          Ogre::MeshPtr loaded = Ogre::MeshManager::getSingleton().load(
+              mesh, kCreatureGroup, Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY,
+              Ogre::HardwareBuffer::HBU_STATIC_WRITE_ONLY, true, true);
+          if (loaded->hasSkeleton()) skeletons.load(loaded->getSkeletonName(), kCreatureGroup);
+        });
+      const std::string& texture = part->GetTexture();
+      if (!texture.empty() && textures)
+        preload(texture, [&texture, textures] {
+          textures->load(texture, kCreatureGroup, Ogre::TEX_TYPE_2D, Ogre::MIP_DEFAULT, 1.0f, Ogre::PF_UNKNOWN, false);
+        });
+    }
   }
+  for (const std::string& file : t->skeletonFiles)
+    preload(file, [&file, &skeletons] { skeletons.load(file, kCreatureGroup); });
 }
 
 void CGAUnitManager::UnloadTemplateResources(const std::string& templateName) {
   const UnitTemplate* t = templateName.empty() ? nullptr : GetUnitTemplate(templateName);
   if (!t) return;
+  // Only what the engine knows: it refuses to unload a name it does not.
+  auto unload = [](Ogre::ResourceManager& resources, const std::string& name) {
+    if (Ogre::ResourcePtr resource = resources.getResourceByName(name, kCreatureGroup)) resource->unload();
+  };
+  auto& skeletons = Ogre::SkeletonManager::getSingleton();
   auto* textures = Ogre::TextureManager::getSingletonPtr();
   for (const auto& group : t->choiceParts) {
     for (const UnitPartDef* part : group.second) {
       Ogre::MeshPtr mesh = Ogre::MeshManager::getSingleton().getByName(part->GetResName(), kCreatureGroup);
       if (mesh) {
-        if (mesh->hasSkeleton()) Ogre::SkeletonManager::getSingleton().unload(mesh->getSkeletonName(), kCreatureGroup);
+        if (mesh->hasSkeleton()) unload(skeletons, mesh->getSkeletonName());
         mesh->unload();
       }
-      if (textures) textures->unload(part->GetTexture(), kCreatureGroup);
+      if (textures) unload(*textures, part->GetTexture());
     }
   }
-  for (const std::string& file : t->skeletonFiles) Ogre::SkeletonManager::getSingleton().unload(file, kCreatureGroup);
+  for (const std::string& file : t->skeletonFiles) unload(skeletons, file);
 }

@@ -36,6 +36,7 @@ CGAUnitManager::CGAUnitManager(Ogre::SceneManager* sceneManager)
 }
 
 CGAUnitManager::~CGAUnitManager() {
+  // The manager owns its units: left alive they would leak.
   for (CGAUnit* unit : mUnits) DeleteUnit(unit);
   for (CGAUnit* unit : mDeleteQueue) DeleteUnit(unit);
   if (mNode) mSceneManager->destroySceneNode(mNode);

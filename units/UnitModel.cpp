@@ -159,6 +159,9 @@ void CGAUnitModel::TakeMainEntity(Ogre::Entity* entity) {
   mEntity = entity;
   mStates = entity->getAllAnimationStates();
   mRideBone = GetBone("ride");
+  // The start animation: a pick-up shows itself once, any other unit stands.
+  const bool pickUp = *mUnit.GetType() == kUnitPickUp;
+  PlayAnimation(pickUp ? "show" : "stand", pickUp ? 1 : -1, 1.0f, false);
   RebuildAnimationList();
   // Parts left from a removed main entity hang on (or move with) this one.
   for (UnitModelAttachment& part : mAttachments)

@@ -99,6 +99,8 @@ class CGAUnitModel : public UnitModelBase {
   // fade out; an unknown name changes nothing. In the blending mode the
   // speed is the blending speed.
   void PlayAnimationByName(const std::string& name, float speed, bool loop) override;
+  // Does nothing: the unit's animations come from its actions' Anim events.
+  void PlayAnimation(const std::string&, int, float, bool) override {}
   void SetSpeed(float speed) override { mSpeed = speed; }
   // Links pending skeleton files, then moves every weight 3 x dt toward its
   // goal and advances the playing states.

@@ -22,6 +22,9 @@ class UnitModelBase {
   // Starts a skeletal animation of that name from its beginning; an unknown
   // name leaves the current one playing.
   virtual void PlayAnimationByName(const std::string& name, float speed, bool loop) = 0;
+  // A request by name with a play count (1 once, -1 looping), a speed and a
+  // flag; the unit model plays nothing on it.
+  virtual void PlayAnimation(const std::string& name, int mode, float speed, bool flag) = 0;
   // Time scale of the animations.
   virtual void SetSpeed(float speed) = 0;
 

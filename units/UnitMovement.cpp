@@ -6,6 +6,7 @@
 #include "units/Mover.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitMoveListener.h"
+#include "units/UnitNumbers.h"
 #include "units/UnitWorld.h"
 
 #include <OgreBone.h>
@@ -69,7 +70,7 @@ bool CGAUnit::SetPosition(const Ogre::Vector3& position) {
 
 bool CGAUnit::MoveToXZ(float x, float z) {
   Ogre::Vector3& p = mTransform.position;
-  if (ApproxDistance(static_cast<int>(x - p.x), static_cast<int>(z - p.z)) < 4) return false;
+  if (ApproxDistance(TruncateToInt(x - p.x), TruncateToInt(z - p.z)) < 4) return false;
   p.x = x;
   p.z = z;
   SnapToTerrain();

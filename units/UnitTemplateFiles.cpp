@@ -91,19 +91,22 @@ void CGAUnitManager::ReadUnitTemplates(const std::string& text, const std::strin
 }
 
 void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::string& file) {
-  UnitTemplate t;
-  t.Name = XmlAttr(unit, "Name");
-  if (t.Name.empty()) {
+  const std::string name = XmlAttr(unit, "Name");
+  if (name.empty()) {
     GameLog(XmlWhere(file, unit) + "a Unit without a Name is skipped");
     return;
   }
-  if (unit->Attribute("NamePosition")) t.NamePosition = XmlVector3(unit, "NamePosition", file);
-
-  // A second definition amends the first: its actions replace the old ones
-  // (which stay in storage while anything may point at them), its parts and
-  // skeleton files are added, and everything else is kept.
-  if (const UnitTemplate* existing = GetUnitTemplate(t.Name)) {
-    t = *existing;
+  // A second definition amends the first in place, at the cost of reading
+  // it: its actions replace the old ones (which stay in storage while
+  // anything may point at them), its parts and skeleton files are added,
+  // and everything else, its NamePosition too, is kept. The entry keeps its
+  // address: screens hold pointers to templates.
+  auto entry = mTemplates.try_emplace(name);
+  UnitTemplate& t = entry.first->second;
+  if (entry.second) {
+    t.Name = name;
+    if (unit->Attribute("NamePosition")) t.NamePosition = XmlVector3(unit, "NamePosition", file);
+  } else {
     t.actions.clear();
   }
   t.unitElement = unit;
@@ -124,8 +127,6 @@ void CGAUnitManager::ParseUnitTemplate(const TiXmlElement* unit, const std::stri
         GameLog(XmlWhere(file, f) + "a skeleton File without a name is skipped");
     }
   }
-  // An existing entry keeps its address: screens hold pointers to templates.
-  mTemplates[t.Name] = t;
 }
 
 UnitAction* CGAUnitManager::ParseAction(const TiXmlElement* element, const std::string& file) {

@@ -313,6 +313,7 @@ void CGAUnit::RideOn(CGAUnit* mount) {
   mount->SetRidden(true);
   mount->SetHeading(mHeading);
   mount->SetTerrainFollow(false);
+  mModel->PlayAnimation("ride", -1, 1.0f, false);
 }
 
 void CGAUnit::Dismount() {
@@ -320,6 +321,7 @@ void CGAUnit::Dismount() {
   mMount->SetFadeOut(true, 1000);
   mMount->SetRider(nullptr);
   mMount = nullptr;
+  mModel->PlayAnimation("stand", -1, 1.0f, false);
   SnapToTerrain();
   PlaceNode();
 }
@@ -334,17 +336,19 @@ void CGAUnit::SetAttackMode(bool on) {
 void CGAUnit::Attack() {
   if (!mTarget || !mAttackMode || HasWaypoints()) return;
   FaceTo(mTarget->GetPosition().x, mTarget->GetPosition().z, true);
+  // A unit with one weapon strikes with it; with both or none, by chance.
   float roll = platform::RangeRandom(0.0f, 10.0f);
   if (mMainHand && !mOffHand) roll = 0.0f;
   if (mOffHand && !mMainHand) roll = 10.0f;
   const bool mainHand = roll < 5.0f;
-  UnitPartDef* weapon = mainHand ? mMainHand : mOffHand;
-  if (!weapon) return;
-  CGAEffectNode* effect = mWorld.CreateEffect("main_attack");
-  if (!effect) return;
-  mWorld.AttachEffectToOwner(effect, this);
-  mWorld.AddEffectTarget(effect, mTarget);
-  mWorld.SetEffectLinkBone(effect, mainHand ? "Bone16" : "Bone20");
-  // The animation "attack_main" / "attack_off" (+ "_" + the weapon's attack
-  // type) is asked of the model's PlayAnimation, which plays nothing.
+  std::string animation = mainHand ? "attack_main" : "attack_off";
+  if (UnitPartDef* weapon = mainHand ? mMainHand : mOffHand) {
+    if (CGAEffectNode* effect = mWorld.CreateEffect("main_attack")) {
+      mWorld.AttachEffectToOwner(effect, this);
+      mWorld.AddEffectTarget(effect, mTarget);
+      mWorld.SetEffectLinkBone(effect, mainHand ? "Bone16" : "Bone20");
+    }
+    if (!weapon->GetAttackType().empty()) animation += "_" + weapon->GetAttackType();
+  }
+  mModel->PlayAnimation(animation, 1, 1.0f, false);
 }

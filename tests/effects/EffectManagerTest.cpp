@@ -7,6 +7,8 @@
 
 #include <OgreEntity.h>
 #include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 
@@ -40,6 +42,31 @@ TEST_F(EffectManagerTest, DestroyingAllEndsManagedEffectsOnlyAndLeavesNothingBeh
   mine->Destroy();
   delete mine;
   EXPECT_TRUE(CountScene(scene) == empty);
+}
+
+// A node built from an element has a generated name all the same: naming
+// makes the scene node that hangs under the effect root.
+TEST_F(EffectManagerTest, CreateEffectFromElementBuildsTheGivenElementManagedUnderTheRoot) {
+  Define(R"(<EffectSystem EffectName="a"><SetLifeTime Time="1"/></EffectSystem>)");
+  TiXmlDocument other;
+  other.Parse(R"(<EffectSystem EffectName="b"><SetLifeTime Time="7"/>
+                   <EffectNode><SetLifeTime Time="2"/></EffectNode></EffectSystem>)");
+  EffectMessage request;
+  request.name = "a";
+  CGAEffectNode* effect = manager->CreateEffectFromElement(request, other.RootElement());
+  ASSERT_NE(effect, nullptr);
+  EXPECT_FLOAT_EQ(effect->GetLife(), 7.0f);
+  EXPECT_EQ(effect->GetChildren().size(), 1u);
+  EXPECT_EQ(effect->GetEffectName(), "a");
+  EXPECT_EQ(effect->GetName().rfind("Effect_", 0), 0u);
+  EXPECT_TRUE(manager->IsManaged(effect));
+  EXPECT_EQ(effect->GetSceneNode()->getParent(), manager->GetEffectRoot());
+  // A name that is not indexed, or no element, gives none.
+  request.name = "b";
+  EXPECT_EQ(manager->CreateEffectFromElement(request, other.RootElement()), nullptr);
+  request.name = "a";
+  EXPECT_EQ(manager->CreateEffectFromElement(request, nullptr), nullptr);
+  EXPECT_EQ(manager->GetManagedCount(), 1u);
 }
 
 TEST_F(EffectManagerTest, DestroyEffectEndsTheFirstManagedEffectOfThatName) {

@@ -47,6 +47,32 @@ TEST_F(EffectNodeTest, SplitFieldsKeepsEmptyFieldsButNoEmptyLastOne) {
   for (const auto& c : cases) EXPECT_EQ(CGAEffectNode::SplitFields(c.text), c.fields) << c.text;
 }
 
+TEST_F(EffectNodeTest, TheSecondNameSetterNamesANodeWithoutMakingItsSceneNode) {
+  CGAEffectNode node;
+  node.SetNameOnly("quiet");
+  EXPECT_EQ(node.GetName(), "quiet");
+  EXPECT_EQ(node.GetSceneNode(), nullptr);
+  node.SetName("shown");
+  Ogre::SceneNode* made = node.GetSceneNode();
+  ASSERT_NE(made, nullptr);
+  node.SetNameOnly("renamed");
+  EXPECT_EQ(node.GetName(), "renamed");
+  EXPECT_EQ(node.GetSceneNode(), made);
+}
+
+// The node's -Z axis points along the direction in world space, as the
+// engine's setDirection turns a node, whatever the turn of its parent.
+TEST_F(EffectNodeTest, SetDirectionTurnsTheNodesMinusZAlongTheDirectionInWorldSpace) {
+  Define(R"(<EffectSystem EffectName="a"/>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  manager->GetEffectRoot()->setOrientation(Ogre::Quaternion(Ogre::Degree(90), Ogre::Vector3::UNIT_Y));
+  for (const Ogre::Vector3& direction : {Ogre::Vector3(3, 0, 4), Ogre::Vector3(0, 0, -2), Ogre::Vector3(-1, 0, 0)}) {
+    effect->SetDirection(direction);
+    const Ogre::Vector3 facing = effect->GetSceneNode()->_getDerivedOrientation() * Ogre::Vector3::NEGATIVE_UNIT_Z;
+    EXPECT_TRUE(facing.positionEquals(direction.normalisedCopy(), 1e-5f)) << direction << " faced " << facing;
+  }
+}
+
 TEST_F(EffectNodeTest, LifeCountsDownAndANodeAtZeroEndsInThatFrame) {
   Define(R"(<EffectSystem EffectName="short"><SetLifeTime Time="0.1"/></EffectSystem>
             <EffectSystem EffectName="endless"/>)");

@@ -54,6 +54,11 @@ Ogre::Bone* SceneModel::GetBone(const std::string& name) {
 
 void SceneModel::SetNodePosition(const Ogre::Vector3& p) { node->setPosition(p); }
 
+void SceneModel::PlayAnimation(const std::string& name, int mode, float speed, bool flag) {
+  requests.push_back(name + " " + std::to_string(mode) + " " + Ogre::StringConverter::toString(speed) + " " +
+                     std::to_string(flag));
+}
+
 UnitModelBase* SceneUnitWorld::CreateModel(CGAUnit&) {
   auto* model = new SceneModel;
   model->node = scene->getRootSceneNode()->createChildSceneNode();

@@ -28,11 +28,13 @@ class SceneNode;
 struct SceneModel : NullUnitModel {
   Ogre::SceneNode* node = nullptr;
   Ogre::Entity* entity = nullptr;
+  std::vector<std::string> requests;  // of PlayAnimation: "name mode speed flag"
 
   Ogre::SceneNode* GetSceneNode() override { return node; }
   Ogre::Entity* GetEntity() override { return entity; }
   Ogre::Bone* GetBone(const std::string& name) override;
   void SetNodePosition(const Ogre::Vector3& p) override;
+  void PlayAnimation(const std::string& name, int mode, float speed, bool flag) override;
 };
 
 // Units of the tests: scene models on flat ground at height 0.

@@ -9,6 +9,8 @@
 
 #include <OgreSceneNode.h>
 
+#include <limits>
+
 namespace {
 
 class SkillMessageTest : public EffectFixture {
@@ -60,6 +62,41 @@ TEST_F(SkillMessageTest, Skill0HitsTheTargetOrEnemiesInItsRadius) {
     EXPECT_EQ(far->GetInt(kSlotHp), c.farHp);
     EXPECT_EQ(ally->GetInt(kSlotHp), c.friendHp);
     for (CGAUnit* unit : {caster, target, near, far, ally}) DeleteUnit(unit);
+  }
+}
+
+// Hit points plus amounts from the data files saturate at the ends of int:
+// a hit of 2147483647 on 200 hit points wrapped them to a large negative.
+TEST_F(SkillMessageTest, HitPointSumsSaturate) {
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  const struct {
+    const char* what;
+    const char* message;  // type and name
+    int casterValue, casterHp, victimHp, victimValue;
+    int victimAfter, casterAfter;
+  } cases[] = {
+      {"skill_0 amount", R"(Type="skill_0" Name="2147483647,0,0,0,0,0")", 0, 100, 200, 0, kMax, 100},
+      {"skill_0 caster value", R"(Type="skill_0" Name="0,0,0,0,0,0")", kMax, 100, 200, 0, kMax, 100},
+      {"skill_2 caster value", R"(Type="skill_2" Name="")", kMax, 100, 200, 0, kMax, 100},
+      {"skill_2 below", R"(Type="skill_2" Name="")", kMin, 100, -5, 0, kMin, 100},
+      // A dead melee caster hit back by a victim of the least value.
+      {"side-step", R"(Type="skill_0" Name="-1,0,0,0,0,0")", 0, -5, 200, kMin, 199, kMin},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CGAUnit* caster = MakeUnit({10, 0, 10}, 1, c.casterHp);
+    caster->SetInt(kSlotValue, c.casterValue);
+    caster->SetInt(kSlotRange, 2);
+    CGAUnit* victim = MakeUnit({11, 0, 10}, 0, c.victimHp);
+    victim->SetInt(kSlotValue, c.victimValue);
+    victim->SetInt(kSlotSideStep, 2);
+    const std::string name = std::string("hit ") + c.what;
+    DefineNow(name, std::string("<M ") + c.message + "/>");
+    Cast(name, caster, victim);
+    EXPECT_EQ(victim->GetInt(kSlotHp), c.victimAfter);
+    EXPECT_EQ(caster->GetInt(kSlotHp), c.casterAfter);
+    DeleteUnit(caster);
+    DeleteUnit(victim);
   }
 }
 
@@ -203,9 +240,9 @@ TEST_F(SkillMessageTest, Skill1SummonsOnPlaceableGroundOnly) {
   EXPECT_EQ(world.created.size(), 1u);
 }
 
-TEST_F(SkillMessageTest, SoundsCameraActionsAndTeleportsReachTheGame) {
+TEST_F(SkillMessageTest, SoundsCameraAnimationsActionsAndTeleportsReachTheGame) {
   DefineNow("show", R"(<M Type="sound3d" Name="hit.wav"/><M Type="dance" Name="0.5"/><M Type="sound2d" Name="x"/>
-                      <M Type="anim" Name="x"/><M Type="anim_loop" Name="x"/><M Type="lua" Name="x"/>
+                      <M Type="anim" Name="spin"/><M Type="anim_loop" Name="cheer"/><M Type="lua" Name="x"/>
                       <M Type="action_release" Name="cheer"/><M Type="action_target" Name="injured"/>)");
   DefineNow("jump", R"(<M Type="to_target" Name=""/>)");
   CGAUnit* caster = MakeUnit({10, 0, 10}, 1);
@@ -213,6 +250,10 @@ TEST_F(SkillMessageTest, SoundsCameraActionsAndTeleportsReachTheGame) {
   Cast("show", caster, target);
   EXPECT_EQ(world.sounds, std::vector<std::string>{"hit.wav"});
   EXPECT_EQ(world.shakes, std::vector<float>{0.5f});
+  // Asked of the caster's model once and looping; the model plays nothing.
+  EXPECT_EQ(static_cast<SceneModel*>(caster->GetModel())->requests,
+            (std::vector<std::string>{"spin 1 1 0", "cheer -1 1 0"}));
+  EXPECT_TRUE(static_cast<SceneModel*>(target->GetModel())->requests.empty());
   CGAEffectNode* jump = Start("jump", caster);
   jump->SetTargetPosition({30, 0, 40});
   Frame();

@@ -10,6 +10,12 @@ void FakeModel::PlayAnimationByName(const std::string& name, float s, bool loop)
   animations.push_back(line);
 }
 
+void FakeModel::PlayAnimation(const std::string& name, int mode, float s, bool flag) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%s %d %g %d", name.c_str(), mode, s, flag ? 1 : 0);
+  requests.push_back(line);
+}
+
 void FakeUnitWorld::AddLabel(const std::string& markup, const Ogre::Vector3&, float seconds, const std::string& font) {
   char line[64];
   std::snprintf(line, sizeof line, " %g ", seconds);

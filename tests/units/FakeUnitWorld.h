@@ -21,6 +21,7 @@ struct FakeModel : UnitModelBase {
   Ogre::Quaternion nodeOrientation = Ogre::Quaternion::IDENTITY;
   Ogre::Vector3 nodeScale = Ogre::Vector3::UNIT_SCALE;
   std::vector<std::string> animations;  // "name speed loop"
+  std::vector<std::string> requests;    // of PlayAnimation: "name mode speed flag"
   std::vector<std::string> calls;       // everything else, in order
   float speed = 1.0f;
   Ogre::Vector4 tint = Ogre::Vector4::ZERO;  // custom parameter 0
@@ -32,6 +33,7 @@ struct FakeModel : UnitModelBase {
   void SetNodeOrientation(const Ogre::Quaternion& q) override { nodeOrientation = q; }
   void SetNodeScale(const Ogre::Vector3& s) override { nodeScale = s; }
   void PlayAnimationByName(const std::string& name, float s, bool loop) override;
+  void PlayAnimation(const std::string& name, int mode, float s, bool flag) override;
   void SetSpeed(float s) override { speed = s; }
   void RemovePart(const std::string& slot) override { calls.push_back("remove " + slot); }
   void AttachPartEffect(const std::string& slot, const std::string& effect) override {

@@ -13,6 +13,7 @@ struct NullUnitModel : UnitModelBase {
   void SetNodeOrientation(const Ogre::Quaternion&) override {}
   void SetNodeScale(const Ogre::Vector3&) override {}
   void PlayAnimationByName(const std::string&, float, bool) override {}
+  void PlayAnimation(const std::string&, int, float, bool) override {}
   void SetSpeed(float) override {}
   void RemovePart(const std::string&) override {}
   void AttachPartEffect(const std::string&, const std::string&) override {}

@@ -3,6 +3,7 @@
 #include "platform/Random.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
+#include "units/UnitTemplate.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,28 @@ class UnitActions : public ::testing::Test {
   }
   static std::string Current(const CGAUnit& u) { return u.GetCurrentAction() ? u.GetCurrentAction()->GetName() : "-"; }
 };
+
+// Removing and reloading actions, which the game never does: the names
+// start what now stands in the list, not what stood there before.
+TEST_F(UnitActions, RemovedAndReloadedActionsChangeWhatANameStarts) {
+  UnitTemplate type;
+  type.actions = {Action("ready"), Action("attack"), Action("die")};
+  CGAUnit unit(world);
+  unit.SetTemplate(&type);
+  for (UnitAction* action : type.actions) unit.AddAction(action);
+  unit.SetAction("attack");  // its place in the list is remembered
+  unit.RemoveAction(0);
+  unit.RemoveAction(2);  // past the end: nothing
+  EXPECT_EQ(unit.GetActions(), (std::vector<UnitAction*>{type.actions[1], type.actions[2]}));
+  unit.SetAction("attack", true);
+  EXPECT_EQ(unit.GetCurrentAction(), type.actions[1]);
+  unit.SetAction("ready", true);
+  EXPECT_EQ(unit.GetCurrentAction(), type.actions[1]);  // gone: the current one stays
+  unit.ReloadActions();
+  EXPECT_EQ(unit.GetActions(), type.actions);
+  unit.SetAction("ready", true);
+  EXPECT_EQ(Current(unit), "ready");
+}
 
 TEST_F(UnitActions, ProbabilityRollsChooseTheCandidates) {
   std::vector<UnitAction*> attacks = {Action("attack", 0, 30), Action("attack", 0, 70), Action("attack", 0, 1)};

@@ -2,7 +2,13 @@
 // one-frame-late deletion of finished units.
 #include "UnitTestSupport.h"
 
+#include "units/UnitPartDef.h"
+
 #include <OgreRay.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <functional>
 
 #include <vector>
 
@@ -219,6 +225,85 @@ TEST_F(UnitManagerTest, SelectionMovesItsEffectAndSkipsTheDying) {
   EXPECT_EQ(Model(b).calls.back(), "remove Selection");
   manager.FadeOutAllUnits();
   EXPECT_TRUE(a->IsFading() && b->IsFading());
+}
+
+// The members below are never called by the game.
+
+TEST_F(UnitManagerTest, UnitsFadeOutByNameOrById) {
+  const std::function<void(CGAUnitManager&, CGAUnit*)> ways[] = {
+      [](CGAUnitManager& m, CGAUnit* u) { m.FadeOutUnit(u->GetName()); },
+      [](CGAUnitManager& m, CGAUnit* u) { m.FadeOutUnitById(u->GetId()); },
+  };
+  for (const auto& fadeOut : ways) {
+    CGAUnit* chosen = Make(10, 10);
+    CGAUnit* other = Make(20, 10);
+    fadeOut(manager, chosen);
+    EXPECT_TRUE(chosen->IsFading());
+    EXPECT_EQ(chosen->GetFadeCountdown(), 1000);
+    EXPECT_FALSE(other->IsFading());
+  }
+  manager.FadeOutUnit("nobody");
+  manager.FadeOutUnitById(999);
+  EXPECT_EQ(std::count_if(manager.GetUnits().begin(), manager.GetUnits().end(),
+                          [](CGAUnit* u) { return u->IsFading(); }),
+            2);
+}
+
+TEST_F(UnitManagerTest, PartsAndWeaponsJoinUnitsByNameOrFromThePartFiles) {
+  manager.ReadUnitTemplates(R"(<U><Unit Name="knight"><ChoiceParts>
+      <Part PartName="armour" PartType="body" ResName="plate.mesh"/>
+      <Part PartName="armour" PartType="helm" ResName="helm.mesh" Bone="head"/>
+    </ChoiceParts></Unit></U>)",
+                            "knight.unt");
+  TiXmlDocument parts;
+  parts.Parse(R"(<Parts><Part PartName="sword" PartType="weapon" ResName="sword.mesh"/></Parts>)");
+  manager.ParsePartDef(parts.RootElement()->FirstChildElement("Part"), "parts.xml");
+  CGAUnit* knight = manager.CreateNamedUnit("knight", "sir");
+  manager.AttachPartByName("sir", "armour");
+  manager.AttachPartByName("nobody", "armour");
+  ASSERT_EQ(knight->GetPendingParts().size(), 2u);
+  EXPECT_EQ(knight->GetPendingParts()[1].key, "helm");
+  EXPECT_EQ(knight->GetPendingParts()[1].bone, "head");
+  // A weapon only from the part files, in the hand's bone.
+  manager.AttachWeapon(knight, "armour", true);
+  manager.AttachWeapon(nullptr, "sword", true);
+  EXPECT_EQ(knight->GetPendingParts().size(), 2u);
+  manager.AttachWeapon(knight, "sword", false);
+  ASSERT_EQ(knight->GetPendingParts().size(), 3u);
+  EXPECT_EQ(knight->GetPendingParts()[2].key, "Bone20");
+  EXPECT_EQ(knight->GetPendingParts()[2].part->GetResName(), "sword.mesh");
+}
+
+TEST_F(UnitManagerTest, MonstersAreMadeFromTheTemplateOfTheirNumber) {
+  manager.ReadUnitTemplates(R"(<U><Unit Name="m7"/><Unit Name="aaa"/></U>)", "monsters.unt");
+  CGAUnit* boss = manager.CreateMonster(7, "boss");
+  EXPECT_EQ(boss->GetName(), "boss");
+  EXPECT_EQ(boss->GetTemplateName(), "m7");
+  // No template of that number: the first by name.
+  EXPECT_EQ(manager.CreateMonster(4, "imp")->GetTemplateName(), "aaa");
+  // The counter of generated names did not move.
+  EXPECT_EQ(Make(1, 1)->GetName(), "Unit_1");
+}
+
+TEST_F(UnitManagerTest, ReloadingAUnitsActionsTakesThoseOfItsTemplate) {
+  CGAUnit* unit = Make(10, 10);
+  const std::vector<UnitAction*> all = manager.GetUnitTemplate("soldier")->actions;
+  unit->RemoveAction(0);
+  manager.ReloadUnitActions(unit);
+  EXPECT_EQ(unit->GetActions(), all);
+  unit->SetTemplateName("gone");
+  manager.ReloadUnitActions(unit);
+  EXPECT_TRUE(unit->GetActions().empty());
+}
+
+TEST_F(UnitManagerTest, UnitDistanceIsTheGroundEstimateOfTruncatedDifferences) {
+  CGAUnit* a = Make(10, 10);
+  CGAUnit* b = Make(13.9f, 14.5f);
+  b->SetPosition(Ogre::Vector3(13.9f, 5, 14.5f));
+  // (-3, -4): 3 + 4 - 1 - 0 + 0.
+  EXPECT_EQ(CGAUnitManager::GetUnitDistance(a, b), 6.0f);
+  EXPECT_EQ(CGAUnitManager::GetUnitDistance(b, a), 6.0f);
+  EXPECT_EQ(CGAUnitManager::GetUnitDistance(a, nullptr), 0.0f);
 }
 
 TEST_F(UnitManagerTest, GroundHeightsAreTakenAgainByUnitsThatStand) {

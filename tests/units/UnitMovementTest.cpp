@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -137,6 +138,33 @@ TEST_F(UnitMovement, TerrainFollowingTakesHeightsFromTheGroundAndAddsTheOffset) 
   EXPECT_EQ(world.ModelOf(*unit).nodePosition, Ogre::Vector3(4, 3.75f, 4));
   unit->StopMoving();
   EXPECT_EQ(unit->GetMoveTarget(), unit->GetPosition());
+}
+
+// A jump, which the game never makes: only as far as 4 or more by the
+// ground estimate of the truncated differences; the unit lands on the
+// ground and its walk is left as it was.
+TEST_F(UnitMovement, MoveToXZJumpsOnlyFarEnoughAndLeavesTheWalkAlone) {
+  const struct {
+    float x, z;
+    bool moved;
+  } cases[] = {
+      {12, 10, false},        // 2
+      {12.9f, 12.9f, false},  // (2, 2): 3
+      {10, 14, true},         // 4
+      {7, 13, true},          // (-3, 3): 5
+  };
+  unit->SetTerrainFollow(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + " " + std::to_string(c.z));
+    world.groundHeight = 0;
+    unit->SetPosition(Ogre::Vector3(10, 0, 10));
+    world.groundHeight = 3;
+    EXPECT_EQ(unit->MoveToXZ(c.x, c.z), c.moved);
+    const Ogre::Vector3 expected = c.moved ? Ogre::Vector3(c.x, 3, c.z) : Ogre::Vector3(10, 0, 10);
+    EXPECT_EQ(unit->GetPosition(), expected);
+    EXPECT_EQ(world.ModelOf(*unit).nodePosition, expected);
+    EXPECT_EQ(unit->GetMoveTarget(), Ogre::Vector3(10, 0, 10));
+  }
 }
 
 struct RecordingListener : UnitMoveListener {

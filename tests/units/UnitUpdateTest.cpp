@@ -1,8 +1,10 @@
 // One unit's frame: fading, parts, tint, the z-leg pause, timers, death,
 // income, healing, targets, attacks, the defeat cell and the march.
 #include "UnitTestSupport.h"
+#include "units/UnitPartDef.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -429,6 +431,130 @@ TEST_F(UnitUpdate, AMountCarriesItsRiderAndEitherMayGoFirst) {
   EXPECT_FALSE(manager.IsLive(knight));
   EXPECT_TRUE(horse->IsFading());
   EXPECT_EQ(horse->GetRider(), nullptr);
+}
+
+// Riding and dismounting, which the game never does: the rider asks its
+// model for "ride", and on dismounting for "stand", and is put back on the
+// ground; the mount is left fading out.
+TEST_F(UnitUpdate, ADismountedRiderStandsOnTheGroundAndItsMountFadesOut) {
+  CGAUnit* rider = Make(10, 10);
+  CGAUnit* mount = Make(10, 10);
+  rider->RideOn(mount);
+  EXPECT_EQ(Model(rider).requests, std::vector<std::string>{"ride -1 1 0"});
+  rider->SetTerrainFollow(true);
+  world.groundHeight = 3;
+  rider->Dismount();
+  EXPECT_EQ(rider->GetMount(), nullptr);
+  EXPECT_EQ(mount->GetRider(), nullptr);
+  EXPECT_TRUE(mount->IsFading());
+  EXPECT_EQ(mount->GetFadeCountdown(), 1000);
+  EXPECT_EQ(Model(rider).requests, (std::vector<std::string>{"ride -1 1 0", "stand -1 1 0"}));
+  EXPECT_EQ(rider->GetPosition(), Ogre::Vector3(10, 3, 10));
+  EXPECT_EQ(Model(rider).nodePosition, Ogre::Vector3(10, 3, 10));
+  // Without a mount nothing happens.
+  world.groundHeight = 5;
+  rider->Dismount();
+  EXPECT_EQ(rider->GetPosition().y, 3);
+  EXPECT_EQ(Model(rider).requests.size(), 2u);
+}
+
+// The weapon attack, which the game never starts: a unit with one weapon
+// strikes with it (an effect from its hand's bone at the target), with both
+// or none by chance; the animation is asked of the model, which plays
+// nothing.
+TEST_F(UnitUpdate, TheWeaponAttackStrikesWithTheHandThatHoldsAWeapon) {
+  UnitPartDef sword, dagger;
+  sword.SetAttackType("slash");
+  const struct {
+    const char* held;
+    UnitPartDef *main, *off;
+    const char* request;
+    const char* bone;  // of the effect "main_attack"; null: none
+  } cases[] = {
+      {"main hand", &sword, nullptr, "attack_main_slash 1 1 0", "Bone16"},
+      {"off hand", nullptr, &dagger, "attack_off 1 1 0", "Bone20"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.held);
+    world.effects.clear();
+    CGAUnit* fighter = Make(10, 10);
+    CGAUnit* enemy = Make(14, 10, 0);
+    if (c.main) fighter->AddWeapon(c.main, true);
+    if (c.off) fighter->AddWeapon(c.off, false);
+    fighter->SetTarget(enemy);
+    fighter->SetAttackMode(true);
+    EXPECT_EQ(Model(fighter).requests, std::vector<std::string>{c.request});
+    EXPECT_NEAR(fighter->GetHeading(), 90.0f, 0.1f);  // faces the enemy at once
+    ASSERT_EQ(world.effects.size(), 1u);
+    EXPECT_EQ(world.effects[0].name, "main_attack");
+    EXPECT_EQ(world.effects[0].owner, fighter);
+    EXPECT_EQ(world.effects[0].targets, std::vector<CGAUnit*>{enemy});
+    EXPECT_EQ(world.effects[0].bone, c.bone);
+  }
+
+  // Both hands or none: either hand by chance; an effect only from a hand
+  // that holds a weapon.
+  CGAUnit* both = Make(10, 20);
+  CGAUnit* none = Make(10, 30);
+  both->AddWeapon(&sword, true);
+  both->AddWeapon(&dagger, false);
+  for (CGAUnit* fighter : {both, none}) {
+    fighter->SetTarget(Make(14, fighter->GetPosition().z, 0));
+    fighter->SetAttackMode(true);
+    std::set<std::string> seen;
+    for (int i = 0; i < 20; ++i) {
+      world.effects.clear();
+      fighter->Attack();
+      const std::string request = Model(fighter).requests.back();
+      seen.insert(request);
+      const bool main = request.rfind("attack_main", 0) == 0;
+      EXPECT_TRUE(main || request == "attack_off 1 1 0") << request;
+      if (fighter == none) {
+        EXPECT_TRUE(world.effects.empty());
+        EXPECT_EQ(request, main ? "attack_main 1 1 0" : "attack_off 1 1 0");
+      } else {
+        ASSERT_EQ(world.effects.size(), 1u);
+        EXPECT_EQ(world.effects[0].bone, main ? "Bone16" : "Bone20");
+      }
+    }
+    EXPECT_EQ(seen.size(), 2u);
+  }
+}
+
+TEST_F(UnitUpdate, NoWeaponAttackWithoutTheModeATargetOrWhileWalking) {
+  UnitPartDef sword;
+  CGAUnit* fighter = Make(10, 10);
+  CGAUnit* enemy = Make(14, 10, 0);
+  fighter->AddWeapon(&sword, true);
+  fighter->SetTarget(enemy);
+  fighter->SetAttackMode(false);
+  fighter->Attack();
+  fighter->SetTarget(nullptr);
+  fighter->SetAttackMode(true);
+  fighter->SetTarget(enemy);
+  fighter->AddWaypoint(Ogre::Vector3(20, 0, 10));
+  fighter->Attack();
+  EXPECT_TRUE(Model(fighter).requests.empty());
+  EXPECT_TRUE(world.effects.empty());
+}
+
+// A weapon removed leaves its hand: the model drops the part of its bone
+// and the other hand strikes.
+TEST_F(UnitUpdate, ARemovedWeaponLeavesItsHand) {
+  UnitPartDef sword, dagger;
+  CGAUnit* fighter = Make(10, 10);
+  fighter->AddWeapon(&sword, true);
+  fighter->AddWeapon(&dagger, false);
+  EXPECT_EQ(fighter->GetPendingParts().size(), 2u);
+  EXPECT_EQ(fighter->GetPendingParts()[0].key, "Bone16");
+  EXPECT_EQ(fighter->GetPendingParts()[1].bone, "Bone20");
+  fighter->RemoveWeapon(true);
+  EXPECT_EQ(Model(fighter).calls.back(), "remove Bone16");
+  fighter->SetTarget(Make(14, 10, 0));
+  for (int i = 0; i < 10; ++i) fighter->SetAttackMode(true);
+  EXPECT_EQ(Model(fighter).requests, std::vector<std::string>(10, "attack_off 1 1 0"));
+  fighter->RemoveWeapon(false);
+  EXPECT_EQ(Model(fighter).calls.back(), "remove Bone20");
 }
 
 // Bugfix: a unit kept handles of its running effects and set their life
