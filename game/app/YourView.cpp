@@ -195,7 +195,7 @@ void CYourView::InitGame() {
   SetLoadingProgress(70, "加载管理器");
 
   const int shadow = ReadSetting("Shadow");
-  Ogre::LogManager::getSingleton().setLogDetail(static_cast<Ogre::LoggingLevel>(ReadSetting("ogrelog")));
+  SetEngineLogDetail(ReadSetting("ogrelog"));
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
   mLogManager = std::make_unique<CGALogManager>("Ostrel.txt", false);
