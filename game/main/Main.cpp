@@ -13,6 +13,7 @@
 #include <memory>
 
 int main() {
+  SetAppInstance(platform::GetProgramInstance());
   // Mesa's software renderer starts a drawing thread per core, and on a
   // many-core machine their hand-offs cost more than they save for our
   // small window; two are plenty. (Graphics hardware ignores this.)
