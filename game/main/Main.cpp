@@ -48,7 +48,7 @@ int main() {
   setenv("LP_NUM_THREADS", "2", 0);
   if (!CreateMainWindow()) {
     platform::ShowMessageBox("不能启动应用程序", "Error");
-    return 1;
+    return 1;  // a failure, not the success the desktop build reported
   }
   // A failed start-up is reported (standard error and the engine log) and
   // ends the program with a failure code.
