@@ -209,6 +209,7 @@ void CGAGUIMain::ShowMessage(const std::string& text, int ms) {
   if (text.empty()) return;
   mMessageMs = ms;
   GetWindow("root/text")->setText(ToCEGUIString(text));
+  GameLog("Message shown: " + text);
 }
 
 void CGAGUIMain::ClearIcons() {
@@ -376,6 +377,7 @@ void CGAGUIMain::ShowFrameMessage() {
   if (mMessageMs > 0) {
     mMessageMs -= static_cast<int>(FrameDeltaMs);
     text->setVisible(mMessageMs % 1000 > 200);
+    if (mMessageMs <= 0) GameLog("Message over");
   } else if (text->isVisible()) {
     text->hide();
   }

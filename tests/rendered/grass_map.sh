@@ -42,14 +42,14 @@ cp "$WORK/resources.cfg" "$WORK/resources-grass.cfg"
 grep -q "FileSystem=$WORK/bare" "$WORK/resources-bare.cfg" || fail "the build's maps are not listed in resources.cfg"
 cp "$WORK/resources-bare.cfg" "$WORK/resources.cfg"
 start_demo_level
-wait_until 60 map_shown || fail "the map does not show (deviation $v)"
+wait_until 60 map_shown || fail "the map did not show within 60 s (deviation $v)"
 wait_for_log "Recruit panel open"
 shoot "$WORK/bare.png" || fail "no screenshot"
 close_game
 
 cp "$WORK/resources-grass.cfg" "$WORK/resources.cfg"
 start_demo_level
-wait_until 60 grass_shown || fail "no grass in the picture (changed green share $share)"
+wait_until 60 grass_shown || fail "no grass in the picture within 60 s (changed green share $share)"
 close_game
 cp "$WORK/grass.png" "$BUILD/rendered-grass.png"
 [ -e "$WORK/exception.log" ] && fail "exception.log: $(cat "$WORK/exception.log")"

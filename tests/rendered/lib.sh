@@ -1,9 +1,17 @@
 # Shared steps of the rendered tests: a private working folder with the
 # build's configuration, the game started there, its window found, screenshots.
+#
+# Every wait is bounded in time twice: by its own bound and by the script's
+# deadline, SCRIPT_SECONDS after the script started (420 by default), which
+# comes well before ctest's timeout of 600 s. A wait that runs out fails at
+# once, saying what it waited for and how long the script had run; a
+# finished wait takes no longer than its condition.
 [ -n "${DISPLAY:-}" ] || { echo "no display: skipped"; exit 77; }
 BUILD=$(cd "$1" && pwd)
 WORK=$(mktemp -d)
 GAME_PID=
+SCRIPT_START=$(date +%s)
+SCRIPT_END=$((SCRIPT_START + ${SCRIPT_SECONDS:-420}))
 cleanup() {
   [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
   rm -rf "$WORK"
@@ -17,7 +25,7 @@ printf '[system]\nvol=50\n' > "$WORK/game.cfg"
 x() { timeout 30 "$@"; }
 
 fail() {
-  echo "FAILED: $*"
+  echo "FAILED after $(( $(date +%s) - SCRIPT_START )) s: $*"
   echo "--- game output"; cat "$WORK/game.out" 2>/dev/null | tail -30
   echo "--- engine log"; tail -40 "$WORK/Ogre.log" 2>/dev/null
   exit 1
@@ -31,13 +39,13 @@ start_game() {
   (cd "$WORK" && exec env ${GAME_PRELOAD:+LD_PRELOAD="$GAME_PRELOAD"} "${GAME:-$BUILD/yvek}" > game.out 2>&1) &
   GAME_PID=$!
   WID=
-  for _ in $(seq 1 240); do
-    WID=$(x xdotool search --pid "$GAME_PID" 2>/dev/null | head -1) || true
-    [ -n "$WID" ] && return 0
-    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at start-up"
-    sleep 0.25
-  done
-  fail "no game window"
+  wait_until 60 window_found || fail "the game's window did not appear within 60 s"
+}
+
+# Sets WID to the game's window, once it has one.
+window_found() {
+  WID=$(x xdotool search --pid "$GAME_PID" 2>/dev/null | head -1) || true
+  [ -n "$WID" ]
 }
 
 # Fails at once when the game is no longer running.
@@ -65,12 +73,11 @@ window_variation() {
 
 # Waits until the window's picture is no longer uniform (the GUI is drawn).
 wait_for_picture() {
-  for _ in $(seq 1 240); do
-    v=$(window_variation)
-    awk "BEGIN{exit !($v > 0.002)}" && return 0
-    sleep 0.25
-  done
-  fail "the window stayed blank"
+  wait_until 60 picture_drawn || fail "the window stayed blank for 60 s (deviation $v)"
+}
+picture_drawn() {
+  v=$(window_variation)
+  awk "BEGIN{exit !($v > 0.002)}"
 }
 
 # Keeps a region of a fresh screenshot (geometry WxH+X+Y) as the picture
@@ -88,15 +95,14 @@ region_change() {
   compare -metric RMSE "$WORK/now.png" "$WORK/before.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/'
 }
 
-# Waits until the region has clearly changed ("changed") or is back to the
-# kept picture ("back"); fails with the message otherwise.
+# Waits up to 60 s until the region has clearly changed ("changed") or is
+# back to the kept picture ("back"); fails with the message otherwise.
 wait_for_region() {
-  for _ in $(seq 1 240); do
-    change=$(region_change "$1")
-    awk "BEGIN{exit !(\"$2\" == \"changed\" ? $change > 0.05 : $change < 0.01)}" && return 0
-    sleep 0.25
-  done
-  fail "$3 (change $change)"
+  wait_until 60 region_is "$1" "$2" || fail "$3 (change $change after 60 s)"
+}
+region_is() {
+  change=$(region_change "$1")
+  awk "BEGIN{exit !(\"$2\" == \"changed\" ? $change > 0.05 : $change < 0.01)}"
 }
 
 # Moves to a point of the window and clicks there, in one command (the GUI
@@ -107,13 +113,9 @@ click() {
   sleep 0.3
 }
 
-# Waits until a file of the working folder contains a text.
+# Waits up to 60 s until a file of the working folder contains a text.
 wait_for_text() {
-  for _ in $(seq 1 240); do
-    grep -q -- "$2" "$WORK/$1" 2>/dev/null && return 0
-    sleep 0.25
-  done
-  fail "$1 never held: $2"
+  wait_until 60 grep -q -- "$2" "$WORK/$1" 2>/dev/null || fail "$1 did not hold within 60 s: $2"
 }
 
 # The game's log from line LOG_FROM + 1 on: a script that plays a level
@@ -123,27 +125,36 @@ log_since() {
   tail -n "+$((LOG_FROM + 1))" "$WORK/Ogre.log" 2>/dev/null
 }
 
-# Waits up to five minutes until that log holds a text: game time runs slow
-# under software rendering.
-wait_for_log() {
-  for _ in $(seq 1 1200); do
-    log_since | grep -q -- "$1" && return 0
-    alive
-    sleep 0.25
-  done
-  fail "the log never held: $1"
+# Whether that log holds a text.
+log_holds() {
+  log_since | LC_ALL=C grep -qF -- "$1"
 }
 
-# Waits until a command succeeds, trying it again for up to SECONDS: a bound
-# for slow machines, never a pause. Returns 1 when it never succeeded.
+# Waits until that log holds a text, up to SECONDS (300 by default: game time
+# runs slow under software rendering).
+wait_for_log() {
+  wait_until "${2:-300}" log_holds "$1" || fail "the game did not log \"$1\" within ${2:-300} s"
+}
+
+# Tries a command again until it succeeds, for up to SECONDS and never past
+# the script's deadline: a bound for slow machines, never a pause. Fails at
+# once when the game has ended; returns 1 when the time ran out. The command
+# must not wait_until itself (the bound is one variable).
 wait_until() {
-  bound=$(( $(date +%s) + $1 ))
+  until_end=$(( $(date +%s) + $1 ))
+  [ "$until_end" -le "$SCRIPT_END" ] || until_end=$SCRIPT_END
   shift
   until "$@"; do
-    alive
-    [ "$(date +%s)" -lt "$bound" ] || return 1
+    [ -z "$GAME_PID" ] || alive
+    [ "$(date +%s)" -lt "$until_end" ] || return 1
     sleep 0.25
   done
+}
+
+# Fails when the script has run past its deadline: for loops that wait on
+# more than one thing.
+in_time() {
+  [ "$(date +%s)" -lt "$SCRIPT_END" ] || fail "$1: still not done at the script's deadline"
 }
 
 # Whether a region of a fresh screenshot is the same as the one before
@@ -164,18 +175,19 @@ region_still() {
 # Waits until a region stays the same from one screenshot to the next.
 wait_for_still() {
   rm -f "$WORK/still-before.png"
-  wait_until 30 region_still "$1" || fail "the picture did not settle"
+  wait_until 30 region_still "$1" || fail "the picture did not settle within 30 s"
 }
 
-# Waits until the game has ended by itself with exit code 0, having shut
-# down cleanly: no X error, no sound device left open.
+# Waits up to 60 s until the game has ended by itself with exit code 0,
+# having shut down cleanly: no X error, no sound device left open.
+game_ended_pid() {
+  ! kill -0 "$1" 2>/dev/null
+}
 wait_for_exit() {
-  for _ in $(seq 1 480); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    sleep 0.25
-  done
-  kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end"
-  wait "$GAME_PID" || fail "exit code $?"
+  pid=$GAME_PID
+  GAME_PID=
+  wait_until 60 game_ended_pid "$pid" || { GAME_PID=$pid; fail "the game did not end within 60 s"; }
+  wait "$pid" || fail "exit code $?"
   GAME_PID=
   ! grep -E "X error|alc_cleanup" "$WORK/game.out" || fail "the game did not shut down cleanly"
 }

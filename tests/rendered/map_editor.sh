@@ -25,7 +25,7 @@ show_map() {
   click 400 300                      # the logos
   start_level 1
   wait_for_log "Recruit panel open"
-  wait_until 60 red_share_above "$2" || fail "the $1 map does not show as expected (red share $SHARE)"
+  wait_until 60 red_share_above "$2" || fail "the $1 map did not show as expected within 60 s (red share $SHARE)"
   cp "$WORK/shot.png" "$BUILD/rendered-map-editor-$1.png"
   close_game
   grep -q "Map demo_full" "$WORK/Ogre.log" && fail "the map logged problems: $(grep 'Map demo_full' "$WORK/Ogre.log")"

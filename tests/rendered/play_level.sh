@@ -20,14 +20,15 @@ panel_shown() {
   awk "BEGIN{exit !($blue > 0)}"
 }
 
-# Waits until a screenshot shows the end panel.
+# Whether a fresh screenshot, kept as NAME, shows the end panel.
+shows_panel() {
+  shot "$1"
+  panel_shown "$1"
+}
+
+# Waits up to 60 s until a screenshot shows the end panel.
 wait_for_panel() {
-  for _ in $(seq 1 240); do
-    shot "$1"
-    panel_shown "$1" && return 0
-    sleep 0.25
-  done
-  fail "no panel in $1"
+  wait_until 60 shows_panel "$1" || fail "no end panel in $1 within 60 s"
 }
 
 # The window row of the middle of each lane in the start view.
@@ -43,28 +44,31 @@ placed_in() {
   log_since | grep -c "Placed swordsman at [0-9]*, $1\$"
 }
 
+# Whether the game has logged one more placement in a lane than BEFORE.
+placed_more() {
+  [ "$(placed_in "$1")" -gt "$2" ]
+}
+
 # Puts a swordsman into lane Z at window column X (240 is world x 37, 300 is
 # 39): the bar icon, the point, a click, in one go. Clicks while the icon
 # cools down do nothing, so it tries again until the game logs the placement
 # or the level is won, every other time at column X2 when given (a unit may
-# stand at X by then).
+# stand at X by then); for up to 90 s.
 place() {
   y=$(row_y "$2")
   before=$(placed_in "$2")
   column=$1
-  for _ in $(seq 1 60); do
-    alive
+  until_placed=$(( $(date +%s) + 90 ))
+  while [ "$(date +%s)" -lt "$until_placed" ]; do
+    in_time "placing a swordsman in lane $2"
     x xdotool mousemove --window "$WID" 174 39 click --window "$WID" 1 \
       mousemove --window "$WID" "$column" "$y" click --window "$WID" 1
-    for _ in 1 2 3 4 5 6 7 8; do
-      [ "$(placed_in "$2")" -gt "$before" ] && return 0
-      sleep 0.1
-    done
-    log_since | grep -q "Level 0 lost" && fail "lost while placing in lane $2"
-    log_since | grep -q "Level 0 won" && return 0
+    wait_until 1 placed_more "$2" "$before" && return 0
+    log_holds "Level 0 lost" && fail "lost while placing in lane $2"
+    log_holds "Level 0 won" && return 0
     [ -n "${3:-}" ] && { [ "$column" = "$1" ] && column=$3 || column=$1; }
   done
-  fail "no swordsman placed in lane $2"
+  fail "no swordsman placed in lane $2 within 90 s"
 }
 
 # From the recruit panel of a try: the swordsman, then OK.
@@ -100,9 +104,10 @@ LOG_FROM=$(wc -l < "$WORK/Ogre.log")
 click 330 380                        # the defeat panel's OK: the level again
 recruit win
 handled=0
-while ! log_since | grep -q "Level 0 won"; do
+while ! log_holds "Level 0 won"; do
   alive
-  log_since | grep -q "Level 0 lost" && fail "the second try was lost"
+  in_time "the second try, not yet won"
+  log_holds "Level 0 lost" && fail "the second try was lost"
   enemy=$(log_since | sed -n 's/.*Wave unit \([a-z_]*\) of side 0 at [0-9]*, \([0-9]*\)$/\1 \2/p' |
     sed -n "$((handled + 1))p")
   if [ -n "$enemy" ]; then

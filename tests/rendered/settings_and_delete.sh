@@ -53,16 +53,19 @@ share() {
   convert "$WORK/shot.png" -crop "$1" +repage -fx "$2" -format '%[fx:mean]' info:
 }
 
-# Waits until that share compares with a bound as asked ("<" or ">"); fails
-# with the message otherwise.
+# Whether that share compares with a bound as asked ("<" or ">"); S holds
+# the share.
+share_is() {
+  s=$(share "$1" "$2")
+  awk "BEGIN{exit !($s $3 $4)}"
+}
+
+# Waits up to 60 s until that share compares with the bound; fails with the
+# message otherwise.
 wait_for_share() {
-  for _ in $(seq 1 480); do
-    s=$(share "$1" "$2")
-    awk "BEGIN{exit !($s $3 $4)}" && return 0
-    sleep 0.25
-  done
+  wait_until 60 share_is "$1" "$2" "$3" "$4" && return 0
   cp "$WORK/shot.png" "$BUILD/rendered-settings-failed.png"
-  fail "$5 (share $s)"
+  fail "$5 (share $s after 60 s)"
 }
 
 # The volume "game.cfg" holds.
@@ -70,14 +73,15 @@ volume() {
   sed -n 's/^vol=//p' "$WORK/game.cfg"
 }
 
-# Waits until the stored volume meets an awk condition on v.
+# Whether the stored volume meets an awk condition on v.
+volume_is() {
+  v=$(volume)
+  [ -n "$v" ] && awk "BEGIN{v = $v; exit !($1)}"
+}
+
+# Waits up to 60 s until it does.
 wait_for_volume() {
-  for _ in $(seq 1 240); do
-    v=$(volume)
-    [ -n "$v" ] && awk "BEGIN{v = $v; exit !($1)}" && return 0
-    sleep 0.25
-  done
-  fail "game.cfg holds vol=$(volume), not $1"
+  wait_until 60 volume_is "$1" || fail "game.cfg holds vol=$(volume) after 60 s, not $1"
 }
 
 YELLOW='r > 0.9 && g > 0.75 && b < 0.45'
@@ -94,11 +98,29 @@ start_level 0
 wait_for_text Ogre.log "Recruit panel open"
 
 # --- The warning, over the recruit panel, once the level's name is gone.
+wait_for_log "Message over"
 away
 wait_for_share $MESSAGE "$YELLOW" "<" 0.002 "the level's name stays"
-click 540 510                        # OK with nothing chosen
-away
-wait_for_share $MESSAGE "$YELLOW" ">" 0.02 "the warning is not seen over the recruit panel"
+# The warning shows for a few seconds of game time and blinks: screenshots
+# are taken until the game says it is over. A screenshot can come late on a
+# busy machine, so a warning that went unseen is asked for again, twice.
+WARNING=$(printf '你必须挑选出征单位' | iconv -f UTF-8 -t GBK)
+seen=
+for try in 1 2 3; do
+  LOG_FROM=$(wc -l < "$WORK/Ogre.log")
+  click 540 510                      # OK with nothing chosen
+  away
+  wait_for_log "Message shown: $WARNING" 60
+  while :; do
+    over=
+    log_holds "Message over" && over=1
+    share_is $MESSAGE "$YELLOW" ">" 0.02 && { seen=1; break 2; }
+    [ -z "$over" ] || break
+    in_time "looking for the warning"
+  done
+  echo "the warning went unseen (try $try, share $s)"
+done
+[ -n "$seen" ] || fail "the warning was shown three times and never seen over the recruit panel (share $s)"
 keep warning
 keep_region 300x100+250+380          # empty cells of the panel
 click 235 122                        # the swordsman

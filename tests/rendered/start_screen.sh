@@ -26,7 +26,7 @@ x xmodmap -e "keycode 250 = 0x1005f20" -e "keycode 251 = 0x1004e09"
 x xdotool type --window "$WID" --delay 200 "张三"
 click 710 449
 chinese_player_listed() { iconv -f GBK -t UTF-8 "$WORK/record.xml" 2>/dev/null | grep -q '<张三 />'; }
-wait_until 30 chinese_player_listed || fail "the Chinese player is not in record.xml"
+wait_until 30 chinese_player_listed || fail "the Chinese player was not in record.xml within 30 s"
 
 click 440 157                        # the first player, abc
 click 590 374                        # choose

@@ -6,8 +6,9 @@
 
 printf 'PluginFolder=/nonexistent\n' > "$WORK/plugins.cfg"
 set +e
-(cd "$WORK" && "$BUILD/yvek" > game.out 2>&1)
+(cd "$WORK" && timeout 120 "$BUILD/yvek" > game.out 2>&1)
 code=$?
+[ "$code" -ne 124 ] || fail "the game did not end within 120 s of a failed start-up"
 set -e
 [ "$code" -ne 0 ] || fail "exit code 0 after a failed start-up"
 [ "$code" -lt 128 ] || fail "the game died of signal $((code - 128))"

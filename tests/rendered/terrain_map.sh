@@ -28,7 +28,7 @@ for quality in 1 0; do
   click 400 300                      # the logos
   start_level 1
   wait_until 60 map_and_water_shown ||
-    fail "no map and water in the picture (deviation $v, bluish share $share)"
+    fail "no map and water in the picture within 60 s (deviation $v, bluish share $share)"
   cp "$WORK/shot.png" "$BUILD/rendered-terrain-water$quality.png"
   close_game
   grep -q "Map demo_full" "$WORK/Ogre.log" && fail "the map logged problems: $(grep 'Map demo_full' "$WORK/Ogre.log")"

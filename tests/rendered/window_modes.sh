@@ -7,11 +7,10 @@
 
 printf '[system]\nvol=50\nfull=1\n' > "$WORK/game.cfg"
 start_game
-for _ in $(seq 1 40); do
-  x xdotool getwindowgeometry "$WID" | grep -q "Geometry: 1024x768" && break
-  sleep 0.25
-done
-x xdotool getwindowgeometry "$WID" | grep -q "Geometry: 1024x768" || fail "the window does not fill the screen"
+fills_screen() {
+  x xdotool getwindowgeometry "$WID" | grep -q "Geometry: 1024x768"
+}
+wait_until 30 fills_screen || fail "the window does not fill the screen within 30 s"
 x xdotool mousemove --window "$WID" 100 100
 wait_for_picture
 click 512 384                                          # the logos
