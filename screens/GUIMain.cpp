@@ -24,8 +24,9 @@ const int kWaveTextMs = 8000;
 const int kRecruitCallPrice = 1000;
 const float kBarLeft = 142, kBarPitch = 75, kBarTop = 7, kIconPixels = 64;
 const int kWindowedWidth = 800, kWindowedHeight = 600;
-// What a level whose map cannot be loaded shows, before the map's name.
+// What a level whose map cannot be loaded shows, around the map's name.
 const char* const kNoMap = "这一关的地图无法读取，不能开始：";
+const char* const kClickToClose = "\n（点击关闭）";
 
 using MainAction = void (CGAGUIMain::*)();
 
@@ -41,7 +42,7 @@ void ShowNotice(const CEGUI::String& text) {
     notice = CEGUI::WindowManager::getSingleton().createWindow("WindowsLook/StaticText", "notice");
     notice->setArea(CEGUI::URect(CEGUI::UDim(0.2f, 0), CEGUI::UDim(0.42f, 0), CEGUI::UDim(0.8f, 0),
                                  CEGUI::UDim(0.58f, 0)));
-    notice->setProperty("HorzFormatting", "WordWrapCentred");
+    notice->setProperty("HorzFormatting", "WordWrapCentreAligned");
     notice->setAlwaysOnTop(true);
     notice->subscribeEvent(CEGUI::Window::EventMouseClick, [notice](const CEGUI::EventArgs&) {
       notice->hide();
@@ -179,7 +180,7 @@ bool CGAGUIMain::StartLevel(int n) {
     // end: it does not start, and the player is told so on the start screen.
     GameLog("Level " + std::to_string(n) + " not started: its map " + level.id + " cannot be loaded");
     ExitLevel();
-    ShowNotice(ToCEGUIString(kNoMap + level.id));
+    ShowNotice(ToCEGUIString(kNoMap + level.id + kClickToClose));
     return false;
   }
   ResetLevel();

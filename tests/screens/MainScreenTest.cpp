@@ -137,7 +137,8 @@ TEST_F(MainScreen, ALevelWhoseMapCannotBeLoadedDoesNotStart) {
   ASSERT_TRUE(start->isChild("notice"));
   CEGUI::Window* notice = start->getChild("notice");
   EXPECT_TRUE(notice->isEffectiveVisible());
-  EXPECT_EQ(std::string(notice->getText().c_str()), Utf8("这一关的地图无法读取，不能开始：demo_full"));
+  EXPECT_EQ(std::string(notice->getText().c_str()),
+            Utf8("这一关的地图无法读取，不能开始：demo_full\n（点击关闭）"));
   Click(notice);
   EXPECT_FALSE(notice->isVisible());
 
