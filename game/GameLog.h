@@ -5,3 +5,8 @@
 #include <string>
 
 void GameLog(const std::string& line);
+
+// Gives the engine's log the detail of the "ogrelog" setting. Below 0 the
+// log would drop every later line, the game's own reports and refusals
+// included; such a value falls back to the default (0) with a log line.
+void SetEngineLogDetail(int detail);

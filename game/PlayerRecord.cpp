@@ -12,8 +12,34 @@ SPlayerRecord PlayerRecord = {};
 std::string PlayerName;
 const char* const kSaveFolder = ".\\save\\";
 
+namespace {
+
+// Where an unreadable save is kept: a name no player can have, numbered so
+// that no earlier one is written over. Empty when a thousand are there.
+std::string SetAsidePath(const std::string& name) {
+  for (int n = 1; n <= 1000; ++n) {
+    const std::string number = n > 1 ? "." + std::to_string(n) : "";
+    const std::string kept = PlayerRecordPath("." + name + number + ".bad");
+    std::error_code error;
+    if (std::filesystem::symlink_status(kept, error).type() == std::filesystem::file_type::not_found) return kept;
+  }
+  return "";
+}
+
+void SetAside(const std::string& name) {
+  const std::string path = PlayerRecordPath(name);
+  const std::string kept = SetAsidePath(name);
+  if (!kept.empty() && std::rename(path.c_str(), kept.c_str()) == 0)
+    GameLog("Player record " + path + " cannot be read; kept as " + kept + ", the player starts anew");
+  else
+    GameLog("Player record " + path + " cannot be read, nor kept aside: " +
+            (kept.empty() ? std::string("too many kept already") : platform::LastErrorText()));
+}
+
+}  // namespace
+
 bool IsValidPlayerName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name[0] == '.') return false;
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (c >= 0x81 && c <= 0xFE && i + 1 < name.size()) {
@@ -63,20 +89,20 @@ bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
   if (status.type() == std::filesystem::file_type::not_found) return false;  // a new player
+  // One byte more than a record tells a longer file; the rest is never read.
   std::string bytes;
-  if (status.type() != std::filesystem::file_type::regular || !platform::ReadWholeFile(path, bytes)) {
-    const std::string kept = path + ".bad";
-    if (std::rename(path.c_str(), kept.c_str()) == 0)
-      GameLog("Player record " + path + " cannot be read; kept as " + kept + ", the player starts anew");
-    else
-      GameLog("Player record " + path + " cannot be read, nor kept aside: " + platform::LastErrorText());
+  if (status.type() != std::filesystem::file_type::regular ||
+      !platform::ReadFileHead(path, sizeof record + 1, bytes)) {
+    SetAside(name);
     return false;
   }
-  const size_t size = std::min(bytes.size(), sizeof record);
-  if (bytes.size() != sizeof record)
+  if (bytes.size() < sizeof record)
     GameLog("Player record " + path + " holds " + std::to_string(bytes.size()) + " bytes, not " +
-            std::to_string(sizeof record) + "; " +
-            (bytes.size() < sizeof record ? "the rest keeps the defaults" : "the rest is ignored"));
+            std::to_string(sizeof record) + "; the rest keeps the defaults");
+  else if (bytes.size() > sizeof record)
+    GameLog("Player record " + path + " holds " + std::to_string(std::filesystem::file_size(path, error)) +
+            " bytes, not " + std::to_string(sizeof record) + "; the rest is ignored");
+  const size_t size = std::min(bytes.size(), sizeof record);
   std::memcpy(&record, bytes.data(), size);
   return size > 0;
 }

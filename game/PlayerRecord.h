@@ -25,8 +25,10 @@ extern std::string PlayerName;
 // The folder player records live in.
 extern const char* const kSaveFolder;
 
-// A name that can name a record file: not empty, not "." or "..", no path
-// separator, no control character. Double-byte (GBK) characters are allowed.
+// A name that can name a record file: not empty, no path separator, no
+// control character, not beginning with a dot (such names in the save folder
+// are the game's own: temporary files and saves set aside). Double-byte
+// (GBK) characters are allowed.
 bool IsValidPlayerName(const std::string& name);
 
 // The record file of a player, "./save/" + name.
@@ -39,9 +41,10 @@ bool WritePlayerRecord(const std::string& name, const SPlayerRecord& record);
 
 // Sets the defaults (500 gold, level 0, nothing unlocked), then reads the
 // player's file over them: a shorter file replaces only the bytes it holds,
-// a longer one gives its first 216 bytes (either is logged). A missing file
-// or an empty name (no player) leaves the defaults silently, an invalid name
-// with a log line. A file that cannot be read is set aside as name + ".bad",
-// so that the next save does not write over it. Returns whether the file gave
+// a longer one gives its first 216 bytes and no more is read (either is
+// logged). A missing file or an empty name (no player) leaves the defaults
+// silently, an invalid name with a log line. A file that cannot be read is
+// set aside as "." + name + ".bad" (numbered when one is there already), so
+// that the next save does not write over it. Returns whether the file gave
 // any bytes.
 bool ReadPlayerRecord(const std::string& name, SPlayerRecord& record);

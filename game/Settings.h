@@ -8,7 +8,9 @@ extern const char* const kSettingsFile;
 extern const char* const kSettingsSection;
 
 // Reads a key; a missing file, section or key gives the key's own default
-// ("vol" 50, every other key 0).
+// ("vol" 50, every other key 0). So does a file that cannot be read or is
+// larger than any settings file (platform::kMaxProfileBytes), with a log
+// line naming it; such a file takes no writes, so nothing in it is lost.
 int ReadSetting(const std::string& key);
 
 // Reads a key with an explicit default.

@@ -1,5 +1,6 @@
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,9 +34,15 @@ bool MakeDirectories(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::string TemporaryPathFor(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+  return path.substr(0, nameAt) + "." + path.substr(nameAt) + ".tmp";
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& contents) {
-  const std::string temp = path + ".tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const std::string temp = TemporaryPathFor(path);
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < contents.size()) {
@@ -62,6 +69,28 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   buffer << in.rdbuf();
   contents = buffer.str();
   return true;
+}
+
+bool ReadFileHead(const std::string& path, size_t limit, std::string& head) {
+  head.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char chunk[65536];
+  bool ok = true;
+  while (head.size() < limit) {
+    const ssize_t n = read(fd, chunk, std::min(sizeof chunk, limit - head.size()));
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    head.append(chunk, static_cast<size_t>(n));
+  }
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+  return ok;
 }
 
 std::string LastErrorText() { return std::strerror(errno); }

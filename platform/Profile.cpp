@@ -3,8 +3,8 @@
 #include "platform/Paths.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -48,33 +48,23 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value) {
   return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& path, bool& found) {
-  std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  found = static_cast<bool>(in);
+// The lines of a profile file.
+ProfileLookup ReadLines(const std::string& path, std::vector<std::string>& lines) {
+  lines.clear();
+  std::string text;
+  if (!ReadFileHead(path, kMaxProfileBytes + 1, text))
+    return errno == ENOENT ? ProfileLookup::Missing : ProfileLookup::Unreadable;
+  if (text.size() > kMaxProfileBytes) {
+    errno = EFBIG;
+    return ProfileLookup::Unreadable;
+  }
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
-  return lines;
-}
-
-bool FindValue(const std::string& file, const std::string& section,
-               const std::string& key, std::string& value) {
-  bool found = false;
-  std::vector<std::string> lines = ReadLines(NativePath(file), found);
-  bool inSection = false;
-  for (const std::string& line : lines) {
-    std::string name, k, v;
-    if (SectionName(line, name)) {
-      inSection = SameName(name, section);
-    } else if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
-      value = v;
-      return true;
-    }
-  }
-  return false;
+  return ProfileLookup::Found;
 }
 
 }  // namespace
@@ -95,24 +85,42 @@ int ParseProfileInt(const std::string& value) {
   return static_cast<int>(negative ? -n : n);
 }
 
+ProfileLookup FindProfileValue(const std::string& file, const std::string& section, const std::string& key,
+                               std::string& value) {
+  std::vector<std::string> lines;
+  const ProfileLookup read = ReadLines(NativePath(file), lines);
+  if (read != ProfileLookup::Found) return read;
+  bool inSection = false;
+  for (const std::string& line : lines) {
+    std::string name, k, v;
+    if (SectionName(line, name)) {
+      inSection = SameName(name, section);
+    } else if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
+      value = v;
+      return ProfileLookup::Found;
+    }
+  }
+  return ProfileLookup::Missing;
+}
+
 int GetProfileInt(const std::string& file, const std::string& section,
                   const std::string& key, int defaultValue) {
   std::string value;
-  if (!FindValue(file, section, key, value)) return defaultValue;
+  if (FindProfileValue(file, section, key, value) != ProfileLookup::Found) return defaultValue;
   return ParseProfileInt(value);
 }
 
 std::string GetProfileString(const std::string& file, const std::string& section,
                              const std::string& key, const std::string& defaultValue) {
   std::string value;
-  return FindValue(file, section, key, value) ? value : defaultValue;
+  return FindProfileValue(file, section, key, value) == ProfileLookup::Found ? value : defaultValue;
 }
 
 bool WriteProfileString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& value) {
   const std::string path = NativePath(file);
-  bool found = false;
-  std::vector<std::string> lines = ReadLines(path, found);
+  std::vector<std::string> lines;
+  if (ReadLines(path, lines) == ProfileLookup::Unreadable) return false;
 
   const std::string entry = key + "=" + value;
   bool inSection = false, sectionSeen = false, written = false;

@@ -1,7 +1,7 @@
 #include "platform/Window.h"
 
 #include "platform/CodePage.h"
-#include "platform/CursorFile.h"
+#include "platform/IconFile.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
@@ -20,6 +20,9 @@
 #include <poll.h>
 #include <unistd.h>
 #include <vector>
+
+// Where the linker put the start of the program: its load address.
+extern "C" char __executable_start;
 
 namespace platform {
 namespace {
@@ -259,6 +262,14 @@ std::vector<long> RootProperty(const char* name, Atom type, long count) {
   return values;
 }
 
+// A cursor or icon file, refused when longer than any such file.
+bool ReadIconFile(const std::string& path, std::string& bytes) {
+  if (!ReadFileHead(NativePath(path), kMaxIconFileBytes + 1, bytes)) return false;
+  if (bytes.size() <= kMaxIconFileBytes) return true;
+  std::fprintf(stderr, "%s not used: larger than %zu bytes\n", path.c_str(), kMaxIconFileBytes);
+  return false;
+}
+
 bool HasWindowManager() { return RootProperty("_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1).size() == 1; }
 
 void SetMaximizedState(bool on) {
@@ -483,8 +494,8 @@ void SetWindowDecorated(WindowHandle window, bool decorated) {
 CursorHandle LoadCursorFromFile(const std::string& path) {
   State& s = S();
   std::string bytes, error;
-  CursorImage image;
-  if (!OpenedDisplay() || !ReadWholeFile(NativePath(path), bytes)) return 0;
+  IconImage image;
+  if (!OpenedDisplay() || !ReadIconFile(path, bytes)) return 0;
   if (!DecodeCursor(bytes, image, error)) {
     std::fprintf(stderr, "Cursor %s not used: %s\n", path.c_str(), error.c_str());
     return 0;
@@ -507,6 +518,32 @@ void SetCursor(WindowHandle window, CursorHandle cursor) {
   else XUndefineCursor(s.display, s.window);
   XFlush(s.display);
 }
+
+bool SetWindowIcon(WindowHandle window, const std::string& path) {
+  State& s = S();
+  std::string bytes, error;
+  std::vector<IconImage> images;
+  if (!s.display || !window || !ReadIconFile(path, bytes)) return false;
+  if (!DecodeIcon(bytes, images, error)) {
+    std::fprintf(stderr, "Icon %s not used: %s\n", path.c_str(), error.c_str());
+    return false;
+  }
+  // Each image as its width, its height and its pixels, one 32-bit value a
+  // property item (a long to Xlib).
+  std::vector<long> items;
+  for (const IconImage& image : images) {
+    items.push_back(image.width);
+    items.push_back(image.height);
+    items.insert(items.end(), image.argb.begin(), image.argb.end());
+  }
+  XChangeProperty(s.display, s.window, XInternAtom(s.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(items.data()),
+                  static_cast<int>(items.size()));
+  XFlush(s.display);
+  return true;
+}
+
+InstanceHandle GetProgramInstance() { return reinterpret_cast<InstanceHandle>(&__executable_start); }
 
 bool IsInputMethodLayout() { return true; }
 

@@ -11,6 +11,7 @@ namespace platform {
 
 using WindowHandle = uintptr_t;  // 0 = none
 using CursorHandle = uintptr_t;  // 0 = none (the default pointer)
+using InstanceHandle = uintptr_t;
 
 // The messages of the window procedure.
 enum : unsigned {
@@ -107,6 +108,15 @@ void SetWindowDecorated(WindowHandle window, bool decorated);
 // the window; 0 sets the default pointer.
 CursorHandle LoadCursorFromFile(const std::string& path);
 void SetCursor(WindowHandle window, CursorHandle cursor);
+
+// The window's icon from an ".ico" file: every image of it (a big and a
+// small one), for the window manager to take the size it shows (the
+// _NET_WM_ICON property). False when the file cannot be read.
+bool SetWindowIcon(WindowHandle window, const std::string& path);
+
+// The program's instance, as the desktop's instance handle: the address the
+// program's own module (its executable) is loaded at.
+InstanceHandle GetProgramInstance();
 
 // Whether characters may arrive as double-byte pairs. Always true here: typed
 // and input-method text alike arrive as the game's multibyte text (GBK), one

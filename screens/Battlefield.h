@@ -21,8 +21,9 @@ class CGABattlefield : public LevelDriver::Battlefield {
   // Where the screen's markers hang; null for none.
   virtual Ogre::SceneManager* GetSceneManager() = 0;
 
-  // The map: loading one clears the old one first.
-  virtual void LoadMap(const std::string& map) = 0;
+  // The map: loading one clears the old one first. False (the log says
+  // why) when the map is missing or no map: then there is none.
+  virtual bool LoadMap(const std::string& map) = 0;
   virtual void ClearMap() = 0;
 
   // The ray through a viewport point (0 to 1 from the top left) and the

@@ -24,10 +24,36 @@ const int kWaveTextMs = 8000;
 const int kRecruitCallPrice = 1000;
 const float kBarLeft = 142, kBarPitch = 75, kBarTop = 7, kIconPixels = 64;
 const int kWindowedWidth = 800, kWindowedHeight = 600;
+// What a level whose map cannot be loaded shows, around the map's name.
+const char* const kNoMap = "这一关的地图无法读取，不能开始：";
+const char* const kClickToClose = "\n（点击关闭）";
 
 using MainAction = void (CGAGUIMain::*)();
 
 void SetNumber(CEGUI::Window* window, int value) { window->setText(CEGUI::String(std::to_string(value))); }
+
+// A notice over the screen shown now, in front of everything, hidden by a
+// click on it.
+void ShowNotice(const CEGUI::String& text) {
+  CEGUI::Window* sheet = CEGUI::System::getSingleton().getDefaultGUIContext().getRootWindow();
+  if (!sheet) return;
+  CEGUI::Window* notice = sheet->isChild("notice") ? sheet->getChild("notice") : nullptr;
+  if (!notice) {
+    notice = CEGUI::WindowManager::getSingleton().createWindow("WindowsLook/StaticText", "notice");
+    notice->setArea(CEGUI::URect(CEGUI::UDim(0.2f, 0), CEGUI::UDim(0.42f, 0), CEGUI::UDim(0.8f, 0),
+                                 CEGUI::UDim(0.58f, 0)));
+    notice->setProperty("HorzFormatting", "WordWrapCentreAligned");
+    notice->setAlwaysOnTop(true);
+    notice->subscribeEvent(CEGUI::Window::EventMouseClick, [notice](const CEGUI::EventArgs&) {
+      notice->hide();
+      return true;
+    });
+    sheet->addChild(notice);
+  }
+  notice->setText(text);
+  notice->show();
+  notice->activate();
+}
 
 }  // namespace
 
@@ -152,7 +178,14 @@ bool CGAGUIMain::StartLevel(int n) {
   if (mDriver.ProgressRaised() && !PlayerName.empty()) mHost.SavePlayerRecord(PlayerName);
   const LevelRecord& level = *mDriver.GetLevel();
   mBattlefield.PlayMusic(level.music);
-  mBattlefield.LoadMap(level.id);
+  if (!mBattlefield.LoadMap(level.id)) {
+    // Without its map the level has no field to play on and would never
+    // end: it does not start, and the player is told so on the start screen.
+    GameLog("Level " + std::to_string(n) + " not started: its map " + level.id + " cannot be loaded");
+    ExitLevel();
+    ShowNotice(ToCEGUIString(kNoMap + level.id + kClickToClose));
+    return false;
+  }
   ResetLevel();
   ShowMessage(level.name, kLevelNameMs);
   return true;

@@ -36,8 +36,9 @@ class CGAGUIMain : public CGAGUIIconEx::Listener, public CGAGUICommon {
   void Show() override;
 
   // The level driver's operations: level n of the list on its map with its
-  // music (false, nothing changed, when there is none); the current level
-  // back to its start on the same map.
+  // music (false, nothing changed, when there is none; false, back on the
+  // start screen with a notice, when its map cannot be loaded); the current
+  // level back to its start on the same map.
   bool StartLevel(int n);
   void ResetLevel();
   const LevelDriver& GetDriver() const { return mDriver; }

@@ -17,6 +17,8 @@ class CGAGameHost {
   // A window whose inner area has that size, centred (maximised when it
   // does not fit).
   virtual void SetWindowedSize(int width, int height) = 0;
-  // Ends the program at once with exit code 0.
+  // Ends the program with exit code 0 once the current message is handled:
+  // the message loop ends, the current player's record is saved and
+  // everything shuts down in order.
   virtual void ExitGame() = 0;
 };

@@ -50,9 +50,18 @@ void PakArchive::load() {
     entry.offset = ReadU32(header + kNameSize);
     entry.size = ReadU32(header + kNameSize + 4);
 
-    const uint64_t dataStart = uint64_t(entry.offset) + kHeaderSize;
+    // Headers and data alternate, and a header holds its own position. One
+    // that points elsewhere would serve another entry's bytes, or send the
+    // walk into data to read a header that is none: it is refused, and the
+    // walk goes on after its data.
+    const bool placed = entry.offset == pos;
+    if (!placed)
+      GameLog("Pak file " + mName + ": entry '" + entry.name + "' refused: its header at " + std::to_string(pos) +
+              " gives the position " + std::to_string(entry.offset));
+    const uint64_t dataStart = pos + kHeaderSize;
     const uint64_t dataEnd = dataStart + entry.size;
     if (dataEnd > fileSize) {
+      if (!placed) break;
       // A pak cut short: the entry keeps what the file holds, and no header
       // can follow it.
       const uint32_t held = uint32_t(fileSize > dataStart ? fileSize - dataStart : 0);
@@ -62,11 +71,7 @@ void PakArchive::load() {
       mIndex[Lower(entry.name)] = entry;
       break;
     }
-    if (dataEnd <= pos)
-      OGRE_EXCEPT(Exception::ERR_INVALIDPARAMS,
-                  "Corrupt pak file " + mName + ": entry '" + entry.name + "' points backwards",
-                  "PakArchive::load");
-    mIndex[Lower(entry.name)] = entry;
+    if (placed) mIndex[Lower(entry.name)] = entry;
     pos = dataEnd;
   }
 }

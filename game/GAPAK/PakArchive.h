@@ -27,9 +27,11 @@ class PakArchive : public Archive {
   ~PakArchive() override;
 
   bool isCaseSensitive() const override { return false; }
-  // Builds the index. Throws when the pak file cannot be opened or an entry
-  // header does not move forward. An entry running past the file's end (a
-  // pak cut short) is kept with the bytes the file holds, and logged.
+  // Builds the index; a later entry of a name replaces an earlier one.
+  // Throws when the pak file cannot be opened. An entry whose header does
+  // not hold its own position is refused, and logged. An entry running past
+  // the file's end (a pak cut short) is kept with the bytes the file holds,
+  // and logged.
   void load() override;
   void unload() override;
   // Throws FileNotFoundException naming the pak file for a name not in it.

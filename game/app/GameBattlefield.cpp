@@ -44,11 +44,12 @@ Ogre::SceneManager* CGAGameBattlefield::GetSceneManager() {
   return CGACamera::getSingleton().GetCamera()->getSceneManager();
 }
 
-void CGAGameBattlefield::LoadMap(const std::string& map) {
+bool CGAGameBattlefield::LoadMap(const std::string& map) {
   CGATerrainManager& terrain = CGATerrainManager::getSingleton();
   terrain.ClearMap();
-  terrain.LoadMap(map, CGATerrainManager::kGameCellsPerTile);
+  if (!terrain.LoadMap(map, CGATerrainManager::kGameCellsPerTile)) return false;
   terrain.LoadPendingStatics();
+  return true;
 }
 
 void CGAGameBattlefield::ClearMap() { CGATerrainManager::getSingleton().ClearMap(); }

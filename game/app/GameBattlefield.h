@@ -12,7 +12,7 @@ class CGAGameBattlefield : public CGABattlefield {
   size_t CountLiveUnits() override;
 
   Ogre::SceneManager* GetSceneManager() override;
-  void LoadMap(const std::string& map) override;
+  bool LoadMap(const std::string& map) override;
   void ClearMap() override;
   Ogre::Ray GetPickRay(float x, float y) override;
   Ogre::Vector3 PickGround(const Ogre::Ray& ray) override;

@@ -7,11 +7,17 @@
 #include "platform/MessageBox.h"
 
 namespace {
+platform::InstanceHandle g_instance = 0;
 platform::WindowHandle g_mainWindow = 0;
 platform::CursorHandle g_gameCursor = 0;
 }  // namespace
 
 const char* const kGameTitle = "Yvek";
+const char* const kGameIcon = "yvek.ico";
+
+void SetAppInstance(platform::InstanceHandle instance) { g_instance = instance; }
+
+platform::InstanceHandle GetAppInstance() { return g_instance; }
 
 WindowPlacement PlaceCentred(const platform::Rect& outer, const platform::Rect& workArea) {
   WindowPlacement placement;
@@ -55,6 +61,9 @@ platform::WindowHandle CreateMainWindow() {
   PlaceWindow(g_mainWindow, kWindowWidth, kWindowHeight);
   platform::SetWindowTimer(g_mainWindow, 15);
   platform::SetCursor(g_mainWindow, g_gameCursor);
+  // The big and the small icon, both from the one file.
+  if (!platform::SetWindowIcon(g_mainWindow, kGameIcon))
+    platform::ConsolePrint("icon file %s not loaded: the window has no icon\n", kGameIcon);
   return g_mainWindow;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 
 extern const char* const kGameTitle;
+// The program's icon, beside its data.
+extern const char* const kGameIcon;
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 
@@ -16,6 +18,11 @@ struct WindowPlacement {
   int x = 0, y = 0;
 };
 WindowPlacement PlaceCentred(const platform::Rect& outer, const platform::Rect& workArea);
+
+// The program's instance, stored by the entry point (the game reads it
+// nowhere else).
+void SetAppInstance(platform::InstanceHandle instance);
+platform::InstanceHandle GetAppInstance();
 
 platform::WindowHandle CreateMainWindow();
 platform::WindowHandle GetMainWindow();

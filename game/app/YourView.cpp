@@ -195,7 +195,7 @@ void CYourView::InitGame() {
   SetLoadingProgress(70, "加载管理器");
 
   const int shadow = ReadSetting("Shadow");
-  Ogre::LogManager::getSingleton().setLogDetail(static_cast<Ogre::LoggingLevel>(ReadSetting("ogrelog")));
+  SetEngineLogDetail(ReadSetting("ogrelog"));
   CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
 
   mLogManager = std::make_unique<CGALogManager>("Ostrel.txt", false);
@@ -282,6 +282,8 @@ void CYourView::StepState() {
     case 0: SetState(1); break;
     case 1: SetState(2); break;
     case 3: SetState(4); break;
+    // An orderly quit rather than an end on the spot: the loop's end saves
+    // the player's record and shuts everything down.
     case 10: platform::PostQuitMessage(0); break;
     default: break;
   }
@@ -361,4 +363,6 @@ void CYourView::OpenWebPage(const std::string& address) {
   if (!platform::OpenWebPage(address)) GameLog("Cannot open the web page " + address);
 }
 
+// The exit button quits as closing the window does, rather than ending the
+// process on the spot: the record is saved and everything shut down in order.
 void CYourView::ExitGame() { platform::PostQuitMessage(0); }

@@ -1,25 +1,54 @@
-// Entry point: the window, then the whole start-up inside the application
-// object, then the message loop; at its end everything shuts down in the
-// reverse order, the window last.
+// Entry point: the lock that keeps to one copy of the game a folder, the
+// window, then the whole start-up inside the application object, then the
+// message loop; at its end everything shuts down in the reverse order, the
+// window last.
 #include "game/app/MainWindow.h"
 #include "game/app/YourView.h"
+#include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
 
 #include <OgreException.h>
 #include <OgreLogManager.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 
+namespace {
+
+// Held while the game runs: the first copy in a working folder holds it.
+const char* const kLockFile = "yvek.lock";
+
+}  // namespace
+
 int main() {
+  // One copy of the game per working folder: a second one would write the
+  // player list, the records and the engine log over the first one's. This
+  // comes before anything is read or written (the engine log too, so the box
+  // goes to the standard error alone), and the lock is held until the end.
+  platform::InstanceLock lock;
+  switch (lock.Take(kLockFile)) {
+    case platform::InstanceLock::State::Held:
+      break;
+    case platform::InstanceLock::State::HeldElsewhere:
+      platform::ShowMessageBox("游戏已经在这个文件夹中运行，不能再启动一份", kGameTitle);
+      return 1;
+    case platform::InstanceLock::State::Unavailable:
+      std::fprintf(stderr, "Cannot lock %s (%s): a second copy of the game in this folder will not be stopped\n",
+                   kLockFile, std::strerror(errno));
+      break;
+  }
+  SetAppInstance(platform::GetProgramInstance());
   // Mesa's software renderer starts a drawing thread per core, and on a
   // many-core machine their hand-offs cost more than they save for our
   // small window; two are plenty. (Graphics hardware ignores this.)
   setenv("LP_NUM_THREADS", "2", 0);
   if (!CreateMainWindow()) {
     platform::ShowMessageBox("不能启动应用程序", "Error");
-    return 1;
+    return 1;  // a failure, not the success the desktop build reported
   }
   // A failed start-up is reported (standard error and the engine log) and
   // ends the program with a failure code.

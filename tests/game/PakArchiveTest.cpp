@@ -139,9 +139,9 @@ TEST_F(PakFixture, CorruptIndexes) {
   std::string partial = dir.write("partial.pak", Header("a", 0, 1) + "x" + std::string(40, 'h'));
   EXPECT_EQ(Load(partial)->list()->size(), 1u);
 
-  // An offset pointing back would loop forever.
-  std::string loop = dir.write("loop.pak", Header("a", 0, 0) + Header("b", 0, 0));
-  EXPECT_THROW(Load(loop), Ogre::Exception);
+  // An offset pointing back (it would loop for ever) is refused.
+  std::string loop = dir.write("loop.pak", Header("a", 0, 0) + Header("b", 0, 0) + Header("c", 144, 0));
+  EXPECT_EQ(*Load(loop)->list(), (Ogre::StringVector{"a", "c"}));
 
   // A name without a NUL in its 64 bytes is read as 63 bytes.
   std::string longName(64, 'n');
@@ -171,9 +171,31 @@ TEST_F(PakFixture, APakCutShortReadsItsLastEntryShort) {
   groups.destroyResourceGroup("PakCut");
 
   // An entry whose data starts past the end holds nothing.
-  auto pak = Load(dir.write("past.pak", Header("a", 0, 1) + "x" + Header("b", 9999, 1000)));
+  auto pak = Load(dir.write("past.pak", Header("a", 0, 1) + "x" + Header("b", 73, 1000)));
   EXPECT_EQ(pak->open("a")->getAsString(), "x");
   EXPECT_EQ(pak->open("b")->size(), 0u);
+}
+
+// Headers and data alternate, and each header holds its own position. A
+// header pointing elsewhere made its entry serve another entry's bytes and
+// header, and sent the index into that entry's data, where a header-like
+// run of bytes became an entry of its own. Such an entry is refused with a
+// log line naming the pak and the entry; the entries after it stay, and a
+// refused entry replaces no earlier one of its name.
+TEST_F(PakFixture, AnEntryWhoseHeaderIsNotWhereItSaysIsRefused) {
+  LogLines log;
+  // a.txt at 0; "A.txt" at 82 says 0, its data holds a header for 172; c.txt at 254.
+  const std::string phantom = Header("ghost", 172, 10) + std::string(10, 'g');
+  const std::string bytes = Header("a.txt", 0, 10) + "first-data" + Header("A.txt", 0, 100) +
+                            std::string(18, 'b') + phantom + Header("c.txt", 254, 6) + "last!!";
+  ASSERT_EQ(bytes.size(), 254u + 72 + 6);
+  const std::string path = dir.write("offsets.pak", bytes);
+  auto pak = Load(path);
+  EXPECT_EQ(*pak->list(), (Ogre::StringVector{"a.txt", "c.txt"}));
+  EXPECT_EQ(pak->open("a.txt")->getAsString(), "first-data");
+  EXPECT_EQ(pak->open("c.txt")->getAsString(), "last!!");
+  EXPECT_TRUE(log.Has({path, "'A.txt' refused", "at 82", "position 0"})) << log.All();
+  EXPECT_FALSE(log.Has("ghost")) << log.All();
 }
 
 TEST_F(PakFixture, PackFolderNamesFilesByRelativePath) {

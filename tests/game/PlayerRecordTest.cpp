@@ -1,4 +1,5 @@
 #include "game/PlayerRecord.h"
+#include "platform/Paths.h"
 #include "support/LogLines.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,7 +52,8 @@ TEST_F(PlayerRecordFiles, SaveCreatesTheFolderAndRoundTripsAll216Bytes) {
   SPlayerRecord loaded;
   ASSERT_TRUE(ReadPlayerRecord("bob", loaded));
   EXPECT_TRUE(Same(saved, loaded));
-  EXPECT_FALSE(std::filesystem::exists("save/bob.tmp"));
+  // Nothing but the record is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("save"), std::filesystem::directory_iterator()), 1);
 }
 
 TEST_F(PlayerRecordFiles, AShortFileFillsWhatItHoldsAndALongOneGivesItsFirst216Bytes) {
@@ -78,6 +81,48 @@ TEST_F(PlayerRecordFiles, AShortFileFillsWhatItHoldsAndALongOneGivesItsFirst216B
   ExpectDefaults(r);
 }
 
+// A save of gigabytes made the game read it all before the first picture.
+TEST_F(PlayerRecordFiles, AHugeSaveIsNotReadPastItsRecord) {
+  const SPlayerRecord stored = Filled(4);
+  dir.write("save/big", std::string(reinterpret_cast<const char*>(&stored), sizeof stored));
+  std::filesystem::resize_file("save/big", uint64_t(256) << 20);  // sparse: no disk space taken
+  LogLines log;
+  SPlayerRecord r;
+  const uint64_t before = BytesReadSoFar();
+  ASSERT_TRUE(ReadPlayerRecord("big", r));
+  EXPECT_LT(BytesReadSoFar() - before, uint64_t(1) << 20);
+  EXPECT_TRUE(Same(r, stored));
+  EXPECT_TRUE(log.Has({"./save/big", "268435456 bytes", "the rest is ignored"})) << log.All();
+}
+
+// The files the game makes in the save folder (the temporary file of a save,
+// an unreadable save set aside) once took names a player could have: saving
+// "abc" went through player "abc.tmp"'s file, and setting aside an
+// unreadable "abc" replaced player "abc.bad"'s record.
+TEST_F(PlayerRecordFiles, TheGamesOwnFilesNeverTakeAPlayersFile) {
+  for (const char* other : {"abc.tmp", "abc.bad", "abc.2.bad"}) ASSERT_TRUE(WritePlayerRecord(other, Filled(70)));
+  ASSERT_TRUE(WritePlayerRecord("abc", Filled(10)));
+  // Twice unreadable (something that is no file), twice set aside.
+  for (int round = 0; round < 2; ++round) {
+    std::filesystem::remove("save/abc");
+    ASSERT_EQ(mkfifo("save/abc", 0644), 0);
+    SPlayerRecord r;
+    EXPECT_FALSE(ReadPlayerRecord("abc", r));
+    ExpectDefaults(r);
+    ASSERT_TRUE(WritePlayerRecord("abc", Filled(20)));
+  }
+  EXPECT_EQ(std::filesystem::status("save/.abc.bad").type(), std::filesystem::file_type::fifo);
+  EXPECT_EQ(std::filesystem::status("save/.abc.2.bad").type(), std::filesystem::file_type::fifo);
+  for (const char* other : {"abc.tmp", "abc.bad", "abc.2.bad"}) {
+    SPlayerRecord r;
+    ASSERT_TRUE(ReadPlayerRecord(other, r)) << other;
+    EXPECT_TRUE(Same(r, Filled(70))) << other;
+  }
+  SPlayerRecord r;
+  ASSERT_TRUE(ReadPlayerRecord("abc", r));
+  EXPECT_TRUE(Same(r, Filled(20)));
+}
+
 // A save of progress and gold kept in a short file comes back whole after
 // the game loads and saves it.
 TEST_F(PlayerRecordFiles, LoadingAndSavingAShortFileLosesNothing) {
@@ -100,7 +145,7 @@ TEST_F(PlayerRecordFiles, AnUnreadableSaveIsSetAsideNotOverwritten) {
   SPlayerRecord r = Filled(1);
   EXPECT_FALSE(ReadPlayerRecord("bob", r));
   ExpectDefaults(r);
-  EXPECT_TRUE(std::filesystem::is_directory("save/bob.bad/inside"));
+  EXPECT_TRUE(std::filesystem::is_directory("save/.bob.bad/inside"));
   ASSERT_TRUE(WritePlayerRecord("bob", r));
   EXPECT_EQ(std::filesystem::file_size("save/bob"), 216u);
 }
@@ -120,7 +165,8 @@ TEST_F(PlayerRecordFiles, ChineseNamesWork) {
 TEST_F(PlayerRecordFiles, NamesThatLeaveTheSaveFolderAreRefused) {
   for (std::string name : {std::string(""), std::string("."), std::string(".."), std::string("../x"),
                            std::string("a/b"), std::string("a\\b"), std::string("\x81/.."),
-                           std::string("tab\tname"), std::string("nul\0x", 5)}) {
+                           std::string("tab\tname"), std::string("nul\0x", 5), std::string(".hidden"),
+                           std::string(".bob.tmp")}) {
     EXPECT_FALSE(IsValidPlayerName(name)) << name;
     EXPECT_FALSE(WritePlayerRecord(name, Filled(1))) << name;
     SPlayerRecord r = Filled(2);
@@ -135,7 +181,7 @@ TEST_F(PlayerRecordFiles, FailedSaveIsReportedAndKeepsTheOldFile) {
   const SPlayerRecord old = Filled(1);
   ASSERT_TRUE(WritePlayerRecord("bob", old));
   // The new record cannot be written: a folder stands where it would go first.
-  std::filesystem::create_directories("save/bob.tmp/in");
+  std::filesystem::create_directories(platform::TemporaryPathFor("save/bob") + "/in");
   LogLines log;
   EXPECT_FALSE(WritePlayerRecord("bob", Filled(2)));
   EXPECT_TRUE(log.Has({"Player record not saved: cannot write"})) << log.All();

@@ -1,7 +1,11 @@
 #include "game/Settings.h"
+#include "platform/Profile.h"
+#include "support/LogLines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 TEST(Settings, DefaultsWithoutAFile) {
   TempDir dir;
@@ -20,4 +24,22 @@ TEST(Settings, WritesAreReadBackAndKeepOtherKeys) {
   EXPECT_EQ(ReadSetting("full"), 0);
   EXPECT_EQ(ReadSetting("vol"), 99);
   EXPECT_NE(ReadFileOrEmpty("game.cfg").find("[system]"), std::string::npos);
+}
+
+// An oversized settings file is handled as unreadable: every key its
+// default, each read and each refused write saying so with the file's name,
+// and the file left as it is.
+TEST(Settings, AnOversizedFileIsReportedAndKeptAsItIs) {
+  TempDir dir;
+  ScopedWorkingDir cwd(dir.path());
+  WriteSetting("vol", 37);
+  const uint64_t size = platform::kMaxProfileBytes + 1;
+  std::filesystem::resize_file("game.cfg", size);
+  LogLines log;
+  EXPECT_EQ(ReadSetting("vol"), 50);
+  EXPECT_TRUE(log.Has({"Settings file ./game.cfg cannot be read", "vol takes its default 50"})) << log.All();
+  log.Clear();
+  WriteSetting("vol", 80);
+  EXPECT_TRUE(log.Has({"Cannot write setting vol to ./game.cfg"})) << log.All();
+  EXPECT_EQ(std::filesystem::file_size("game.cfg"), size);
 }

@@ -1,7 +1,11 @@
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
 
 namespace {
 
@@ -60,6 +64,44 @@ TEST(Profile, WriteReplacesOnlyItsKey) {
   EXPECT_EQ(platform::GetProfileInt(file, "system", "level", 0), 2);
   EXPECT_EQ(platform::GetProfileInt(file, "other", "vol", 0), 3);
   EXPECT_EQ(platform::GetProfileInt(file, "other", "level", 0), 0);
+}
+
+// A settings file of a gigabyte was read whole at every setting: no file
+// larger than kMaxProfileBytes is read, and none is written (its other lines
+// would be lost). The bound itself is a size a file may have.
+TEST(Profile, AFileLargerThanAnyProfileIsNeitherReadNorWritten) {
+  TempDir dir;
+  const std::string head = "[system]\nvol=37\n";
+  const std::string file = dir.write("game.cfg", head + std::string(platform::kMaxProfileBytes - head.size(), ';'));
+  EXPECT_EQ(platform::GetProfileInt(file, "system", "vol", 50), 37);
+  ASSERT_TRUE(platform::WriteProfileString(file, "system", "vol", "38"));
+
+  for (uint64_t size : {uint64_t(platform::kMaxProfileBytes) + 8, uint64_t(64) << 20}) {
+    std::filesystem::resize_file(file, size);  // sparse beyond the text
+    const uint64_t before = BytesReadSoFar();
+    std::string value;
+    EXPECT_EQ(platform::FindProfileValue(file, "system", "vol", value), platform::ProfileLookup::Unreadable);
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_EQ(platform::GetProfileInt(file, "system", "vol", 50), 50);
+    EXPECT_FALSE(platform::WriteProfileString(file, "system", "vol", "39"));
+    EXPECT_LT(BytesReadSoFar() - before, 4 * uint64_t(platform::kMaxProfileBytes) + 4096);
+    EXPECT_EQ(std::filesystem::file_size(file), size);
+    std::string start;
+    ASSERT_TRUE(platform::ReadFileHead(file, 16, start));
+    EXPECT_EQ(start, "[system]\r\nvol=38");
+  }
+}
+
+TEST(Profile, AFileThatCannotBeReadIsNotWritten) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.file("game.cfg"));  // no file to read
+  std::string value;
+  EXPECT_EQ(platform::FindProfileValue(dir.file("game.cfg"), "system", "vol", value),
+            platform::ProfileLookup::Unreadable);
+  EXPECT_EQ(platform::FindProfileValue(dir.file("none.cfg"), "system", "vol", value),
+            platform::ProfileLookup::Missing);
+  EXPECT_FALSE(platform::WriteProfileString(dir.file("game.cfg"), "system", "vol", "1"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("game.cfg")));
 }
 
 TEST(Profile, WriteIntoMissingFolderFails) {

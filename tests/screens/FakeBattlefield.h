@@ -38,6 +38,7 @@ class FakeBattlefield : public CGABattlefield {
   std::vector<Spawn> spawned;
   std::set<const CGAUnit*> highlighted;
   float soundVolume = -1, musicVolume = -1;
+  bool mapLoads = true;
   std::vector<std::unique_ptr<CGAUnit>> units;
   Ogre::Vector2 lastPickPoint{-1, -1};
 
@@ -58,7 +59,10 @@ class FakeBattlefield : public CGABattlefield {
   size_t CountLiveUnits() override { return spawned.size(); }
 
   Ogre::SceneManager* GetSceneManager() override { return scene; }
-  void LoadMap(const std::string& map) override { calls.push_back("map " + map); }
+  bool LoadMap(const std::string& map) override {
+    calls.push_back("map " + map);
+    return mapLoads;
+  }
   void ClearMap() override { calls.push_back("clear map"); }
   Ogre::Ray GetPickRay(float x, float y) override {
     lastPickPoint = Ogre::Vector2(x, y);

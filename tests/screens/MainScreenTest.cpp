@@ -14,6 +14,7 @@
 #include "screens/ListBoxRichItem.h"
 #include "screens/LevelState.h"
 #include "support/HeadlessEngine.h"
+#include "support/LogLines.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -130,6 +131,34 @@ TEST_F(MainScreen, NoMarkerShowsBeforeAUnitIsHeld) {
   for (Ogre::SceneNode* marker : {screen->GetSelectMarker(), screen->GetDeleteMarker()})
     for (Ogre::MovableObject* object : marker->getAttachedObjects()) EXPECT_FALSE(object->isVisible());
   ASSERT_EQ(screen->GetSelectMarker()->numAttachedObjects(), 1u);
+}
+
+// A level whose map was missing or no map once started anyway, on a black
+// field where nothing could be placed and that never ended. It does not
+// start: the player is back on the start screen with a notice naming the
+// map, and the log says why.
+TEST_F(MainScreen, ALevelWhoseMapCannotBeLoadedDoesNotStart) {
+  Start();
+  LogLines log;
+  battlefield.mapLoads = false;
+  EXPECT_FALSE(manager->StartLevel(1));
+  EXPECT_TRUE(log.Has({"Level 1 not started", "demo_full cannot be loaded"})) << log.All();
+  CEGUI::Window* start = manager->GetStartScreen()->GetRoot();
+  ASSERT_EQ(Context().getRootWindow(), start);
+  EXPECT_EQ(battlefield.calls.back(), "clear effects");  // the level left as by its exit button
+  ASSERT_TRUE(start->isChild("notice"));
+  CEGUI::Window* notice = start->getChild("notice");
+  EXPECT_TRUE(notice->isEffectiveVisible());
+  EXPECT_EQ(std::string(notice->getText().c_str()),
+            Utf8("这一关的地图无法读取，不能开始：demo_full\n（点击关闭）"));
+  Click(notice);
+  EXPECT_FALSE(notice->isVisible());
+
+  // A level whose map loads starts as ever.
+  battlefield.mapLoads = true;
+  StartLevel(0);
+  EXPECT_EQ(Context().getRootWindow(), screen->GetRoot());
+  EXPECT_EQ(LevelSilver, 1500);
 }
 
 TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {

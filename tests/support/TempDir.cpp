@@ -40,3 +40,12 @@ std::string ReadFileOrEmpty(const std::string& path) {
   s << in.rdbuf();
   return s.str();
 }
+
+uint64_t BytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return 0;
+}

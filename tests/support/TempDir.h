@@ -1,5 +1,6 @@
 #pragma once
 // A fresh temporary folder that a test works in; removed afterwards.
+#include <cstdint>
 #include <string>
 
 class TempDir {
@@ -27,3 +28,7 @@ class ScopedWorkingDir {
 };
 
 std::string ReadFileOrEmpty(const std::string& path);
+
+// The bytes this process has read from files so far (the kernel's count), to
+// show that a reader stopped early in a large file.
+uint64_t BytesReadSoFar();

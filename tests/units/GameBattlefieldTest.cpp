@@ -2,6 +2,7 @@
 // the unit manager, and the player's units found in the unit grid.
 #include "UnitTestSupport.h"
 #include "game/app/GameBattlefield.h"
+#include "terrain/TerrainManager.h"
 
 namespace {
 
@@ -32,6 +33,16 @@ TEST_F(GameBattlefield, AUnitThatCannotBeMadeIsSkipped) {
   field.SpawnUnit("soldier", 0, 63, 43, true, 2, 48);
   EXPECT_TRUE(manager.GetUnits().empty());
   manager.SetUnitWorld(&world);
+}
+
+// A level's map that is missing or no map: the battlefield says so (the
+// level start then refuses the level) and holds no map.
+TEST_F(GameBattlefield, AMapThatCannotBeLoadedIsReported) {
+  CGATerrainManager terrain(nullptr, false);
+  CGAGameBattlefield field;
+  EXPECT_FALSE(field.LoadMap("no_such_map.map"));
+  EXPECT_TRUE(log.Has({"Map no_such_map.map", "not found"})) << log.All();
+  EXPECT_EQ(terrain.GetPathFinder(), nullptr);
 }
 
 }  // namespace
