@@ -17,7 +17,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-cp "$BUILD/plugins.cfg" "$BUILD/resources.cfg" "$BUILD/cursor.cur" "$BUILD/Update.cfg" "$WORK/"
+cp "$BUILD/plugins.cfg" "$BUILD/resources.cfg" "$BUILD/cursor.cur" "$BUILD/yvek.ico" "$BUILD/Update.cfg" "$WORK/"
 printf '[system]\nvol=50\n' > "$WORK/game.cfg"
 
 # Every X tool call is bounded in time: on a window that has gone away some

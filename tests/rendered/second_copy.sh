@@ -7,7 +7,6 @@
 # carries the game's icon, big and small.
 . "$(dirname "$0")/lib.sh"
 
-cp "$BUILD/yvek.ico" "$WORK/"
 make_player abc 1 700
 start_game
 wait_for_picture
