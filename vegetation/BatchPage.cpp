@@ -200,6 +200,7 @@ void BatchPage::setPassConstants(Ogre::Pass* pass, const ShaderLayout& layout, c
   bindWorldViewProj(*params, language);
   if (layout.fade) {
     params->setNamedAutoConstant("camPos", Ogre::GpuProgramParameters::ACT_CAMERA_POSITION_OBJECT_SPACE);
+    bindCustomConstants(*params, {"invisibleDist", "fadeGap"});
     params->setNamedConstant("invisibleDist", mInvisibleDist);
     params->setNamedConstant("fadeGap", mInvisibleDist - mVisibleDist);
     if (pass->getAlphaRejectFunction() == Ogre::CMPF_ALWAYS_PASS) pass->setSceneBlending(Ogre::SBT_TRANSPARENT_ALPHA);

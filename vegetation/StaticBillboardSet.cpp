@@ -75,6 +75,11 @@ const char* const kSpriteFadeHlsl =
 
 const size_t kVertexSize = 36;
 
+// The sprite programs' camera-facing corners and texture scroll, written
+// by updateCameraQuads.
+const std::initializer_list<const char*> kSpriteConstants = {
+    "uScroll", "vScroll", "preRotatedQuad[0]", "preRotatedQuad[1]", "preRotatedQuad[2]", "preRotatedQuad[3]"};
+
 Ogre::Pass* firstPass(const Ogre::MaterialPtr& material) {
   if (!material || material->getNumTechniques() == 0) return nullptr;
   Ogre::Technique* technique = material->getTechnique(0);
@@ -349,7 +354,9 @@ Ogre::MaterialPtr StaticBillboardSet::findOrMakeFadeMaterial(Ogre::Real visibleD
       pass->setVertexProgram("SpriteFade_vp", true);
       Ogre::GpuProgramParametersSharedPtr params = pass->getVertexProgramParameters();
       bindWorldViewProj(*params, language);
+      bindCustomConstants(*params, kSpriteConstants);
       params->setNamedAutoConstant("camPos", Ogre::GpuProgramParameters::ACT_CAMERA_POSITION_OBJECT_SPACE);
+      bindCustomConstants(*params, {"fadeGap", "invisibleDist"});
       params->setNamedConstant("invisibleDist", invisibleDist);
       params->setNamedConstant("fadeGap", invisibleDist - visibleDist);
       pass->setSceneBlending(Ogre::SBT_TRANSPARENT_ALPHA);
@@ -397,6 +404,7 @@ void StaticBillboardSet::updateCameraQuads(const Ogre::Vector3& cameraDirection)
     if (!pass->hasVertexProgram()) {
       pass->setVertexProgram("Sprite_vp", true);
       bindWorldViewProj(*pass->getVertexProgramParameters(), RenderQueries::get().programLanguage());
+      bindCustomConstants(*pass->getVertexProgramParameters(), kSpriteConstants);
     }
     const Ogre::Vector2 scroll = scrollOf(record.material);
     Ogre::GpuProgramParametersSharedPtr params = pass->getVertexProgramParameters();

@@ -28,6 +28,14 @@ void bindWorldViewProj(Ogre::GpuProgramParameters& params, const Ogre::String& l
     params.setNamedAutoConstant("worldViewProj", Ogre::GpuProgramParameters::ACT_WORLDVIEWPROJ_MATRIX);
 }
 
+void bindCustomConstants(Ogre::GpuProgramParameters& params, std::initializer_list<const char*> names) {
+  // The engine lists an array's elements past the first only on request: a
+  // name it does not list is left unbound.
+  for (const char* name : names)
+    if (params._findNamedConstantDefinition(name))
+      params.setNamedAutoConstant(name, Ogre::GpuProgramParameters::ACT_CUSTOM, 0);
+}
+
 const char* hlslType(Ogre::VertexElementType type) {
   switch (type) {
     case Ogre::VET_FLOAT1:

@@ -5,6 +5,7 @@
 #include <OgreHardwareVertexBuffer.h>
 #include <OgrePrerequisites.h>
 
+#include <initializer_list>
 #include <sstream>
 
 namespace Verdure {
@@ -18,6 +19,12 @@ void ensureVertexProgram(const Ogre::String& name, const Ogre::String& language,
 // HLSL and Cg programs take their projection as the constant
 // "worldViewProj"; GLSL ones read the fixed-function matrix.
 void bindWorldViewProj(Ogre::GpuProgramParameters& params, const Ogre::String& language);
+
+// Binds each named constant the program declares to custom parameter 0 of
+// the renderable drawn, as the generated materials have always done. Our
+// renderables carry no custom parameters, so the values the pages and sets
+// write into these constants are what the program reads.
+void bindCustomConstants(Ogre::GpuProgramParameters& params, std::initializer_list<const char*> names);
 
 // The HLSL and Cg type of a texture coordinate: "float" to "float4" for one
 // to four floats, empty for any other type.

@@ -272,6 +272,11 @@ TEST_F(Pages, GeneratedProgramsDeclareEveryConstantTheirPagesSet) {
     EXPECT_EQ(floats[params->getConstantDefinition("invisibleDist").physicalIndex], 45.0f);
     EXPECT_EQ(floats[params->getConstantDefinition("fadeGap").physicalIndex], 5.0f);
     EXPECT_TRUE(params->_findNamedConstantDefinition("camPos"));
+    for (const char* name : {"invisibleDist", "fadeGap"}) {  // custom parameters that keep these values
+      const auto* entry = params->findAutoConstantEntry(name);
+      ASSERT_TRUE(entry) << name;
+      EXPECT_EQ(entry->paramType, Ogre::GpuProgramParameters::ACT_CUSTOM);
+    }
     EXPECT_EQ(faded->getTechnique(0)->getPass(0)->getSourceBlendFactor(), Ogre::SBF_SOURCE_ALPHA);
   }
   EXPECT_EQ(ReadFileOrEmpty(folder.file("exception.log")), "");

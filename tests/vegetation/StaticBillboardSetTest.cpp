@@ -130,6 +130,33 @@ TEST_F(Billboards, SetsOfOneMaterialShareItsCameraQuad) {
   EXPECT_THROW(NewSet()->setFade(true, 1, 2), Ogre::ItemIdentityException);
 }
 
+// The sprite programs' corners and scroll, and the fade's distances, are
+// bound to the renderable's custom parameter 0 while keeping the values the
+// sets write: the update writes them after the binding and the fade copy
+// gives its distances after binding them.
+TEST_F(Billboards, SpriteConstantsAreCustomParametersThatKeepTheirValues) {
+  auto set = NewSet();
+  set->setMaterial("veg_leaf");
+  StaticBillboardSet::updateCameraQuads(Ogre::Vector3(0, 0, 1));
+  const Ogre::MaterialPtr leaf = Ogre::MaterialManager::getSingleton().getByName("veg_leaf");
+  const auto custom = [](const Ogre::MaterialPtr& material, const char* name) {
+    const auto* entry =
+        material->getTechnique(0)->getPass(0)->getVertexProgramParameters()->findAutoConstantEntry(name);
+    return entry && entry->paramType == Ogre::GpuProgramParameters::ACT_CUSTOM && entry->data == 0;
+  };
+  for (const char* name : {"uScroll", "vScroll", "preRotatedQuad[0]"}) EXPECT_TRUE(custom(leaf, name)) << name;
+  EXPECT_EQ(Quad(leaf), (std::vector<float>{1, 1, 0, 0, -1, 1, 0, 0, 1, -1, 0, 0, -1, -1, 0, 0}));
+
+  set->setFade(true, 40, 50);
+  const Ogre::MaterialPtr fade = set->getFadeMaterial();
+  ASSERT_TRUE(fade);
+  for (const char* name : {"uScroll", "vScroll", "preRotatedQuad[0]", "fadeGap", "invisibleDist"})
+    EXPECT_TRUE(custom(fade, name)) << name;
+  const auto params = fade->getTechnique(0)->getPass(0)->getVertexProgramParameters();
+  EXPECT_EQ(params->getFloatConstantList()[params->getConstantDefinition("invisibleDist").physicalIndex], 50.0f);
+  EXPECT_EQ(params->getFloatConstantList()[params->getConstantDefinition("fadeGap").physicalIndex], 10.0f);
+}
+
 // The mesh loads with the engine log quiet, and the log is at normal
 // detail afterwards whatever it was before.
 TEST_F(Billboards, BuildingLeavesTheEngineLogAtNormalDetail) {
