@@ -14,9 +14,14 @@ void GameLog(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+int LogLevelSetting(const char* key, int value, int highest) {
+  if (value >= 0 && value <= highest) return value;
+  GameLog(std::string("Setting ") + key + "=" + std::to_string(value) + " names no log level (0 to " +
+          std::to_string(highest) + "); the default 0 is used");
+  return 0;
+}
+
 void SetEngineLogDetail(int detail) {
-  Ogre::LogManager& logs = Ogre::LogManager::getSingleton();
-  logs.setLogDetail(static_cast<Ogre::LoggingLevel>(detail < 0 ? 0 : detail));
-  if (detail < 0)
-    GameLog("Setting ogrelog=" + std::to_string(detail) + " would silence this log; the default 0 is used");
+  Ogre::LogManager::getSingleton().setLogDetail(
+      static_cast<Ogre::LoggingLevel>(LogLevelSetting("ogrelog", detail, Ogre::LL_BOREME)));
 }

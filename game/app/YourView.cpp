@@ -196,7 +196,8 @@ void CYourView::InitGame() {
 
   const int shadow = ReadSetting("Shadow");
   SetEngineLogDetail(ReadSetting("ogrelog"));
-  CEGUI::Logger::getSingleton().setLoggingLevel(static_cast<CEGUI::LoggingLevel>(ReadSetting("ceguilog")));
+  CEGUI::Logger::getSingleton().setLoggingLevel(
+      static_cast<CEGUI::LoggingLevel>(LogLevelSetting("ceguilog", ReadSetting("ceguilog"), CEGUI::Insane)));
 
   mLogManager = std::make_unique<CGALogManager>("Ostrel.txt", false);
   mTerrain = std::make_unique<CGATerrainManager>(mSceneManager, false);
