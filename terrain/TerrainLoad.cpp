@@ -184,6 +184,14 @@ void CGATerrainManager::BuildGrass() {
   // One entry per kind of the file, so that each record's id names the kind
   // it names there.
   for (const GrassKind& kind : mMap.GrassKinds) {
+    // Its entity and material are named after it, and the engine takes no
+    // empty name.
+    if (kind.Name.empty()) {
+      GameLog("Map " + mMap.FileName + ": grass kind " + std::to_string(mGrassKinds.size()) +
+              " has no name; its grass is left out");
+      mGrassKinds.push_back(nullptr);
+      continue;
+    }
     if (mSceneManager->hasEntity(kind.Name)) {
       Ogre::Entity* named = mSceneManager->getEntity(kind.Name);
       const bool grass = GetGrassKindIndex(named) >= 0;

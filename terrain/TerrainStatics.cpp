@@ -55,10 +55,18 @@ Ogre::SceneNode* CGATerrainManager::CreateStatic(const std::string& typeName, co
     return nullptr;
   }
   const std::string counter = std::to_string(mStaticCounter);
-  Ogre::Entity* entity = mSceneManager->createEntity(typeName + "_ent_" + counter, type.Mesh);
+  const std::string entityName = typeName + "_ent_" + counter, nodeName = typeName + "_node_" + counter;
+  // Another object of the scene (a grass kind, say) may bear the name; the
+  // name is used up all the same, so the next static has its own.
+  if (mSceneManager->hasEntity(entityName) || mSceneManager->hasSceneNode(nodeName)) {
+    GameLog("Map " + mMap.FileName + ": static \"" + typeName + "\" would be named \"" + entityName + "\" or \"" +
+            nodeName + "\", which the scene already holds; left out");
+    ++mStaticCounter;
+    return nullptr;
+  }
+  Ogre::Entity* entity = mSceneManager->createEntity(entityName, type.Mesh);
   if (!mEditorMode) entity->setCastShadows(false);
-  Ogre::SceneNode* node =
-      mStaticRoot->createChildSceneNode(typeName + "_node_" + counter, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+  Ogre::SceneNode* node = mStaticRoot->createChildSceneNode(nodeName, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   node->attachObject(entity);
   node->setPosition(position);
   node->setScale(scale);
