@@ -99,7 +99,9 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // queues it in the bucket of its tile; unknown types make nothing.
   Ogre::SceneNode* CreateStatic(const std::string& typeName, const Ogre::Vector3& position,
                                 const Ogre::Vector3& scale, const Ogre::Quaternion& orientation, bool deferred);
-  // A placement off the map's tiles is dropped with a log line.
+  // Into the bucket of BucketIndex(x / Scale / cells per tile, z / ...). A
+  // placement off the map's tiles is dropped with a log line; one on them
+  // with no bucket (a Step above 1) is made at once.
   void QueueStatic(const std::string& typeName, const Ogre::Vector3& position, const Ogre::Vector3& scale,
                    const Ogre::Quaternion& orientation);
   // Makes every queued static now and drops the buckets.
@@ -111,6 +113,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // Gives the entity's materials the statics' programs ("unit_vs",
   // "unit_ps") and the colours of "unit_build", alpha-blended.
   void ApplyStaticShaders(Ogre::Entity* entity);
+  // Unloads the material of every sub-entity that has one.
+  void UnloadEntityMaterials(Ogre::Entity* entity);
   // Editor mode: the obstacle overlay pass of a terrain template.
   void AddObstaclePass(Ogre::Technique* technique);
   const std::map<std::string, StaticRecord>& GetStatics() const { return mStatics; }
@@ -198,6 +202,11 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // unchecked; FindTileIndex tests each axis and fails off the map.
   unsigned GetTileIndex(unsigned vx, unsigned vz) const;
   bool FindTileIndex(unsigned vx, unsigned vz, unsigned& index) const;
+  // The deferred-static bucket of tile coordinates (tx, tz), each truncated
+  // toward zero: tz x tile count X + tx, with no test per axis, so a column
+  // past a row's end reaches the next row. -1 when that is negative or not
+  // below the number of buckets.
+  long long BucketIndex(float tx, float tz) const;
 
   // The ground point under a pick ray: unless skipObjects, the nearest hit
   // on the "collide" surfaces of statics; else the nearest hit on the

@@ -207,6 +207,15 @@ void CGATerrainManager::SetVertexLayer(unsigned vx, unsigned vz, int layer) {
   if (mMap.Material) mMap.Material->SetVertexLayer(int(vx), int(vz), layer);
 }
 
+long long CGATerrainManager::BucketIndex(float tx, float tz) const {
+  // Past this no index is below the number of buckets; it also keeps NaN
+  // and infinities out of the conversions.
+  constexpr float kFar = 1e9f;
+  if (!(std::fabs(tx) < kFar && std::fabs(tz) < kFar)) return -1;
+  const long long index = (long long)tz * mMap.TileCountX + (long long)tx;
+  return index >= 0 && index < (long long)mBuckets.size() ? index : -1;
+}
+
 Ogre::Vector3 CGATerrainManager::PickGround(Ogre::Ray ray, void*, bool skipObjects) const {
   // The nearer of a static's "collide" surface and the terrain.
   std::pair<bool, float> onStatic(false, 0.0f);

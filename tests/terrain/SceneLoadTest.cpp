@@ -351,6 +351,16 @@ TEST_F(FaultyMaps, AStaticWhoseNameIsTakenIsLeftOut) {
   EXPECT_FALSE(scene->hasEntity("rock_ent_0"));
 }
 
+TEST_F(FaultyMaps, UnloadingAnEntitysMaterialsUnloadsEachOfThem) {
+  MakeBoxMesh("crate", Ogre::Vector3(2, 2, 2), 1.0f);
+  Ogre::Entity* crate = Place("crate.mesh", Ogre::Vector3(5, 0, 5));
+  for (unsigned i = 0; i < crate->getNumSubEntities(); ++i) crate->getSubEntity(i)->getMaterial()->load();
+  terrain->UnloadEntityMaterials(crate);
+  ASSERT_EQ(crate->getNumSubEntities(), 2u);
+  for (unsigned i = 0; i < crate->getNumSubEntities(); ++i)
+    EXPECT_FALSE(crate->getSubEntity(i)->getMaterial()->isLoaded()) << crate->getSubEntity(i)->getMaterialName();
+}
+
 TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {
   EXPECT_FALSE(terrain->SaveMap());  // nothing loaded yet
   TempDir saved;
