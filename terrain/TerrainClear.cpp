@@ -17,7 +17,10 @@
 
 #include <set>
 
-CGATerrainManager::~CGATerrainManager() { ClearMap(); }
+CGATerrainManager::~CGATerrainManager() {
+  ClearMap();
+  if (mTerrainQuery) mSceneManager->destroyQuery(mTerrainQuery);
+}
 
 void CGATerrainManager::ClearMap() {
   // Tiles first: their sections use the painter's materials.

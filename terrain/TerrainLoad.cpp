@@ -21,6 +21,7 @@
 #include <OgrePass.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
+#include <OgreSceneQuery.h>
 #include <OgreTechnique.h>
 #include <OgreViewport.h>
 
@@ -42,6 +43,8 @@ void SetVertexConstant(Ogre::Pass* pass, const char* name, float value) {
 
 bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTile) {
   SetLoadingProgress(0, "开始读取地图");
+  // The ray query that finds the tiles under a pick ray, for every map.
+  if (mSceneManager && !mTerrainQuery) mTerrainQuery = mSceneManager->createRayQuery(Ogre::Ray());
   CGAMapData map;
   CGAMapReader reader(mOpener);
   if (!reader.Read(fileName, cellsPerTile, map) || !Fits(map)) return false;
