@@ -8,6 +8,7 @@
 
 #include <OgreAxisAlignedBox.h>
 #include <OgreMath.h>
+#include <OgreMovableObject.h>
 #include <OgreSceneNode.h>
 #include <OgreSceneQuery.h>
 
