@@ -251,7 +251,8 @@ TEST_F(Collision, OnlyMaterialsEndingInCollideAreGround) {
   // An entity with a short material name and a "_collide" one: only the
   // second is hidden; every sub-entity becomes opaque.
   Ogre::Entity* slab = Place("slab.mesh", Ogre::Vector3(40, 0, 40));
-  Ogre::MaterialManager::getSingleton().create("rock", "General");
+  Ogre::MaterialManager& materials = Ogre::MaterialManager::getSingleton();
+  if (!materials.resourceExists("rock")) materials.create("rock", "General");
   slab->getSubEntity(0)->setMaterialName("rock");
   EXPECT_TRUE(terrain->HideCollideSubEntities(slab));
   EXPECT_TRUE(slab->getSubEntity(0)->isVisible());
