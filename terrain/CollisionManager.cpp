@@ -89,9 +89,7 @@ const std::vector<Ogre::Vector3>& CGACollisionManager::GetMeshTriangles(Ogre::En
   GetMeshInformation(*mesh, vertices, indices, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY,
                      Ogre::Vector3::UNIT_SCALE, filter);
   corners.reserve(indices.size());
-  for (uint32_t i : indices)
-    if (i < vertices.size()) corners.push_back(vertices[i]);
-  corners.resize(corners.size() / 3 * 3);
+  for (uint32_t i : indices) corners.push_back(vertices[i]);
   return mTriangles[key] = std::move(corners);
 }
 
@@ -161,12 +159,15 @@ void CGACollisionManager::GetMeshInformation(const Ogre::Mesh& mesh, std::vector
     return sub->operationType == Ogre::RenderOperation::OT_TRIANGLE_LIST && sub->indexData &&
            (filter.empty() || IsCollideMaterial(sub->getMaterialName()));
   };
-  // Vertices of one vertex block, placed; returns the block's offset.
-  auto addVertices = [&](const Ogre::VertexData* data) -> uint32_t {
-    const uint32_t offset = uint32_t(vertices.size());
+  // The positions of a vertex block, when they are three floats.
+  auto positionsOf = [](const Ogre::VertexData* data) -> const Ogre::VertexElement* {
     const Ogre::VertexElement* element =
         data ? data->vertexDeclaration->findElementBySemantic(Ogre::VES_POSITION) : nullptr;
-    if (!element || element->getType() != Ogre::VET_FLOAT3) return offset;
+    return element && element->getType() == Ogre::VET_FLOAT3 ? element : nullptr;
+  };
+  // Vertices of one vertex block, placed; returns the block's offset.
+  auto addVertices = [&](const Ogre::VertexData* data, const Ogre::VertexElement* element) -> uint32_t {
+    const uint32_t offset = uint32_t(vertices.size());
     Ogre::HardwareVertexBufferSharedPtr buffer = data->vertexBufferBinding->getBuffer(element->getSource());
     Ogre::HardwareBufferLockGuard lock(buffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
     auto* vertex = static_cast<unsigned char*>(lock.pData) + data->vertexStart * buffer->getVertexSize();
@@ -182,26 +183,37 @@ void CGACollisionManager::GetMeshInformation(const Ogre::Mesh& mesh, std::vector
   for (unsigned short s = 0; s < mesh.getNumSubMeshes(); ++s) {
     const Ogre::SubMesh* sub = mesh.getSubMesh(s);
     if (!takesPart(sub)) continue;
+    // A sub-mesh whose positions are not three floats adds no vertices, so
+    // its indices would name another's: it adds nothing.
+    const Ogre::VertexData* data = sub->useSharedVertices ? mesh.sharedVertexData : sub->vertexData;
+    const Ogre::VertexElement* positions = positionsOf(data);
+    if (!positions) continue;
     uint32_t offset;
     if (sub->useSharedVertices) {
       if (!sharedAdded) {
-        sharedOffset = addVertices(mesh.sharedVertexData);
+        sharedOffset = addVertices(data, positions);
         sharedAdded = true;
       }
       offset = sharedOffset;
     } else {
-      offset = addVertices(sub->vertexData);
+      offset = addVertices(data, positions);
     }
-    const Ogre::IndexData* data = sub->indexData;
-    const size_t count = data->indexCount / 3 * 3;
-    if (count == 0 || !data->indexBuffer) continue;
-    Ogre::HardwareBufferLockGuard lock(data->indexBuffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
-    const bool wide = data->indexBuffer->getType() == Ogre::HardwareIndexBuffer::IT_32BIT;
-    for (size_t k = 0; k < count; ++k) {
-      const size_t at = data->indexStart + k;
-      const uint32_t index = wide ? static_cast<const uint32_t*>(lock.pData)[at]
-                                  : static_cast<const uint16_t*>(lock.pData)[at];
-      indices.push_back(index + offset);
+    const Ogre::IndexData* triangles = sub->indexData;
+    const size_t count = triangles->indexCount / 3 * 3;
+    if (count == 0 || !triangles->indexBuffer) continue;
+    Ogre::HardwareBufferLockGuard lock(triangles->indexBuffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
+    const bool wide = triangles->indexBuffer->getType() == Ogre::HardwareIndexBuffer::IT_32BIT;
+    auto indexAt = [&](size_t k) -> uint32_t {
+      const size_t at = triangles->indexStart + k;
+      return wide ? static_cast<const uint32_t*>(lock.pData)[at] : static_cast<const uint16_t*>(lock.pData)[at];
+    };
+    // A triangle with a corner beyond its own vertices goes whole: single
+    // corners dropped would pair the rest into wrong triangles.
+    for (size_t k = 0; k < count; k += 3) {
+      const uint32_t corners[3] = {indexAt(k), indexAt(k + 1), indexAt(k + 2)};
+      if (corners[0] >= data->vertexCount || corners[1] >= data->vertexCount || corners[2] >= data->vertexCount)
+        continue;
+      for (uint32_t corner : corners) indices.push_back(corner + offset);
     }
   }
 }

@@ -73,7 +73,9 @@ class CGACollisionManager : public Ogre::Singleton<CGACollisionManager> {
 
   // Reads the triangles of a mesh's triangle-list sub-meshes (with a
   // non-empty filter only those whose material name ends in "collide"),
-  // every vertex placed at position + orientation (scale v).
+  // every vertex placed at position + orientation (scale v). Every index
+  // names a vertex: a sub-mesh whose positions are not three floats, and a
+  // triangle with a corner beyond its sub-mesh's vertices, are left out.
   static void GetMeshInformation(const Ogre::Mesh& mesh, std::vector<Ogre::Vector3>& vertices,
                                  std::vector<uint32_t>& indices, const Ogre::Vector3& position,
                                  const Ogre::Quaternion& orientation, const Ogre::Vector3& scale,

@@ -3,26 +3,14 @@
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/Parse.h"
+#include "terrain/ImageHeader.h"
 
 #include <OgreException.h>
 #include <OgreImage.h>
 #include <OgreResourceGroupManager.h>
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
-
-namespace {
-
-std::string LowerExtension(const std::string& fileName) {
-  const size_t dot = fileName.rfind('.');
-  if (dot == std::string::npos) return "";
-  std::string ext = fileName.substr(dot + 1);
-  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
-}  // namespace
 
 bool CGAMapReader::SetLayout(CGAMapData& map, int width, int height, unsigned cellsPerTile, int step,
                              int scale, std::string& error) {
@@ -185,7 +173,7 @@ void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* te
   map.Material = std::make_unique<CGATerrainMaterial>(unsigned(map.Width - 1), unsigned(map.Height - 1));
   CGATerrainMaterial& material = *map.Material;
   if (const std::string blend = RequiredText(terrain, "BlendMap", mName); !blend.empty())
-    ReadBlendImage(blend, material, map);
+    ReadBlendImage(blend, material);
 
   if (const TiXmlElement* list = RequiredChild(scene, "TerrainTextures", mName))
     for (const TiXmlElement* e = list->FirstChildElement("Texture"); e; e = e->NextSiblingElement("Texture"))
@@ -215,7 +203,7 @@ void CGAMapReader::ReadTerrain(const TiXmlElement* scene, const TiXmlElement* te
 void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what,
                                 unsigned width, unsigned height) {
   Ogre::Image image;
-  if (!LoadImage(fileName, what, image)) return;
+  if (!LoadImage(fileName, what, 0, 0, image)) return;
   try {
     image.resize(Ogre::ushort(width), Ogre::ushort(height), Ogre::Image::FILTER_BILINEAR);
   } catch (const Ogre::Exception& e) {
@@ -225,17 +213,10 @@ void CGAMapReader::ReadImageMap(const std::string& fileName, CGACoverageMap& tar
   if (!target.LoadFromImage(image)) Report(std::string(what) + " \"" + fileName + "\" has an unusable pixel format");
 }
 
-void CGAMapReader::ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material,
-                                  const CGAMapData& map) {
-  Ogre::Image image;
-  if (!LoadImage(fileName, "blend image", image)) return;
+void CGAMapReader::ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material) {
   CGACoverageMap& blend = *material.GetBlendMap();
-  if (image.getWidth() != blend.GetWidth() || image.getHeight() != blend.GetHeight()) {
-    Report("blend image \"" + fileName + "\" is " + std::to_string(image.getWidth()) + " x " +
-           std::to_string(image.getHeight()) + " pixels, not 4 x Width by 4 x Height (" +
-           std::to_string(4 * map.Width) + " x " + std::to_string(4 * map.Height) + "); ignored");
-    return;
-  }
+  Ogre::Image image;
+  if (!LoadImage(fileName, "blend image", blend.GetWidth(), blend.GetHeight(), image)) return;
   if (!blend.LoadFromImage(image)) Report("blend image \"" + fileName + "\" has an unusable pixel format");
 }
 
@@ -347,16 +328,38 @@ size_t CGAMapReader::ReadSideFile(const std::string& fileName, const char* what,
   return read;
 }
 
-bool CGAMapReader::LoadImage(const std::string& fileName, const char* what, Ogre::Image& image) {
+bool CGAMapReader::LoadImage(const std::string& fileName, const char* what, uint32_t width, uint32_t height,
+                            Ogre::Image& image) {
+  const std::string named = std::string(what) + " \"" + fileName + "\"";
   Ogre::DataStreamPtr stream = mOpener ? mOpener(fileName) : Ogre::DataStreamPtr();
   if (!stream) {
-    Report(std::string(what) + " \"" + fileName + "\" not found; its map keeps the preset");
+    Report(named + " not found; its map keeps the preset");
+    return false;
+  }
+  std::string bytes = stream->getAsString();
+  stream->close();
+  // The size is checked before a pixel is decoded.
+  ImageHeader header;
+  if (!ReadImageHeader(bytes, header)) {
+    Report(named + " cannot be read: no PNG, TGA, BMP, JPEG, GIF, PSD or PNM header; ignored");
+    return false;
+  }
+  const std::string size = std::to_string(header.Width) + " x " + std::to_string(header.Height) + " pixels";
+  if (width == 0 && (header.Width > kMaxImageSide || header.Height > kMaxImageSide)) {
+    Report(named + " is " + size + ", above " + std::to_string(kMaxImageSide) + " a side; ignored");
+    return false;
+  }
+  if (width != 0 && (header.Width != width || header.Height != height)) {
+    Report(named + " is " + size + ", not the " + std::to_string(width) + " x " + std::to_string(height) +
+           " its map needs; ignored");
     return false;
   }
   try {
-    image.load(stream, LowerExtension(fileName));
+    // Decoded as the format its header was read as, whatever the file is
+    // called.
+    image.load(Ogre::DataStreamPtr(new Ogre::MemoryDataStream(&bytes[0], bytes.size(), false, true)), header.Format);
   } catch (const Ogre::Exception& e) {
-    Report(std::string(what) + " \"" + fileName + "\" cannot be read: " + e.getDescription());
+    Report(named + " cannot be read: " + e.getDescription());
     return false;
   }
   return true;

@@ -25,6 +25,10 @@ class CGAMapReader {
   static constexpr int kMaxGridSteps = 1024;
   static constexpr unsigned kMaxCells = 2048;
   static constexpr int kMaxStep = 1024;
+  // Light and colour images are resized to the grid, whatever their size;
+  // larger ones than this are refused unread (a small file may declare an
+  // image of gigabytes). Far beyond any grid.
+  static constexpr uint32_t kMaxImageSide = 4096;
 
   explicit CGAMapReader(FileOpener opener) : mOpener(std::move(opener)) {}
 
@@ -53,7 +57,7 @@ class CGAMapReader {
   void ReadExtras(const TiXmlElement* scene, CGAMapData& map);
   void ReadImageMap(const std::string& fileName, CGACoverageMap& target, const char* what, unsigned width,
                     unsigned height);
-  void ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material, const CGAMapData& map);
+  void ReadBlendImage(const std::string& fileName, CGATerrainMaterial& material);
   void ReadPaint(const std::string& fileName, CGAMapData& map);
   void ReadHeights(const std::string& fileName, CGAMapData& map);
   void ReadGrass(const TiXmlElement* grass, CGAMapData& map);
@@ -61,7 +65,10 @@ class CGAMapReader {
   // Reads at most size bytes of a side file into buffer; returns the count
   // read. A missing, short or long file is logged.
   size_t ReadSideFile(const std::string& fileName, const char* what, uint8_t* buffer, size_t size);
-  bool LoadImage(const std::string& fileName, const char* what, Ogre::Image& image);
+  // Decodes an image whose header declares exactly width x height pixels,
+  // or, with width 0, at most kMaxImageSide a side; false, with the reason
+  // logged, for any other.
+  bool LoadImage(const std::string& fileName, const char* what, uint32_t width, uint32_t height, Ogre::Image& image);
 
   // A log line about the map, with the line of the element when given.
   void Report(const std::string& text, const TiXmlElement* at = nullptr) const;

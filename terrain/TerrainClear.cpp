@@ -10,16 +10,17 @@
 #include <OgreEntity.h>
 #include <OgreImage.h>
 #include <OgreLight.h>
-#include <OgreMaterial.h>
 #include <OgreMesh.h>
 #include <OgreResourceGroupManager.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
-#include <OgreSubEntity.h>
 
 #include <set>
 
-CGATerrainManager::~CGATerrainManager() { ClearMap(); }
+CGATerrainManager::~CGATerrainManager() {
+  ClearMap();
+  if (mTerrainQuery) mSceneManager->destroyQuery(mTerrainQuery);
+}
 
 void CGATerrainManager::ClearMap() {
   // Tiles first: their sections use the painter's materials.
@@ -55,21 +56,17 @@ void CGATerrainManager::ClearMap() {
 void CGATerrainManager::DestroyStatics() {
   if (CGACollisionManager* collision = CGACollisionManager::getSingletonPtr()) collision->Clear();
   mFades.clear();
-  // Every entity goes before any mesh or material is unloaded, and each is
-  // unloaded once: later statics of a type share its mesh.
-  std::set<Ogre::Mesh*> meshes;
-  std::set<Ogre::Material*> materials;
-  std::vector<Ogre::ResourcePtr> unload;
+  // Meshes are unloaded once every entity is gone: later statics of a type
+  // share its mesh, and an unloaded mesh takes its sub-meshes from the
+  // entities still using them.
+  std::set<Ogre::MeshPtr> meshes;
   for (const auto& [name, record] : mStatics) {
-    if (meshes.insert(record.Entity->getMesh().get()).second) unload.push_back(record.Entity->getMesh());
-    for (unsigned i = 0; i < record.Entity->getNumSubEntities(); ++i) {
-      const Ogre::MaterialPtr& material = record.Entity->getSubEntity(i)->getMaterial();
-      if (material && materials.insert(material.get()).second) unload.push_back(material);
-    }
+    meshes.insert(record.Entity->getMesh());
+    UnloadEntityMaterials(record.Entity);
     mSceneManager->destroyEntity(record.Entity);
     mSceneManager->destroySceneNode(record.Node);
   }
-  for (const Ogre::ResourcePtr& resource : unload) resource->unload();
+  for (const Ogre::MeshPtr& mesh : meshes) mesh->unload();
   mStatics.clear();
   mAnimatedStatics.clear();
 }

@@ -21,6 +21,7 @@
 #include <OgrePass.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
+#include <OgreSceneQuery.h>
 #include <OgreTechnique.h>
 #include <OgreViewport.h>
 
@@ -42,6 +43,8 @@ void SetVertexConstant(Ogre::Pass* pass, const char* name, float value) {
 
 bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTile) {
   SetLoadingProgress(0, "开始读取地图");
+  // The ray query that finds the tiles under a pick ray, for every map.
+  if (mSceneManager && !mTerrainQuery) mTerrainQuery = mSceneManager->createRayQuery(Ogre::Ray());
   CGAMapData map;
   CGAMapReader reader(mOpener);
   if (!reader.Read(fileName, cellsPerTile, map) || !Fits(map)) return false;
@@ -184,6 +187,14 @@ void CGATerrainManager::BuildGrass() {
   // One entry per kind of the file, so that each record's id names the kind
   // it names there.
   for (const GrassKind& kind : mMap.GrassKinds) {
+    // Its entity and material are named after it, and the engine takes no
+    // empty name.
+    if (kind.Name.empty()) {
+      GameLog("Map " + mMap.FileName + ": grass kind " + std::to_string(mGrassKinds.size()) +
+              " has no name; its grass is left out");
+      mGrassKinds.push_back(nullptr);
+      continue;
+    }
     if (mSceneManager->hasEntity(kind.Name)) {
       Ogre::Entity* named = mSceneManager->getEntity(kind.Name);
       const bool grass = GetGrassKindIndex(named) >= 0;

@@ -21,6 +21,7 @@
 #include "terrain/MapReader.h"
 #include "terrain/StaticRecords.h"
 
+#include <OgreCompositorInstance.h>
 #include <OgreRay.h>
 #include <OgreSingleton.h>
 
@@ -35,6 +36,7 @@ namespace Ogre {
 class Entity;
 class Image;
 class Light;
+class RaySceneQuery;
 class SceneManager;
 class SceneNode;
 class Technique;
@@ -47,7 +49,7 @@ class MapWorld;
 class CGAPathFinder;
 class CGATerrainTile;
 
-class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
+class CGATerrainManager : public Ogre::CompositorInstance::Listener, public Ogre::Singleton<CGATerrainManager> {
  public:
   static constexpr uint8_t kBlockedCell = 50;
   static constexpr float kHeightDivisor = 250.0f;
@@ -61,7 +63,7 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // The game makes one, with editor mode off, during start-up. In editor
   // mode it also reads ".\editconfig.xml" and the brush images.
   CGATerrainManager(Ogre::SceneManager* sceneManager, bool editorMode);
-  ~CGATerrainManager();
+  ~CGATerrainManager() override;
 
   // Map lifecycle. LoadMap reads the map through the file opener (the
   // engine's resource groups unless set otherwise); a map that cannot be
@@ -99,7 +101,9 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // queues it in the bucket of its tile; unknown types make nothing.
   Ogre::SceneNode* CreateStatic(const std::string& typeName, const Ogre::Vector3& position,
                                 const Ogre::Vector3& scale, const Ogre::Quaternion& orientation, bool deferred);
-  // A placement off the map's tiles is dropped with a log line.
+  // Into the bucket of BucketIndex(x / Scale / cells per tile, z / ...). A
+  // placement off the map's tiles is dropped with a log line; one on them
+  // with no bucket (a Step above 1) is made at once.
   void QueueStatic(const std::string& typeName, const Ogre::Vector3& position, const Ogre::Vector3& scale,
                    const Ogre::Quaternion& orientation);
   // Makes every queued static now and drops the buckets.
@@ -111,6 +115,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // Gives the entity's materials the statics' programs ("unit_vs",
   // "unit_ps") and the colours of "unit_build", alpha-blended.
   void ApplyStaticShaders(Ogre::Entity* entity);
+  // Unloads the material of every sub-entity that has one.
+  void UnloadEntityMaterials(Ogre::Entity* entity);
   // Editor mode: the obstacle overlay pass of a terrain template.
   void AddObstaclePass(Ogre::Technique* technique);
   const std::map<std::string, StaticRecord>& GetStatics() const { return mStatics; }
@@ -143,6 +149,8 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   Ogre::Light* GetMainLight() const { return mMainLight; }
   // The compositor switch: the game has no compositor, so it changes nothing.
   void EnableCompositor(bool on);
+  // As a compositor's listener it leaves every material as it is.
+  void notifyMaterialSetup(Ogre::uint32, Ogre::MaterialPtr&) override {}
   // Start-up hook, after the camera is set up.
   void Init() {}
 
@@ -198,15 +206,18 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   // unchecked; FindTileIndex tests each axis and fails off the map.
   unsigned GetTileIndex(unsigned vx, unsigned vz) const;
   bool FindTileIndex(unsigned vx, unsigned vz, unsigned& index) const;
+  // The deferred-static bucket of tile coordinates (tx, tz), each truncated
+  // toward zero: tz x tile count X + tx, with no test per axis, so a column
+  // past a row's end reaches the next row. -1 when that is negative or not
+  // below the number of buckets.
+  long long BucketIndex(float tx, float tz) const;
 
-  // The ground point under a pick ray: unless skipObjects, the nearest hit
-  // on the "collide" surfaces of statics; else the nearest hit on the
-  // terrain's triangles (two per cell, corners at GetHeight), else where the
-  // ray enters the pick slab (0..512 in x and z, one unit thick below the
-  // slab top), else the origin.
+  // The ground point under a pick ray: unless skipObjects, a hit on the
+  // "collide" surfaces of statics; else the first hit on a tile's triangles
+  // (two per cell, corners at GetHeight) of the tiles the terrain ray query
+  // meets, nearest first; else where the ray enters the pick slab (0..512
+  // in x and z, one unit thick below the slab top), else the origin.
   Ogre::Vector3 PickGround(Ogre::Ray ray, void* unused = nullptr, bool skipObjects = false) const;
-  // Nearest hit of the ray on the terrain's triangles; false when it misses.
-  bool PickTerrain(const Ogre::Ray& ray, Ogre::Vector3& hit) const;
 
   // The map loader paints through this (and the terrain editor).
   void SetVertexLayer(unsigned vx, unsigned vz, int layer);
@@ -305,8 +316,6 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   size_t CellIndex(unsigned x, unsigned z) const;
   uint32_t RawHeightAt(int vx, int vz) const;
   Ogre::Vector3 NormalAtVertex(float vx, float vz) const;
-  // Nearest hit on the two triangles of cell (cx, cz) closer than best.
-  bool PickCell(const Ogre::Ray& ray, int cx, int cz, float& best) const;
 
   Ogre::SceneManager* mSceneManager;
   bool mEditorMode;
@@ -326,6 +335,7 @@ class CGATerrainManager : public Ogre::Singleton<CGATerrainManager> {
   Ogre::SceneNode* mMapRoot = nullptr;
   Ogre::SceneNode* mStaticRoot = nullptr;
   Ogre::Light* mMainLight = nullptr;  // made by the first map, kept
+  Ogre::RaySceneQuery* mTerrainQuery = nullptr;  // made by the first map, kept
   std::vector<CGATerrainTile*> mTiles;
   std::vector<std::vector<PendingStatic>> mBuckets;  // one per tile, until LoadPendingStatics
   Ogre::MaterialPtr mUnitMaterial;  // "unit_build": colours of the statics' passes

@@ -19,6 +19,12 @@ namespace {
 // this file into a fuzz target, has no GBK execution character set.
 const char* const kEraserTexture = "\xC7\xE5\xC0\xED\xCF\xB8\xBD\xDA\xB2\xE3";
 
+// A texture the map does not name leaves the template's in place.
+void SetUnitTexture(Ogre::Pass* pass, size_t unit, const std::string& texture) {
+  if (!texture.empty() && unit < pass->getNumTextureUnitStates())
+    pass->getTextureUnitState(unit)->setTextureName(texture);
+}
+
 }  // namespace
 
 CGATerrainMaterial::CGATerrainMaterial(unsigned w, unsigned h)
@@ -57,6 +63,14 @@ void CGATerrainMaterial::AddBlendTexture(const std::string& name, int layer) {
 
 std::string CGATerrainMaterial::GetTextureName(size_t index) const {
   return index < mTextures.size() ? mTextures[index].Name : std::string();
+}
+
+void CGATerrainMaterial::SetTextureName(size_t index, const std::string& name) {
+  if (index < mTextures.size()) mTextures[index].Name = name;
+}
+
+void CGATerrainMaterial::RemoveTexture(size_t index) {
+  if (index < mTextures.size()) mTextures.erase(mTextures.begin() + long(index));
 }
 
 const TerrainTextureRecord* CGATerrainMaterial::GetTexture(size_t index) const {
@@ -275,44 +289,80 @@ void CGATerrainMaterial::UseBlendWeights(Clone& clone, int blendWeights) {
   if (old) pass->getFragmentProgramParameters()->copyMatchingNamedConstantsFrom(*old);
 }
 
+Ogre::MaterialPtr CGATerrainMaterial::CellTemplate(const std::string& name) const {
+  Ogre::MaterialPtr base = Ogre::MaterialManager::getSingleton().getByName(name);
+  if (base && base->getNumTechniques() > 0 && base->getTechnique(0)->getNumPasses() > 0) return base;
+  GameLog("Terrain material \"" + name + "\" is missing; the cells made from it draw plain");
+  return nullptr;
+}
+
+Ogre::MaterialPtr CGATerrainMaterial::KeepPlain(const std::string& key) {
+  return mMaterials[key] = Ogre::MaterialManager::getSingleton().getByName("BaseWhiteNoLighting");
+}
+
+void CGATerrainMaterial::SetBlendScale(Ogre::Pass* pass) const {
+  if (!pass->hasFragmentProgram()) return;
+  Ogre::GpuProgramParametersSharedPtr params = pass->getFragmentProgramParameters();
+  if (params && params->_findNamedConstantDefinition("scale")) params->setNamedConstant("scale", float(mH) * 0.5f);
+}
+
+void CGATerrainMaterial::SetBlendUnits(Ogre::Pass* pass, unsigned tile) const {
+  const std::array<int, 4> blends = TileBlendTextures(tile);
+  for (size_t k = 0; k < 4; ++k)
+    if (blends[k] >= 0) SetUnitTexture(pass, 1 + k, mBlendTextures[size_t(blends[k])].Name);
+}
+
 Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& ids, unsigned tile, int blendWeights) {
   const std::string key = CellMaterialKey(ids, tile, blendWeights);
   auto cached = mMaterials.find(key);
   if (cached != mMaterials.end()) return cached->second;
 
-  Ogre::MaterialManager& materials = Ogre::MaterialManager::getSingleton();
-  const std::string templateName = "Newterrain_" + std::to_string(ids.size());
-  Ogre::MaterialPtr base = materials.getByName(templateName);
-  if (!base || !base->getTechnique(0) || !base->getTechnique(0)->getPass(0)) {
-    GameLog("Terrain material \"" + templateName + "\" is missing; cells with " + std::to_string(ids.size()) +
-            " layers draw plain");
-    Ogre::MaterialPtr plain = materials.getByName("BaseWhiteNoLighting");
-    mMaterials[key] = plain;
-    return plain;
-  }
+  Ogre::MaterialPtr base = CellTemplate("Newterrain_" + std::to_string(ids.size()));
+  if (!base) return KeepPlain(key);
   Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
   Ogre::Pass* pass = material->getTechnique(0)->getPass(0);
   // The blend textures repeat every two grid steps across the map. Unit 0
   // shows the blend map, which the map itself makes.
-  if (pass->hasFragmentProgram()) {
-    Ogre::GpuProgramParametersSharedPtr params = pass->getFragmentProgramParameters();
-    if (params && params->_findNamedConstantDefinition("scale")) params->setNamedConstant("scale", float(mH) * 0.5f);
-  }
-  // A texture the map does not name leaves the template's in place.
-  auto setUnit = [pass](size_t unit, const std::string& texture) {
-    if (!texture.empty() && unit < pass->getNumTextureUnitStates())
-      pass->getTextureUnitState(unit)->setTextureName(texture);
-  };
-  setUnit(0, mBlendMap.GetTextureName());
-  const std::array<int, 4> blends = TileBlendTextures(tile);
-  for (size_t k = 0; k < 4; ++k)
-    if (blends[k] >= 0) setUnit(1 + k, mBlendTextures[size_t(blends[k])].Name);
-  for (size_t j = 0; j < ids.size(); ++j) setUnit(5 + j, GetTextureName(size_t(ids[j])));
+  SetBlendScale(pass);
+  SetUnitTexture(pass, 0, mBlendMap.GetTextureName());
+  SetBlendUnits(pass, tile);
+  for (size_t j = 0; j < ids.size(); ++j) SetUnitTexture(pass, 5 + j, GetTextureName(size_t(ids[j])));
   mClones.push_back({material, pass->hasFragmentProgram() ? pass->getFragmentProgramName() : "", kAllBlendWeights});
   if (blendWeights != kAllBlendWeights) UseBlendWeights(mClones.back(), blendWeights);
   material->load();
-  mMaterials[key] = material;
-  return material;
+  return mMaterials[key] = material;
+}
+
+Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterialByCode(const std::string& code, int n, unsigned tile) {
+  std::string key = code + "_";
+  for (int l : TileBlendTextures(tile)) key += "c" + std::to_string(l);
+  auto cached = mMaterials.find(key);
+  if (cached != mMaterials.end()) return cached->second;
+
+  const bool blended = code.empty() || code.compare(0, 2, "_0") == 0;
+  const std::string templateName =
+      blended ? "terrain_b_" + std::to_string(code.empty() ? n : n - 1) : "terrain_a_" + std::to_string(n);
+  Ogre::MaterialPtr base = CellTemplate(templateName);
+  if (!base) return KeepPlain(key);
+  // The repeat goes into the template, so its later clones have it too.
+  if (blended) SetBlendScale(base->getTechnique(0)->getPass(0));
+  Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
+  if (blended) SetBlendUnits(material->getTechnique(0)->getPass(0), tile);
+  mClones.push_back({material, "", kAllBlendWeights});
+  material->load();
+  return mMaterials[key] = material;
+}
+
+void CGATerrainMaterial::SetPrefixMaterialTexture(const std::string& texture) {
+  Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().getByName(mMaterialPrefix);
+  Ogre::Technique* technique = material && material->getNumTechniques() > 0 ? material->getTechnique(0) : nullptr;
+  Ogre::Pass* pass = technique && technique->getNumPasses() > 1 ? technique->getPass(1) : nullptr;
+  if (!pass || pass->getNumTextureUnitStates() == 0) {
+    GameLog("Terrain material \"" + mMaterialPrefix + "\" has no second pass with a texture unit; \"" + texture +
+            "\" is not set");
+    return;
+  }
+  pass->getTextureUnitState(0)->setTextureName(texture, Ogre::TEX_TYPE_2D);
 }
 
 bool CGATerrainMaterial::PaintBlend(int x, int y, int blendTexture, int amount, unsigned tile) {

@@ -61,6 +61,10 @@ class CGATerrainMaterial {
   void AddBlendTexture(const std::string& name, int layer);
   size_t GetTextureCount() const { return mTextures.size(); }
   std::string GetTextureName(size_t index) const;
+  // Rename or remove a terrain texture; an index past the list does nothing.
+  // Removing one moves every later texture one id down.
+  void SetTextureName(size_t index, const std::string& name);
+  void RemoveTexture(size_t index);
   const TerrainTextureRecord* GetTexture(size_t index) const;
   size_t GetBlendTextureCount() const { return mBlendTextures.size(); }
   bool GetBlendTexture(size_t index, std::string& name, int& layerSlot) const;
@@ -121,6 +125,18 @@ class CGATerrainMaterial {
   // samples the blend map between texture coordinates (u0, v0) and (u1, v1).
   int UsedBlendWeights(float u0, float v0, float u1, float v1) const;
   size_t GetCachedMaterialCount() const { return mMaterials.size(); }
+  // The older builder, keyed by a code of its caller's: code + "_c" + each
+  // of the tile's blend textures after a "c". A code beginning "_0" clones
+  // "terrain_b_" + (n - 1), an empty one "terrain_b_" + n, each with the
+  // tile's blend textures on units 1 to 4 and the template's "scale" set;
+  // any other code clones "terrain_a_" + n unchanged. Without the template
+  // the cells draw plain.
+  Ogre::MaterialPtr GetCellMaterialByCode(const std::string& code, int n, unsigned tile);
+
+  // The material the prefix names ("terrain_" at first) gets the texture on
+  // technique 0, pass 1, texture unit 0.
+  void SetMaterialPrefix(const std::string& prefix) { mMaterialPrefix = prefix; }
+  void SetPrefixMaterialTexture(const std::string& texture);
 
   // The blend brush: moves the weights of blend texel (x, y) toward blend
   // texture t by amount, making t the tile's texture of t's slot. True when
@@ -147,6 +163,15 @@ class CGATerrainMaterial {
   // The tile's four blend textures, each an index of the blend list; one
   // beyond the list becomes its last (-1 with an empty list).
   std::array<int, 4> TileBlendTextures(unsigned tile) const;
+  // The template of cell materials, or null (logged) when the material
+  // manager lacks it or it has no pass.
+  Ogre::MaterialPtr CellTemplate(const std::string& name) const;
+  // What cells draw with when their template is missing, cached under key.
+  Ogre::MaterialPtr KeepPlain(const std::string& key);
+  // The blend textures' repeat, "scale", when the pass's fragment program
+  // has it; the tile's blend textures on units 1 to 4.
+  void SetBlendScale(Ogre::Pass* pass) const;
+  void SetBlendUnits(Ogre::Pass* pass, unsigned tile) const;
 
   std::vector<TerrainTextureRecord> mTextures;
   std::vector<TerrainTextureRecord> mBlendTextures;
@@ -163,6 +188,7 @@ class CGATerrainMaterial {
   std::map<std::string, Ogre::MaterialPtr> mMaterials;
   std::vector<Clone> mClones;
   std::vector<uint8_t> mPaint;
+  std::string mMaterialPrefix = "terrain_";
   CGACoverageMap mBlendMap;
   unsigned mW;
   unsigned mH;

@@ -4,9 +4,13 @@
 
 #include "terrain/CollisionManager.h"
 #include "terrain/PathFinder.h"
+#include "terrain/TerrainTile.h"
 
 #include <OgreAxisAlignedBox.h>
 #include <OgreMath.h>
+#include <OgreMovableObject.h>
+#include <OgreSceneNode.h>
+#include <OgreSceneQuery.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,24 +18,12 @@
 
 namespace {
 
-constexpr float kNoHit = std::numeric_limits<float>::infinity();
-
 // Truncates toward zero into [-1, limit]; anything past either end reads
 // the clamped edge anyway, and this keeps huge or NaN values defined.
 int TruncIndex(float v, int limit) {
   if (!(v > -1.0f)) return -1;
   if (v >= float(limit)) return limit;
   return int(v);
-}
-
-// Narrows [t0, t1] to where the ray's coordinate o + d t lies in [0, size].
-bool ClipAxis(float o, float d, float size, float& t0, float& t1) {
-  if (d == 0.0f) return o >= 0.0f && o <= size;
-  float ta = -o / d, tb = (size - o) / d;
-  if (ta > tb) std::swap(ta, tb);
-  t0 = std::max(t0, ta);
-  t1 = std::min(t1, tb);
-  return t0 <= t1;
 }
 
 }  // namespace
@@ -207,80 +199,41 @@ void CGATerrainManager::SetVertexLayer(unsigned vx, unsigned vz, int layer) {
   if (mMap.Material) mMap.Material->SetVertexLayer(int(vx), int(vz), layer);
 }
 
+long long CGATerrainManager::BucketIndex(float tx, float tz) const {
+  // Past this no index is below the number of buckets; it also keeps NaN
+  // and infinities out of the conversions.
+  constexpr float kFar = 1e9f;
+  if (!(std::fabs(tx) < kFar && std::fabs(tz) < kFar)) return -1;
+  const long long index = (long long)tz * mMap.TileCountX + (long long)tx;
+  return index >= 0 && index < (long long)mBuckets.size() ? index : -1;
+}
+
 Ogre::Vector3 CGATerrainManager::PickGround(Ogre::Ray ray, void*, bool skipObjects) const {
-  // The nearer of a static's "collide" surface and the terrain.
-  std::pair<bool, float> onStatic(false, 0.0f);
-  if (CGACollisionManager* collision = skipObjects ? nullptr : CGACollisionManager::getSingletonPtr())
-    onStatic = collision->RayPick(ray, false);
+  if (CGACollisionManager* collision = skipObjects ? nullptr : CGACollisionManager::getSingletonPtr()) {
+    const std::pair<bool, float> onStatic = collision->RayPick(ray, false);
+    if (onStatic.first) return ray.getPoint(onStatic.second);
+  }
   Ogre::Vector3 fallback = Ogre::Vector3::ZERO;
   const Ogre::AxisAlignedBox slab(0.0f, mPickSlabTop - 1.0f, 0.0f, 512.0f, mPickSlabTop, 512.0f);
   const Ogre::RayTestResult entry = Ogre::Math::intersects(ray, slab);
   if (entry.first) fallback = ray.getPoint(entry.second);
-  Ogre::Vector3 onTerrain;
-  const bool terrain = mMap.Material && !mMap.Heights.empty() && PickTerrain(ray, onTerrain);
-  if (onStatic.first) {
-    const Ogre::Vector3 point = ray.getPoint(onStatic.second);
-    if (!terrain || ray.getOrigin().distance(point) <= ray.getOrigin().distance(onTerrain)) return point;
-  }
-  return terrain ? onTerrain : fallback;
-}
+  if (!mMap.Material || mMap.Heights.empty() || !mTerrainQuery) return fallback;
 
-bool CGATerrainManager::PickCell(const Ogre::Ray& ray, int cx, int cz, float& best) const {
+  mTerrainQuery->setRay(ray);
+  mTerrainQuery->setSortByDistance(true, 0);
   const float cell = float(mMap.Scale * mMap.Step);
-  auto corner = [&](int a, int b) {
-    const float x = float(cx + a) * cell, z = float(cz + b) * cell;
-    return Ogre::Vector3(x, GetHeight(x, z), z);
-  };
-  const Ogre::Vector3 p00 = corner(0, 0), p10 = corner(1, 0), p01 = corner(0, 1), p11 = corner(1, 1);
-  bool hit = false;
-  for (const Ogre::RayTestResult& r :
-       {Ogre::Math::intersects(ray, p00, p10, p11, true, true), Ogre::Math::intersects(ray, p00, p01, p11, true, true)}) {
-    if (r.first && r.second < best) {
-      best = r.second;
-      hit = true;
-    }
+  // A tile's node stands at its first corner. Half a tile in finds the tile
+  // whatever the Scale (a step of Scale vertices would reach the next tile
+  // once Scale is a tile wide).
+  const float halfTile = float(mMap.CellsPerTile) / 2;
+  for (const Ogre::RaySceneQueryResultEntry& result : mTerrainQuery->execute()) {
+    const Ogre::MovableObject* object = result.movable;
+    if (!object || object->getName().compare(0, 7, "terrain") != 0 || !object->getParentSceneNode()) continue;
+    const Ogre::Vector3 corner = object->getParentSceneNode()->getPosition() / cell;
+    const float vx = corner.x + halfTile, vz = corner.z + halfTile;
+    if (!(vx >= 0 && vz >= 0 && vx < 4e9f && vz < 4e9f)) continue;
+    Ogre::Vector3 hit;
+    if (const CGATerrainTile* tile = GetTileAt(unsigned(vx), unsigned(vz)); tile && tile->RayPick(ray, hit)) return hit;
   }
-  return hit;
-}
-
-bool CGATerrainManager::PickTerrain(const Ogre::Ray& ray, Ogre::Vector3& hit) const {
-  const int cellsX = int(mMap.GridSizeX()), cellsZ = int(mMap.GridSizeZ());
-  if (mMap.Heights.empty() || cellsX < 1 || cellsZ < 1) return false;
-  const Ogre::Vector3 o = ray.getOrigin(), d = ray.getDirection();
-  if (!o.isNaN() && !d.isNaN() && std::isfinite(o.x + o.y + o.z + d.x + d.y + d.z)) {
-    // The part of the ray over the map, then cell by cell along it. A
-    // cell's triangles lie over its own square, so the first cell with a
-    // hit nearer than its far side holds the nearest hit.
-    const float cell = float(mMap.Scale * mMap.Step);
-    float t0 = 0.0f, t1 = kNoHit;
-    if (!ClipAxis(o.x, d.x, float(cellsX) * cell, t0, t1) || !ClipAxis(o.z, d.z, float(cellsZ) * cell, t0, t1))
-      return false;
-    const Ogre::Vector3 p = o + d * t0;
-    int cx = std::clamp(int(std::floor(p.x / cell)), 0, cellsX - 1);
-    int cz = std::clamp(int(std::floor(p.z / cell)), 0, cellsZ - 1);
-    const int stepX = d.x > 0 ? 1 : -1, stepZ = d.z > 0 ? 1 : -1;
-    float nextX = d.x != 0 ? (float(cx + (d.x > 0)) * cell - o.x) / d.x : kNoHit;
-    float nextZ = d.z != 0 ? (float(cz + (d.z > 0)) * cell - o.z) / d.z : kNoHit;
-    const float deltaX = d.x != 0 ? cell / std::fabs(d.x) : kNoHit;
-    const float deltaZ = d.z != 0 ? cell / std::fabs(d.z) : kNoHit;
-    float best = kNoHit;
-    for (;;) {
-      PickCell(ray, cx, cz, best);
-      const float exit = std::min(nextX, nextZ);
-      if (best <= exit || exit > t1) break;
-      if (nextX < nextZ) {
-        cx += stepX;
-        nextX += deltaX;
-      } else {
-        cz += stepZ;
-        nextZ += deltaZ;
-      }
-      if (cx < 0 || cx >= cellsX || cz < 0 || cz >= cellsZ) break;
-    }
-    if (best < kNoHit) {
-      hit = ray.getPoint(best);
-      return true;
-    }
-  }
-  return false;
+  return fallback;
 }

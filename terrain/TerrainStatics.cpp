@@ -55,10 +55,18 @@ Ogre::SceneNode* CGATerrainManager::CreateStatic(const std::string& typeName, co
     return nullptr;
   }
   const std::string counter = std::to_string(mStaticCounter);
-  Ogre::Entity* entity = mSceneManager->createEntity(typeName + "_ent_" + counter, type.Mesh);
+  const std::string entityName = typeName + "_ent_" + counter, nodeName = typeName + "_node_" + counter;
+  // Another object of the scene (a grass kind, say) may bear the name; the
+  // name is used up all the same, so the next static has its own.
+  if (mSceneManager->hasEntity(entityName) || mSceneManager->hasSceneNode(nodeName)) {
+    GameLog("Map " + mMap.FileName + ": static \"" + typeName + "\" would be named \"" + entityName + "\" or \"" +
+            nodeName + "\", which the scene already holds; left out");
+    ++mStaticCounter;
+    return nullptr;
+  }
+  Ogre::Entity* entity = mSceneManager->createEntity(entityName, type.Mesh);
   if (!mEditorMode) entity->setCastShadows(false);
-  Ogre::SceneNode* node =
-      mStaticRoot->createChildSceneNode(typeName + "_node_" + counter, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
+  Ogre::SceneNode* node = mStaticRoot->createChildSceneNode(nodeName, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
   node->attachObject(entity);
   node->setPosition(position);
   node->setScale(scale);
@@ -88,20 +96,28 @@ void CGATerrainManager::QueueStatic(const std::string& typeName, const Ogre::Vec
                                     const Ogre::Vector3& scale, const Ogre::Quaternion& orientation) {
   auto found = mStaticTypes.find(typeName);
   if (found == mStaticTypes.end()) return;
-  // The bucket of the tile the placement stands on.
   const float cell = float(mMap.Scale * mMap.Step);
   const float vx = position.x / cell, vz = position.z / cell;
-  unsigned bucket = 0;
-  if (!(vx >= 0 && vz >= 0 && vx < 4e9f && vz < 4e9f) || !FindTileIndex(unsigned(vx), unsigned(vz), bucket) ||
-      bucket >= mBuckets.size()) {
+  unsigned tileIndex = 0;
+  if (!(vx >= 0 && vz >= 0 && vx < 4e9f && vz < 4e9f) || !FindTileIndex(unsigned(vx), unsigned(vz), tileIndex)) {
     GameLog("Map " + mMap.FileName + ": static \"" + typeName + "\" at " + std::to_string(position.x) + ", " +
             std::to_string(position.z) + " lies off the map's tiles; left out");
+    return;
+  }
+  // The bucket only decides when the static is made, near the point the
+  // camera looks at (Update finds it the same way, by Scale alone); it is
+  // placed by its own position. With a Step above 1 the far part of the map
+  // has no bucket: a static there is made now.
+  const float tile = float(mMap.Scale) * float(mMap.CellsPerTile);
+  const long long bucket = BucketIndex(position.x / tile, position.z / tile);
+  if (bucket < 0) {
+    CreateStatic(typeName, position, scale, orientation, false);
     return;
   }
   PendingStatic pending{typeName, position, scale, orientation, {}};
   if (!Ogre::MeshManager::getSingleton().resourceExists(found->second.Mesh))
     pending.Requests.push_back({false, found->second.Mesh, 0});
-  mBuckets[bucket].push_back(pending);
+  mBuckets[size_t(bucket)].push_back(pending);
 }
 
 void CGATerrainManager::LoadPendingStatics() {
@@ -161,6 +177,11 @@ void CGATerrainManager::ApplyStaticShaders(Ogre::Entity* entity) {
       }
     }
   }
+}
+
+void CGATerrainManager::UnloadEntityMaterials(Ogre::Entity* entity) {
+  for (unsigned i = 0; i < entity->getNumSubEntities(); ++i)
+    if (const Ogre::MaterialPtr& material = entity->getSubEntity(i)->getMaterial()) material->unload();
 }
 
 void CGATerrainManager::AddObstaclePass(Ogre::Technique* technique) {

@@ -19,8 +19,6 @@
 #include <OgreSceneNode.h>
 #include <OgreSubEntity.h>
 
-#include <cmath>
-
 namespace {
 
 // Milliseconds between two see-through checks.
@@ -54,17 +52,18 @@ void CGATerrainManager::AdvancePendingStatics() {
   // The tiles round the point the camera looks at (the map's corner
   // without a camera), each taking at most one step a frame: issue a mesh
   // load, retire a finished one, or make the static.
+  // The buckets are found as the statics were filed (QueueStatic): by
+  // Scale alone, with no test per axis, so at the map's corner the offset
+  // (-1, 1) visits the last tile of the first row.
   const CGACamera* camera = CGACamera::getSingletonPtr();
   const Ogre::Vector3 lookAt = camera ? camera->GetLookAt() : Ogre::Vector3::ZERO;
-  const float tileSize = float(mMap.Scale * mMap.Step) * float(mMap.CellsPerTile);
-  const long long centreX = (long long)std::floor(lookAt.x / tileSize);
-  const long long centreZ = (long long)std::floor(lookAt.z / tileSize);
+  const float tile = float(mMap.Scale) * float(mMap.CellsPerTile);
   CGAResourcePreloader* preloader = CGAResourcePreloader::getSingletonPtr();
   for (int dz = -1; dz <= 1; ++dz) {
     for (int dx = -1; dx <= 1; ++dx) {
-      const long long tx = centreX + dx, tz = centreZ + dz;
-      if (tx < 0 || tz < 0 || tx >= mMap.TileCountX || tz >= mMap.TileCountZ) continue;
-      std::vector<PendingStatic>& bucket = mBuckets[size_t(tz * mMap.TileCountX + tx)];
+      const long long index = BucketIndex(lookAt.x / tile + float(dx), lookAt.z / tile + float(dz));
+      if (index < 0) continue;
+      std::vector<PendingStatic>& bucket = mBuckets[size_t(index)];
       if (bucket.empty()) continue;
       PendingStatic& next = bucket.front();
       if (!next.Requests.empty()) {

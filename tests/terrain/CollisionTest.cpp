@@ -169,6 +169,80 @@ TEST_F(Collision, RotatedStretchedStaticsArePlacedAsTheEngineDrawsThem) {
   }
 }
 
+// One sub-mesh of a mesh built vertex by vertex: its corners (only x and z
+// kept when flat, as two floats) and its triangles.
+struct RawSubMesh {
+  std::vector<Ogre::Vector3> corners;
+  std::vector<uint16_t> indices;
+  bool flat = false;
+};
+
+Ogre::MeshPtr MakeRawMesh(const std::string& name, const std::vector<RawSubMesh>& subs) {
+  Ogre::MeshManager& meshes = Ogre::MeshManager::getSingleton();
+  if (meshes.resourceExists(name, "General")) meshes.remove(name, "General");
+  Ogre::MeshPtr mesh = meshes.createManual(name, "General");
+  Ogre::HardwareBufferManager& buffers = Ogre::HardwareBufferManager::getSingleton();
+  for (const RawSubMesh& raw : subs) {
+    Ogre::SubMesh* sub = mesh->createSubMesh();
+    sub->useSharedVertices = false;
+    sub->setMaterialName("raw_collide");
+    sub->vertexData = new Ogre::VertexData();
+    sub->vertexData->vertexCount = raw.corners.size();
+    sub->vertexData->vertexDeclaration->addElement(0, 0, raw.flat ? Ogre::VET_FLOAT2 : Ogre::VET_FLOAT3,
+                                                   Ogre::VES_POSITION);
+    std::vector<float> floats;
+    for (const Ogre::Vector3& c : raw.corners) {
+      floats.push_back(c.x);
+      if (!raw.flat) floats.push_back(c.y);
+      floats.push_back(c.z);
+    }
+    Ogre::HardwareVertexBufferSharedPtr vertices = buffers.createVertexBuffer(
+        sub->vertexData->vertexDeclaration->getVertexSize(0), raw.corners.size(), Ogre::HardwareBuffer::HBU_STATIC);
+    vertices->writeData(0, floats.size() * sizeof(float), floats.data());
+    sub->vertexData->vertexBufferBinding->setBinding(0, vertices);
+    sub->indexData->indexCount = raw.indices.size();
+    sub->indexData->indexBuffer =
+        buffers.createIndexBuffer(Ogre::HardwareIndexBuffer::IT_16BIT, raw.indices.size(), Ogre::HardwareBuffer::HBU_STATIC);
+    sub->indexData->indexBuffer->writeData(0, raw.indices.size() * 2, raw.indices.data());
+  }
+  mesh->_setBounds(Ogre::AxisAlignedBox(-2, -2, -2, 2, 2, 2));
+  mesh->load();
+  return mesh;
+}
+
+// A broken sub-mesh or triangle takes only itself out: the triangles after
+// it keep their own corners.
+TEST_F(Collision, BrokenSubMeshesAndTrianglesLeaveTheOthersWhole) {
+  if (!Ogre::MaterialManager::getSingleton().resourceExists("raw_collide"))
+    Ogre::MaterialManager::getSingleton().create("raw_collide", "General");
+  // A quad at y = 1 as its two triangles.
+  const std::vector<Ogre::Vector3> quad = {{-1, 1, -1}, {1, 1, -1}, {1, 1, 1}, {-1, 1, 1}};
+  const std::vector<Ogre::Vector3> halves = {quad[0], quad[1], quad[2], quad[2], quad[3], quad[0]};
+  struct Case {
+    const char* what;
+    std::vector<RawSubMesh> subs;
+  };
+  const Case cases[] = {
+      // Its positions are no three floats: before the quad, its indices
+      // would name the quad's corners.
+      {"a flat sub-mesh", {{{{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}}, {0, 1, 2}, true}, {quad, {0, 1, 2, 2, 3, 0}}}},
+      // Its middle triangle names a corner the sub-mesh lacks.
+      {"a corner out of range", {{quad, {0, 1, 2, 0, 9, 1, 2, 3, 0}}}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string name = "raw" + std::to_string(n++) + ".mesh";
+    Ogre::MeshPtr mesh = MakeRawMesh(name, c.subs);
+    std::vector<Ogre::Vector3> vertices;
+    std::vector<uint32_t> indices;
+    CGACollisionManager::GetMeshInformation(*mesh, vertices, indices, Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY,
+                                            Ogre::Vector3::UNIT_SCALE, "collide");
+    EXPECT_EQ(indices.size(), 6u) << c.what;
+    Ogre::Entity* entity = Place(name, Ogre::Vector3(10, 0, 10));
+    EXPECT_EQ(collision->GetMeshTriangles(entity, "collide"), halves) << c.what;
+  }
+}
+
 TEST_F(Collision, OnlyMaterialsEndingInCollideAreGround) {
   EXPECT_TRUE(CGACollisionManager::IsCollideMaterial("slab_collide"));
   EXPECT_TRUE(CGACollisionManager::IsCollideMaterial("collide"));
@@ -177,7 +251,8 @@ TEST_F(Collision, OnlyMaterialsEndingInCollideAreGround) {
   // An entity with a short material name and a "_collide" one: only the
   // second is hidden; every sub-entity becomes opaque.
   Ogre::Entity* slab = Place("slab.mesh", Ogre::Vector3(40, 0, 40));
-  Ogre::MaterialManager::getSingleton().create("rock", "General");
+  Ogre::MaterialManager& materials = Ogre::MaterialManager::getSingleton();
+  if (!materials.resourceExists("rock")) materials.create("rock", "General");
   slab->getSubEntity(0)->setMaterialName("rock");
   EXPECT_TRUE(terrain->HideCollideSubEntities(slab));
   EXPECT_TRUE(slab->getSubEntity(0)->isVisible());

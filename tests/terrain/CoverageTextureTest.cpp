@@ -1,7 +1,10 @@
 // The coverage maps' textures on the game's renderer (OpenGL in a hidden
-// window; skipped without an X display): what the editor's rectangle uploads
-// put into a texture, read back from it.
+// window; skipped without an X display): what the editor's uploads put into
+// a texture, read back from it.
 #include "terrain/CoverageMap.h"
+#include "terrain/MapReader.h"
+#include "terrain/TerrainManager.h"
+#include "terrain/TerrainWater.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>
@@ -11,17 +14,34 @@
 
 namespace {
 
-TEST(CoverageTexture, ARectangleUploadsItsPixelsInTheirOwnOrder) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-  (new Ogre::LogManager())->createLog("coverage_texture.log", true, false, false);
-  auto* root = new Ogre::Root("", "", "");
-  root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
-  root->setRenderSystem(root->getAvailableRenderers().front());
-  root->initialise(false);
-  Ogre::NameValuePairList hidden{{"hidden", "true"}};
-  root->createRenderWindow("coverage", 32, 32, false, &hidden);
-  Ogre::ResourceGroupManager::getSingleton().createResourceGroup("Coverage");
+class CoverageTexture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    static Ogre::Root* root = [] {
+      (new Ogre::LogManager())->createLog("coverage_texture.log", true, false, false);
+      auto* made = new Ogre::Root("", "", "");
+      made->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
+      made->setRenderSystem(made->getAvailableRenderers().front());
+      made->initialise(false);
+      Ogre::NameValuePairList hidden{{"hidden", "true"}};
+      made->createRenderWindow("coverage", 32, 32, false, &hidden);
+      Ogre::ResourceGroupManager::getSingleton().createResourceGroup("Coverage");
+      return made;
+    }();
+    (void)root;
+  }
+};
 
+// The texture's pixels, as RGBA bytes.
+std::vector<uint8_t> Shown(const std::string& name, const std::string& group, unsigned width, unsigned height) {
+  Ogre::TexturePtr texture = Ogre::TextureManager::getSingleton().getByName(name, group);
+  std::vector<uint8_t> shown(size_t(width) * height * 4);
+  if (texture) texture->getBuffer()->blitToMemory(Ogre::PixelBox(width, height, 1, Ogre::PF_BYTE_RGBA, shown.data()));
+  return shown;
+}
+
+TEST_F(CoverageTexture, ARectangleUploadsItsPixelsInTheirOwnOrder) {
   // Seven pixels a row, so a row is no multiple of eight bytes; each pixel
   // different in every channel.
   constexpr unsigned kWidth = 7, kHeight = 5;
@@ -32,10 +52,8 @@ TEST(CoverageTexture, ARectangleUploadsItsPixelsInTheirOwnOrder) {
       for (unsigned c = 0; c < 4; ++c) map.SetValue(x, y, c, uint8_t(1 + 40 * c + 7 * y + x));
   map.UploadRect(2, 1, 5, 3);
 
-  Ogre::TexturePtr texture = Ogre::TextureManager::getSingleton().getByName("coverage_rect", "Coverage");
-  ASSERT_TRUE(texture);
-  std::vector<uint8_t> shown(kWidth * kHeight * 4);
-  texture->getBuffer()->blitToMemory(Ogre::PixelBox(kWidth, kHeight, 1, Ogre::PF_BYTE_RGBA, shown.data()));
+  ASSERT_TRUE(Ogre::TextureManager::getSingleton().getByName("coverage_rect", "Coverage"));
+  const std::vector<uint8_t> shown = Shown("coverage_rect", "Coverage", kWidth, kHeight);
   for (unsigned y = 0; y < kHeight; ++y) {
     for (unsigned x = 0; x < kWidth; ++x) {
       const bool inside = x >= 2 && x <= 5 && y >= 1 && y <= 3;
@@ -44,6 +62,40 @@ TEST(CoverageTexture, ARectangleUploadsItsPixelsInTheirOwnOrder) {
             << "pixel " << x << ", " << y << " channel " << c;
     }
   }
+}
+
+// The editor's refresh after painting shows the whole blend map, and the
+// water's clear shallows follow the heights.
+TEST_F(CoverageTexture, RefreshingTheWaterShowsTheBlendMapAndTheNewDepths) {
+  Ogre::SceneManager* scene = Ogre::Root::getSingleton().createSceneManager();
+  {
+    // 16 x 16 vertices one world unit apart, level ground at 0.
+    CGATerrainManager terrain(scene, false);
+    CGAMapData map;
+    std::string error;
+    ASSERT_TRUE(CGAMapReader::SetLayout(map, 16, 16, 16, 1, 1, error)) << error;
+    map.Heights.assign(16 * 16, 0);
+    map.Material = std::make_unique<CGATerrainMaterial>(15, 15);
+    ASSERT_TRUE(terrain.InstallMap(std::move(map)));
+    CGACoverageMap& blend = *terrain.GetMaterial()->GetBlendMap();
+    blend.Upload();
+    // Water at 18: three units deep and more everywhere. The map owns it.
+    (new CGATerrainWater(scene, 16, 16))->UpdateAlphaMap();
+    EXPECT_EQ(Shown("Water_Alpha_H", "General", 32, 32)[(9 * 32 + 7) * 4 + 3], 150);
+
+    blend.SetValue(5, 6, 0, 77);
+    for (int vz = 0; vz < 16; ++vz)
+      for (int vx = 0; vx < 16; ++vx) terrain.SetRawHeight(vx, vz, 250 * 20.0f);  // above the water
+    terrain.RefreshWater();
+    const std::vector<uint8_t> blendShown = Shown("BlendTerrain", "General", 64, 64);
+    EXPECT_EQ(blendShown[(6 * 64 + 5) * 4], 77);
+    EXPECT_EQ(blendShown[(6 * 64 + 5) * 4 + 3], 255);
+    // Dry ground everywhere.
+    const std::vector<uint8_t> alpha = Shown("Water_Alpha_H", "General", 32, 32);
+    for (size_t pixel = 0; pixel < 32 * 32; ++pixel) ASSERT_EQ(alpha[pixel * 4 + 3], 25) << "pixel " << pixel;
+    terrain.ClearMap();
+  }
+  Ogre::Root::getSingleton().destroySceneManager(scene);
 }
 
 }  // namespace

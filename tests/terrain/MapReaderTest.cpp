@@ -1,7 +1,9 @@
 #include "TerrainTestSupport.h"
+#include "terrain/ImageWriter.h"
 #include "terrain/PathFinder.h"
 
 #include <OgreImage.h>
+#include <OgreImageCodec.h>
 #include <OgreResourceGroupManager.h>
 
 #include <cstdio>
@@ -314,6 +316,76 @@ TEST_F(MapReading, ImagesAreResizedToTheGridAndConverted) {
   ASSERT_TRUE(Load(xml));
   EXPECT_TRUE(log.Has({"light image \"light.png\" cannot be read"})) << log.All();
   EXPECT_EQ(terrain.GetLightColour(3, 3), Ogre::ColourValue::Black);
+}
+
+// Stands in for the engine's decoders of some formats while it lives: it
+// counts the images it is asked to decode and decodes none.
+class CountingDecoders {
+ public:
+  explicit CountingDecoders(const std::vector<std::string>& formats) {
+    for (const std::string& format : formats) {
+      mOriginals.push_back(Ogre::Codec::getCodec(format));
+      Ogre::Codec::unregisterCodec(mOriginals.back());
+      mStandIns.push_back(std::make_unique<Counter>(format, mCalls));
+      Ogre::Codec::registerCodec(mStandIns.back().get());
+    }
+  }
+  ~CountingDecoders() {
+    for (size_t i = 0; i < mOriginals.size(); ++i) {
+      Ogre::Codec::unregisterCodec(mStandIns[i].get());
+      Ogre::Codec::registerCodec(mOriginals[i]);
+    }
+  }
+  int Calls() const { return mCalls; }
+
+ private:
+  class Counter : public Ogre::ImageCodec {
+   public:
+    Counter(std::string format, int& calls) : mFormat(std::move(format)), mCalls(calls) {}
+    Ogre::String getType() const override { return mFormat; }
+    Ogre::String magicNumberToFileExt(const char*, size_t) const override { return ""; }
+    void decode(const Ogre::DataStreamPtr&, const Ogre::Any&) const override {
+      ++mCalls;
+      OGRE_EXCEPT(Ogre::Exception::ERR_INVALIDPARAMS, "not decoded in this test", "Counter::decode");
+    }
+
+   private:
+    std::string mFormat;
+    int& mCalls;
+  };
+  int mCalls = 0;
+  std::vector<Ogre::Codec*> mOriginals;
+  std::vector<std::unique_ptr<Counter>> mStandIns;
+};
+
+TEST_F(MapReading, ImagesLargerThanTheirMapsTakeAreRefusedUndecoded) {
+  MapXml xml;
+  xml.Terrain["LightMap"] = "light.png";
+  xml.Terrain["ColourMap"] = "colour.tga";
+  xml.Terrain["BlendMap"] = "blend.tga";
+  // A light image one pixel wider than the bound; a PNG header alone that
+  // declares 16384 x 16384 pixels (0.8 MB of PNG can hold them), under a
+  // TGA's name; a 30-byte run-length TGA of 16384 x 16384 pixels for the
+  // blend map of 128 x 128.
+  Write("light.png", EncodePng(4097, 2, 1, std::vector<uint8_t>(4097 * 2, 255)));
+  Write("colour.tga", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x40\0\0\0\x40\0\x08\x02\0\0\0", 29));
+  Write("blend.tga", std::string("\0\0\x0A\0\0\0\0\0\0\0\0\0\0\x40\0\x40\x20\x20", 18) +
+                         std::string("\xFF\0\0\0\0\xFF\0\0\0\0\xFF\0", 12));
+  {
+    CountingDecoders decoders({"png", "tga"});
+    ASSERT_TRUE(Load(xml));
+    EXPECT_EQ(decoders.Calls(), 0);
+  }
+  EXPECT_TRUE(log.Has({"light image \"light.png\" is 4097 x 2 pixels, above 4096 a side", "ignored"})) << log.All();
+  EXPECT_TRUE(log.Has({"colour image \"colour.tga\" is 16384 x 16384 pixels, above 4096"})) << log.All();
+  EXPECT_TRUE(log.Has({"blend image \"blend.tga\" is 16384 x 16384 pixels, not the 128 x 128"})) << log.All();
+  EXPECT_EQ(terrain.GetLightColour(3, 3), Ogre::ColourValue::Black);
+  EXPECT_EQ(terrain.GetColourMapColour(3, 3), Ogre::ColourValue::White);
+
+  // At the bound an image is read and resized.
+  Write("light.png", EncodePng(4096, 1, 1, std::vector<uint8_t>(4096, 255)));
+  ASSERT_TRUE(Load(xml));
+  EXPECT_EQ(terrain.GetLightColour(3, 3), Ogre::ColourValue::White);
 }
 
 TEST_F(MapReading, StaticTypesAccumulateAndTheFirstDefinitionWins) {

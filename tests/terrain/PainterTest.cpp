@@ -2,6 +2,7 @@
 // pruned layer lists, stored variants, the blend brush and the material
 // cache.
 #include "support/HeadlessEngine.h"
+#include "support/LogLines.h"
 #include "terrain/TerrainMaterial.h"
 
 #include <OgreMaterialManager.h>
@@ -129,6 +130,19 @@ TEST(Painter, BlendBrushMovesTheWeightsTowardItsSlot) {
   EXPECT_FALSE(material.PaintBlend(3, 4, 9, 10, 0));  // no such texture
 }
 
+TEST(Painter, TerrainTexturesAreRenamedAndRemovedByTheirIds) {
+  Painter p;
+  p.material.SetTextureName(2, "cliff.png");
+  p.material.SetTextureName(9, "none.png");  // no such id: nothing
+  p.material.RemoveTexture(1);
+  p.material.RemoveTexture(9);
+  ASSERT_EQ(p.material.GetTextureCount(), 3u);
+  // The later textures move one id down.
+  EXPECT_EQ(p.material.GetTextureName(1), "cliff.png");
+  EXPECT_EQ(p.material.GetTextureName(2), "grass.png");
+  EXPECT_EQ(p.material.GetTexture(2)->WidthRepeat, 4);
+}
+
 class PainterMaterials : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -181,6 +195,68 @@ TEST_F(PainterMaterials, TilesNamingMissingBlendTexturesRepeatTheLast) {
   EXPECT_EQ(bare.CellMaterialKey({7}, 0), "terrainmat__-1_-1_-1_-1_7");
   EXPECT_EQ(bare.GetCellMaterial({7, 8}, 0)->getTechnique(0)->getPass(0)->getTextureUnitState(5)->getTextureName(),
             "template.png");
+}
+
+// Makes a material of one technique whose passes each have the given
+// number of texture units, unit 0 of pass 0 showing a texture named after
+// the material, unless one of that name exists.
+void MakeMaterial(const std::string& name, const std::vector<int>& unitsPerPass) {
+  auto& materials = Ogre::MaterialManager::getSingleton();
+  if (materials.resourceExists(name)) return;
+  Ogre::Technique* technique = materials.create(name, "General")->getTechnique(0);
+  for (size_t p = 0; p < unitsPerPass.size(); ++p) {
+    Ogre::Pass* pass = p == 0 ? technique->getPass(0) : technique->createPass();
+    for (int unit = 0; unit < unitsPerPass[p]; ++unit) pass->createTextureUnitState(name + ".png");
+  }
+}
+
+std::string UnitTexture(const Ogre::MaterialPtr& material, unsigned short pass, unsigned short unit) {
+  return material->getTechnique(0)->getPass(pass)->getTextureUnitState(unit)->getTextureName();
+}
+
+TEST_F(PainterMaterials, TheOlderBuilderTakesItsTemplateFromTheCode) {
+  for (const char* name : {"terrain_b_1", "terrain_b_2", "terrain_a_2"}) MakeMaterial(name, {5});
+  {
+    CGATerrainMaterial material(31, 31);
+    for (const char* name : {"meadow.png", "soil.png", "stone.png", "moss.png"}) material.AddBlendTexture(name, 0);
+    material.SetTileLayers(3, 3, 2, 1, 0);
+    struct Case {
+      std::string code;
+      const char* from;  // the template
+      bool blended;      // the tile's blend textures on units 1 to 4
+    };
+    const Case cases[] = {{"_0x", "terrain_b_1", true}, {"", "terrain_b_2", true}, {"x1", "terrain_a_2", false}};
+    for (const Case& c : cases) {
+      Ogre::MaterialPtr made = material.GetCellMaterialByCode(c.code, 2, 3);
+      EXPECT_EQ(made->getName(), "terrain_mat_" + c.code + "_c3c2c1c0") << c.code;
+      EXPECT_EQ(UnitTexture(made, 0, 0), std::string(c.from) + ".png") << c.code;
+      EXPECT_EQ(UnitTexture(made, 0, 1), c.blended ? "moss.png" : std::string(c.from) + ".png") << c.code;
+      EXPECT_EQ(UnitTexture(made, 0, 4), c.blended ? "meadow.png" : std::string(c.from) + ".png") << c.code;
+      EXPECT_EQ(material.GetCellMaterialByCode(c.code, 2, 3), made) << c.code;  // cached
+    }
+    EXPECT_EQ(material.GetCellMaterialByCode("x2", 7, 3)->getName(), "BaseWhiteNoLighting");
+  }
+  // The painter removes the materials it made.
+  EXPECT_FALSE(Ogre::MaterialManager::getSingleton().resourceExists("terrain_mat_x1_c3c2c1c0", "General"));
+}
+
+TEST_F(PainterMaterials, ThePrefixNamesTheMaterialWhoseSecondPassTakesTheTexture) {
+  MakeMaterial("terrain_", {1, 1});
+  MakeMaterial("ground_", {1, 2});
+  auto& materials = Ogre::MaterialManager::getSingleton();
+  LogLines log;
+  CGATerrainMaterial material(15, 15);
+  material.SetPrefixMaterialTexture("sand.png");
+  EXPECT_EQ(UnitTexture(materials.getByName("terrain_"), 1, 0), "sand.png");
+  EXPECT_EQ(UnitTexture(materials.getByName("terrain_"), 0, 0), "terrain_.png");
+  material.SetMaterialPrefix("ground_");
+  material.SetPrefixMaterialTexture("mud.png");
+  EXPECT_EQ(UnitTexture(materials.getByName("ground_"), 1, 0), "mud.png");
+  EXPECT_EQ(UnitTexture(materials.getByName("terrain_"), 1, 0), "sand.png");
+  // A prefix that names no material changes nothing.
+  material.SetMaterialPrefix("none_");
+  material.SetPrefixMaterialTexture("x.png");
+  EXPECT_TRUE(log.Has({"\"none_\"", "\"x.png\" is not set"})) << log.All();
 }
 
 }  // namespace

@@ -305,27 +305,60 @@ TEST_F(FaultyMaps, ARepeatedGrassKindNameKeepsEveryRecordOnItsKind) {
 }
 
 // A grass kind with an empty image, or none, has no texture to draw with
-// (the engine refuses an empty texture name): the kind and its grass are
-// left out with a log line, and every other kind keeps its records.
-TEST_F(FaultyMaps, AGrassKindWithoutImageIsLeftOut) {
+// (the engine refuses an empty texture name), and one without a name can
+// name neither its entity nor its material: the kind and its grass are left
+// out with a log line, and every other kind keeps its records.
+TEST_F(FaultyMaps, AGrassKindWithoutImageOrNameIsLeftOut) {
   MapXml xml;
   xml.Children = "<Grass><Object Name=\"tuft\" Image=\"a.png\"/><Object Name=\"bare\" Image=\"\"/>"
-                 "<Object Name=\"blank\"/><Object Name=\"reed\" Image=\"c.png\"/><Records>"
-                 "<Record id=\"0\" position=\"10 0 10\" yaw=\"0\" scale=\"1\"/>"
+                 "<Object Name=\"blank\"/><Object Name=\"\" Image=\"b.png\"/><Object Name=\"reed\" Image=\"c.png\"/>"
+                 "<Records><Record id=\"0\" position=\"10 0 10\" yaw=\"0\" scale=\"1\"/>"
                  "<Record id=\"1\" position=\"20 0 20\" yaw=\"0\" scale=\"1\"/>"
                  "<Record id=\"2\" position=\"30 0 30\" yaw=\"0\" scale=\"1\"/>"
-                 "<Record id=\"3\" position=\"40 0 40\" yaw=\"0\" scale=\"1\"/></Records></Grass>";
+                 "<Record id=\"3\" position=\"50 0 50\" yaw=\"0\" scale=\"1\"/>"
+                 "<Record id=\"4\" position=\"40 0 40\" yaw=\"0\" scale=\"1\"/></Records></Grass>";
   ASSERT_TRUE(Load(xml));
   const std::vector<Ogre::Entity*>& kinds = terrain->GetGrassKinds();
-  ASSERT_EQ(kinds.size(), 4u);
+  ASSERT_EQ(kinds.size(), 5u);
   EXPECT_EQ(kinds[1], nullptr);
   EXPECT_EQ(kinds[2], nullptr);
+  EXPECT_EQ(kinds[3], nullptr);
   EXPECT_FALSE(scene->hasEntity("bare"));
   EXPECT_FALSE(scene->hasEntity("blank"));
   EXPECT_TRUE(log.Has({"test.map", "grass kind 1 \"bare\"", "no image"})) << log.All();
   EXPECT_TRUE(log.Has({"test.map", "grass kind 2 \"blank\"", "no image"})) << log.All();
+  EXPECT_TRUE(log.Has({"test.map", "grass kind 3 has no name", "left out"})) << log.All();
   EXPECT_EQ(GrassByX(*terrain), (std::map<int, std::string>{{10, "tuft"}, {40, "reed"}}));
   terrain->ClearMap();
+}
+
+// A grass kind named as a static's entity will be ("rock_ent_0", the first
+// static of type "rock"): the static that would take the name is left out
+// with a log line, and the next one takes a name of its own.
+TEST_F(FaultyMaps, AStaticWhoseNameIsTakenIsLeftOut) {
+  dir.write("statics.xml", "<Static><Object Name=\"rock\" Mesh=\"platform.mesh\" Scale=\"1 1 1\"/></Static>");
+  MapXml xml;
+  xml.Statics = "<Object Name=\"rock\" Position=\"20 0 20\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
+                "<Object Name=\"rock\" Position=\"40 0 40\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>";
+  xml.Children = "<Grass><Object Name=\"rock_ent_0\" Image=\"a.png\"/><Records/></Grass>";
+  ASSERT_TRUE(Load(xml));
+  terrain->LoadPendingStatics();
+  ASSERT_EQ(terrain->GetStatics().size(), 1u);
+  EXPECT_EQ(terrain->GetStatics().begin()->second.Entity->getName(), "rock_ent_1");
+  EXPECT_EQ(scene->getEntity("rock_ent_0"), terrain->GetGrassKinds()[0]);
+  EXPECT_TRUE(log.Has({"test.map", "static \"rock\"", "\"rock_ent_0\"", "left out"})) << log.All();
+  terrain->ClearMap();
+  EXPECT_FALSE(scene->hasEntity("rock_ent_0"));
+}
+
+TEST_F(FaultyMaps, UnloadingAnEntitysMaterialsUnloadsEachOfThem) {
+  MakeBoxMesh("crate", Ogre::Vector3(2, 2, 2), 1.0f);
+  Ogre::Entity* crate = Place("crate.mesh", Ogre::Vector3(5, 0, 5));
+  for (unsigned i = 0; i < crate->getNumSubEntities(); ++i) crate->getSubEntity(i)->getMaterial()->load();
+  terrain->UnloadEntityMaterials(crate);
+  ASSERT_EQ(crate->getNumSubEntities(), 2u);
+  for (unsigned i = 0; i < crate->getNumSubEntities(); ++i)
+    EXPECT_FALSE(crate->getSubEntity(i)->getMaterial()->isLoaded()) << crate->getSubEntity(i)->getMaterialName();
 }
 
 TEST_F(FaultyMaps, TheMapWriterWritesWhatAReloadGivesBack) {

@@ -87,22 +87,52 @@ TEST_F(FrameStep, WithoutAPreloaderDeferredStaticsLoadTheirMeshesWhenMade) {
   EXPECT_EQ(terrain->GetStatics().size(), 2u);
 }
 
-TEST_F(FrameStep, TheCornerDoesNotReachTheFarEndOfTheFirstRow) {
+// Deferred statics are filed and found by Scale alone (Step is no part of
+// the divisor), the bucket as tz x tile count X + tx with no test per axis.
+class DeferredBuckets : public FrameStep {
+ protected:
+  // A map of 64 x 64 grid steps (4 x 4 tiles) with rocks at the given
+  // places, loaded without making its statics.
+  void Load(const std::string& step, const std::vector<Ogre::Vector2>& rocks) {
+    terrain->SetFileOpener(CGAMapReader::OpenFromFolder(dir.path()));
+    dir.write("s.xml", "<Static><Object Name=\"rock\" Mesh=\"platform.mesh\" Scale=\"1 1 1\"/></Static>");
+    MapXml xml;
+    xml.Scene["Width"] = xml.Scene["Height"] = "64";
+    xml.Scene["Step"] = step;
+    xml.Scene["StaticList"] = "s.xml";
+    for (const Ogre::Vector2& at : rocks)
+      xml.Statics += "<Object Name=\"rock\" Position=\"" + std::to_string(at.x) + " 0 " + std::to_string(at.y) +
+                     "\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>";
+    dir.write("m.map", xml.Text());
+    ASSERT_TRUE(terrain->LoadMap("m.map", 16)) << log.All();
+  }
   TempDir dir;
-  terrain->SetFileOpener(CGAMapReader::OpenFromFolder(dir.path()));
-  dir.write("s.xml", "<Static><Object Name=\"rock\" Mesh=\"platform.mesh\" Scale=\"1 1 1\"/></Static>");
-  MapXml xml;
-  xml.Scene["Width"] = xml.Scene["Height"] = "64";  // 4 x 4 tiles of 32 world units
-  xml.Scene["StaticList"] = "s.xml";
-  std::string text = xml.Text();
-  text.replace(text.find("<StaticObjects/>"), 16,
-               "<StaticObjects><Object Name=\"rock\" Position=\"110 0 10\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
-               "</StaticObjects>");
-  dir.write("m.map", text);
-  ASSERT_TRUE(terrain->LoadMap("m.map", 16)) << log.All();
+};
+
+TEST_F(DeferredBuckets, TheCornerReachesTheLastTileOfTheFirstRow) {
+  // Tiles of 32 world units: the rock stands in tile 3, the last of row 0.
+  Load("1", {{110, 10}});
   controller->SetLookAt(Ogre::Vector3(0, 0, 0));
+  // The offset (-1, 1) from tile (0, 0) is index 4 - 1.
   Frames(10);
-  EXPECT_EQ(terrain->GetPendingStaticCount(), 1u);  // the last tile of the first row waits
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
+  EXPECT_EQ(terrain->GetStatics().size(), 1u);
+}
+
+TEST_F(DeferredBuckets, WithAStepOfTwoTheBucketsStillGoByScale) {
+  // Vertices 4 world units apart, the map 256 wide; buckets of 32 units: the
+  // first rock files in bucket 3 (x 96..128), the second, at bucket column
+  // 6 and row 6, has no bucket and is made at once.
+  Load("2", {{120, 10}, {200, 200}});
+  EXPECT_EQ(terrain->GetStatics().size(), 1u);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 1u);
+  // Bucket 1 and its neighbours do not reach bucket 3.
+  controller->SetLookAt(Ogre::Vector3(40, 0, 10));
+  Frames(10);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 1u);
+  controller->SetLookAt(Ogre::Vector3(120, 0, 10));
+  Frames(10);
+  EXPECT_EQ(terrain->GetPendingStaticCount(), 0u);
 }
 
 TEST_F(FrameStep, AStaticHidingTheViewFadesAndComesBack) {

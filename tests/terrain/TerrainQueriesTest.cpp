@@ -1,7 +1,7 @@
 #include "TerrainTestSupport.h"
 #include "terrain/CollisionCells.h"
-#include "platform/Random.h"
 
+#include <OgreMaterialManager.h>
 #include <OgreMath.h>
 
 #include <cmath>
@@ -151,63 +151,23 @@ TEST(CollisionCells, EachAxisIsTested) {
   EXPECT_EQ(CollisionCells::IndexAt(std::nanf(""), 10), -1);
 }
 
-// The nearest hit of a ray on the terrain's triangles by testing every cell.
-bool BruteForcePick(const CGATerrainManager& terrain, const Ogre::Ray& ray, float& best) {
-  best = 1e30f;
-  const float cell = float(terrain.GetScale() * terrain.GetStep());
-  for (int cz = 0; cz < int(terrain.GetGridSizeZ()); ++cz)
-    for (int cx = 0; cx < int(terrain.GetGridSizeX()); ++cx) {
-      auto p = [&](int a, int b) {
-        const float x = (cx + a) * cell, z = (cz + b) * cell;
-        return Ogre::Vector3(x, terrain.GetHeight(x, z), z);
-      };
-      for (const auto& r : {Ogre::Math::intersects(ray, p(0, 0), p(1, 0), p(1, 1), true, true),
-                            Ogre::Math::intersects(ray, p(0, 0), p(0, 1), p(1, 1), true, true)})
-        if (r.first && r.second < best) best = r.second;
-    }
-  return best < 1e30f;
-}
-
-TEST_F(Heights, PickingFindsTheNearestTriangleAlongTheRay) {
-  platform::SeedRand(7);
-  Install([](int x, int z) {
-    return uint32_t(250 * (5 + 2 * std::sin(x * 0.7) + 2 * std::cos(z * 0.4)) + platform::Rand() % 300);
-  });
-  auto random = [](float lo, float hi) { return lo + (hi - lo) * platform::Rand() / 32767.0f; };
-  int hits = 0;
-  for (int i = 0; i < 400; ++i) {
-    const Ogre::Vector3 from(random(-20, 84), random(5, 40), random(-20, 84));
-    const Ogre::Vector3 to(random(0, 64), random(-5, 10), random(0, 64));
-    const Ogre::Ray ray(from, (to - from).normalisedCopy());
-    float expected;
-    Ogre::Vector3 hit;
-    const bool found = terrain.PickTerrain(ray, hit);
-    ASSERT_EQ(found, BruteForcePick(terrain, ray, expected)) << i;
-    if (!found) continue;
-    ++hits;
-    EXPECT_LT(hit.distance(ray.getPoint(expected)), 1e-3f) << i;
-    EXPECT_EQ(terrain.PickGround(ray, nullptr, false), hit);
-  }
-  EXPECT_GT(hits, 300);
-
-  // Straight down onto a plane: the plane's height.
-  Install([](int x, int z) { return uint32_t(250 * (x + z)); });
-  const Ogre::Vector3 down = terrain.PickGround(Ogre::Ray({13, 500, 21}, Ogre::Vector3::NEGATIVE_UNIT_Y));
-  EXPECT_NEAR(down.y, terrain.GetHeight(13, 21), 1e-3);
-  EXPECT_NEAR(down.y, (6.5f + 10.5f) * 2, 1e-3);
-}
-
 TEST_F(Heights, PickingFallsBackToTheSlab) {
   // No map: where the ray enters the slab (top 0), else the origin.
   const Ogre::Ray slanted({100, 10, 100}, Ogre::Vector3(1, -1, 0).normalisedCopy());
   EXPECT_TRUE(terrain.PickGround(slanted).positionEquals(Ogre::Vector3(110, 0, 100), 1e-4f));
   EXPECT_EQ(terrain.PickGround(Ogre::Ray({100, 10, 100}, Ogre::Vector3::UNIT_Y)), Ogre::Vector3::ZERO);
-  // A ray that misses the map's terrain but crosses the slab.
-  Install([](int, int) { return 2500u; });
-  EXPECT_TRUE(terrain.PickGround(Ogre::Ray({300, 10, 300}, Ogre::Vector3::NEGATIVE_UNIT_Y))
-                  .positionEquals(Ogre::Vector3(300, 0, 300), 1e-4f));
-  EXPECT_TRUE(terrain.PickGround(Ogre::Ray({30, 50, 30}, Ogre::Vector3::NEGATIVE_UNIT_Y))
-                  .positionEquals(Ogre::Vector3(30, 20, 30), 1e-4f));
+}
+
+// The terrain manager is a compositor's listener that leaves the materials
+// it is told of as they are.
+TEST(CompositorListener, LeavesMaterialsAsTheyAre) {
+  EngineUp engine;
+  CGATerrainManager terrain(nullptr, false);
+  Ogre::CompositorInstance::Listener& listener = terrain;
+  const Ogre::MaterialPtr white = Ogre::MaterialManager::getSingleton().getByName("BaseWhite");
+  Ogre::MaterialPtr material = white;
+  listener.notifyMaterialSetup(0, material);
+  EXPECT_EQ(material, white);
 }
 
 }  // namespace
