@@ -2,8 +2,8 @@
 // engine's resource system, against the same files in a plain folder.
 #include "game/GAPAK/PakArchive.h"
 #include "game/GAPAK/PakWriter.h"
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
 
 #include <Ogre.h>
 #include <benchmark/benchmark.h>

@@ -2,15 +2,27 @@
 # It links the rooms below it (LINKS), compiles with the services' precompiled
 # header (the engine and the GUI) unless NO_PCH (the rooms without the engine,
 # and the services, which make it), and builds after the include check.
+#
+# Beside it, NAME_link_check links the whole room with nothing but what the
+# room links: a call into a room above it has no definition there and fails
+# the build, whatever its include lines look like.
 function(yvek_room name)
   cmake_parse_arguments(R "NO_PCH" "" "SOURCES;LINKS" ${ARGN})
   add_library(${name} STATIC ${R_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${R_LINKS})
   if(NOT R_NO_PCH)
-    target_precompile_headers(${name} REUSE_FROM yvek_services)
+    yvek_use_engine_pch(${name})
   endif()
   add_dependencies(${name} yvek_rooms_check)
+
+  set(stub ${CMAKE_BINARY_DIR}/room_link_check.cpp)
+  if(NOT EXISTS ${stub})
+    file(WRITE ${stub} "// Links a room whole: see yvek_room in cmake/Yvek.cmake.\nint main() { return 0; }\n")
+  endif()
+  add_executable(${name}_link_check ${stub})
+  target_link_libraries(${name}_link_check PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}>")
+  set_target_properties(${name}_link_check PROPERTIES UNITY_BUILD OFF)
 endfunction()
 
 # Adds every subfolder of the current folder that has a CMakeLists.txt (the
@@ -24,14 +36,32 @@ function(yvek_add_subfolders)
   endforeach()
 endfunction()
 
-# yvek_reuse_game_pch(TARGET LIBS...): a target that links the game (or a
-# library on it) compiles with the services' precompiled header (the engine
-# and the GUI) instead of parsing them again in every file.
+# The engine and the GUI, parsed once: the services make the precompiled
+# header (game/Precompiled.h) and every target that includes the engine
+# compiles with it instead of parsing them again in every file. Such a target
+# carries the property YVEK_ENGINE_PCH, which the targets on it follow.
+# YVEK_PCH off (the developer set-up) compiles every file on its own, which
+# the compile database then shows as it is.
+option(YVEK_PCH "Compile with the engine's precompiled header" ON)
+
+# yvek_use_engine_pch(TARGET): TARGET compiles with the precompiled header.
+function(yvek_use_engine_pch target)
+  set_target_properties(${target} PROPERTIES YVEK_ENGINE_PCH ON)
+  if(YVEK_PCH AND NOT target STREQUAL yvek_services)
+    target_precompile_headers(${target} REUSE_FROM yvek_services)
+  endif()
+endfunction()
+
+# yvek_reuse_game_pch(TARGET LIBS...): TARGET compiles with the precompiled
+# header when one of the libraries it links does.
 function(yvek_reuse_game_pch target)
   foreach(lib ${ARGN})
-    if(lib MATCHES "^yvek_(game|app|testsupport|unit_testsupport|terrain_testsupport|model_testsupport|gui_testsupport|mapedit)$")
-      target_precompile_headers(${target} REUSE_FROM yvek_services)
-      return()
+    if(TARGET ${lib})
+      get_target_property(engine ${lib} YVEK_ENGINE_PCH)
+      if(engine)
+        yvek_use_engine_pch(${target})
+        return()
+      endif()
     endif()
   endforeach()
 endfunction()

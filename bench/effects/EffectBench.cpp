@@ -6,8 +6,8 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "game/FrameClock.h"
-#include "support/HeadlessEngine.h"
-#include "units/NullUnitWorld.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 
 #include <Ogre.h>

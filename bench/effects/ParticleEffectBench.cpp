@@ -5,7 +5,7 @@
 #include "effects/EffectNode.h"
 #include "effects/EffectParticleEX.h"
 #include "game/FrameClock.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #include "SideBySide.h"
 
 #include "particles/PSystem.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <OgreParticleAffector.h>

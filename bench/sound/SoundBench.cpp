@@ -3,8 +3,8 @@
 // frame of 1,000 plays. Neither may allocate once warm; this program counts
 // every allocation to show it.
 #include "game/AudioManager.h"
-#include "sound/SoundFixtures.h"
-#include "support/HeadlessEngine.h"
+#include "tests/sound/SoundFixtures.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <benchmark/benchmark.h>

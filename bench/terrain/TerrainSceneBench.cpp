@@ -4,7 +4,7 @@
 // median of single frames.
 #include "game/Camera.h"
 #include "game/FrameClock.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "terrain/CollisionManager.h"
 #include "terrain/TerrainManager.h"
 

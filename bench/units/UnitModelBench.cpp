@@ -5,7 +5,7 @@
 //   (target: under 3 ms), and the same with the skeletons posed as the
 //   engine poses them before drawing.
 #include "game/FrameClock.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 #include "units/UnitModel.h"

@@ -2,12 +2,12 @@
 // grass page, the worst frame of a fly-through over a grass field, and
 // merging instances beside the engine's StaticGeometry on the same
 // instances (printed side by side at the end).
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
 #include "vegetation/TreeLoader2D.h"
 #include "vegetation/WindBatchPage.h"
-#include "vegetation/VegetationTestSupport.h"
+#include "tests/vegetation/VegetationTestSupport.h"
 
 #include <Ogre.h>
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 #include "game/Camera.h"
 #include "game/FrameClock.h"
 #include "platform/Random.h"
-#include "support/GameGlobals.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/GameGlobals.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "effects/EffectLimits.h"
 #include "effects/EffectParticleEX.h"
 #include "effects/EffectProjection.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include <Ogre.h>
 

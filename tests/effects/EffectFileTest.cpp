@@ -4,9 +4,9 @@
 
 #include "effects/EffectKeys.h"
 #include "effects/EffectLimits.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 #include "effects/EffectObject.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <OgreResourceGroupManager.h>
 #include <OgreSceneNode.h>

@@ -3,7 +3,7 @@
 // "RttTex" renders.
 #include "EffectTestSupport.h"
 
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include <OgreEntity.h>
 #include <OgreSceneManager.h>

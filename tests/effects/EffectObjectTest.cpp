@@ -13,7 +13,7 @@
 #include "effects/EffectRibbon.h"
 #include "game/FrameClock.h"
 #include "platform/Random.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 

@@ -1,7 +1,7 @@
 #include "EffectTestSupport.h"
 
 #include "game/FrameClock.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 

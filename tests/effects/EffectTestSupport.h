@@ -5,7 +5,7 @@
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "effects/EffectWorld.h"
-#include "support/GameGlobals.h"
+#include "tests/support/GameGlobals.h"
 #include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 

@@ -6,7 +6,7 @@
 // Matrix3::FromEulerAnglesXYZ), value for value, over several frames.
 #include "effects/EffectParticleEX.h"
 #include "effects/ParticleBatch.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "game/GameLog.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include <OgreLogManager.h>
 

@@ -1,8 +1,8 @@
 #include "game/GAPAK/PakArchive.h"
 #include "game/GAPAK/PakWriter.h"
-#include "support/HeadlessEngine.h"
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "game/Parse.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include <gtest/gtest.h>
 

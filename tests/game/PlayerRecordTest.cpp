@@ -1,7 +1,7 @@
 #include "game/PlayerRecord.h"
 #include "platform/Paths.h"
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

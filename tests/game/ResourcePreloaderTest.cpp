@@ -1,7 +1,7 @@
 #include "game/ResourcePreloader.h"
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
-#include "support/WaitFor.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitFor.h"
 
 #include <Ogre.h>
 #include <OgreSkeletonSerializer.h>

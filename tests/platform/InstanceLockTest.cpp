@@ -2,7 +2,7 @@
 // the records and the engine log over the other's. The first copy holds a
 // lock there while it runs; the second finds it held.
 #include "platform/InstanceLock.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

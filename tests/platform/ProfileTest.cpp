@@ -1,6 +1,6 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // so: the opener was started in the background by a shell, whose success
 // was all the game saw.
 #include "platform/WebPage.h"
-#include "support/TempDir.h"
-#include "support/WaitFor.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // show nothing, picks and the ground answered from what the test sets, and a
 // note of maps, sounds and clears.
 #include "screens/Battlefield.h"
-#include "units/NullUnitWorld.h"
+#include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
 #include "units/UnitTemplate.h"
 

@@ -1,8 +1,8 @@
 #include "GuiTestSystem.h"
 #include "screens/GUIAnim.h"
 #include "screens/GUIAnimFile.h"
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 
 #include <CEGUI/CEGUI.h>
 #include <OgreResourceGroupManager.h>

@@ -1,7 +1,7 @@
 #include "GuiTestSystem.h"
 
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Null/Renderer.h>

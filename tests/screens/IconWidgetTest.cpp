@@ -7,7 +7,7 @@
 #include "screens/GUIIconEx.h"
 #include "screens/GUIIconList.h"
 #include "screens/LevelState.h"
-#include "support/GameGlobals.h"
+#include "tests/screens/LevelGlobals.h"
 #include "units/UnitTemplate.h"
 
 #include <CEGUI/CEGUI.h>
@@ -78,7 +78,7 @@ class Icon : public ::testing::Test {
     Context().injectMouseButtonUp(button);
   }
 
-  ScopedGameGlobals globals;
+  ScopedLevelGlobals globals;
   GUIAnimManager anims;
   CEGUI::Window* sheet = nullptr;
   CEGUI::Window* host = nullptr;

@@ -3,8 +3,8 @@
 #include "platform/Random.h"
 #include "screens/LevelDriver.h"
 #include "screens/LevelState.h"
-#include "support/GameGlobals.h"
-#include "support/LogLines.h"
+#include "tests/screens/LevelGlobals.h"
+#include "tests/support/LogLines.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +82,7 @@ class Driver : public ::testing::Test {
     return -1;
   }
 
-  ScopedGameGlobals globals;
+  ScopedLevelGlobals globals;
   FakeField field;
   LevelDriver driver{field, platform::Rand};
   std::vector<LevelRecord> levels;

@@ -1,6 +1,6 @@
 #include "MemoryLevelFiles.h"
 #include "screens/LevelFile.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include "screens/GUIStart.h"
 #include "screens/ListBoxRichItem.h"
 #include "screens/LevelState.h"
-#include "support/HeadlessEngine.h"
-#include "support/LogLines.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/LogLines.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>

@@ -6,8 +6,8 @@
 #include "FakeBattlefield.h"
 #include "FakeHost.h"
 #include "MemoryLevelFiles.h"
-#include "support/GameGlobals.h"
-#include "support/TempDir.h"
+#include "tests/screens/LevelGlobals.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,7 @@ class ScreenFixture : public ::testing::Test {
   // One game frame: the GUI's time pulse, in which the shown sheet updates.
   void Frame(uint32_t ms = 100);
 
-  ScopedGameGlobals globals;
+  ScopedLevelGlobals globals;
   TempDir dir;
   ScopedWorkingDir cwd{dir.path()};
   FakeHost host;

@@ -2,8 +2,8 @@
 // file of the game it is refused before parsing when it nests too deep.
 #include "GuiTestSystem.h"
 #include "game/AudioManager.h"
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 
 #include <CEGUI/CEGUI.h>
 #include <gtest/gtest.h>

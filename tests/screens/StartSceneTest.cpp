@@ -4,9 +4,9 @@
 // the map's.
 #include "game/Camera.h"
 #include "screens/StartScene.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "terrain/TerrainManager.h"
-#include "units/FakeUnitWorld.h"
+#include "tests/units/FakeUnitWorld.h"
 #include "units/Unit.h"
 #include "units/UnitAction.h"
 

@@ -1,6 +1,6 @@
 #include "screens/LevelState.h"
 #include "screens/UnitIcon.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 #include "units/UnitManager.h"
 #include "units/UnitTemplate.h"
 

@@ -11,7 +11,7 @@
 #include "screens/GUIRecruit.h"
 #include "screens/GUIStart.h"
 #include "screens/LevelState.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 #include "units/UnitManager.h"
 
 #include <CEGUI/CEGUI.h>

@@ -3,9 +3,9 @@
 #include "game/AudioManager.h"
 #include "game/AudioXML.h"
 #include "game/GAPAK/PakArchive.h"
-#include "sound/FakeSoundDevice.h"
-#include "sound/SoundFixtures.h"
-#include "support/HeadlessEngine.h"
+#include "tests/sound/FakeSoundDevice.h"
+#include "tests/sound/SoundFixtures.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <CEGUI/XMLAttributes.h>
 #include <Ogre.h>

@@ -1,7 +1,7 @@
 // The sound layer on OpenAL Soft's null output: decoding, channels, streams.
 #include "platform/Sound.h"
 #include "platform/SoundDecoder.h"
-#include "sound/SoundFixtures.h"
+#include "tests/sound/SoundFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // A machine without sound output: the sound library is told to use only its
 // wave writer with no file, so it finds no device. The game runs silent.
 #include "game/AudioManager.h"
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

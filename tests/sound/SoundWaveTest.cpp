@@ -3,9 +3,9 @@
 #include "game/AudioManager.h"
 #include "game/GAPAK/PakArchive.h"
 #include "platform/SoundDecoder.h"
-#include "sound/SoundFixtures.h"
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
+#include "tests/sound/SoundFixtures.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 #pragma once
-// The game's process-wide state: the frame clock (game/FrameClock.h), the
-// running level's state (screens/LevelState.h), the player's record and name
-// (game/PlayerRecord.h), the level list (screens/LevelRecord.h) and the
-// loading progress (game/LoadingProgress.h). A fixture holds a
-// ScopedGameGlobals as its first member: its test starts from the state the
-// process starts with, whatever the tests before it left, and the state is
-// put back as it was after the test.
+// The services' process-wide state: the frame clock (game/FrameClock.h), the
+// player's record and name (game/PlayerRecord.h) and the loading progress
+// (game/LoadingProgress.h). A fixture holds a ScopedGameGlobals as its first
+// member: its test starts from the state the process starts with, whatever
+// the tests before it left, and the state is put back as it was after the
+// test. The running level's state is the screens' own
+// (tests/screens/LevelGlobals.h).
 #include <memory>
 
 class ScopedGameGlobals {

@@ -1,7 +1,7 @@
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 
 #include "platform/MessageBox.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <OgreLogManager.h>
 

@@ -1,4 +1,4 @@
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "terrain/CoverageMap.h"
 #include "terrain/TerrainMaterial.h"
 

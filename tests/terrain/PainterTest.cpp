@@ -1,8 +1,8 @@
 // The painter's cells and materials: atlas cells of painted layers, the
 // pruned layer lists, stored variants, the blend brush and the material
 // cache.
-#include "support/HeadlessEngine.h"
-#include "support/LogLines.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/LogLines.h"
 #include "terrain/TerrainMaterial.h"
 
 #include <OgreMaterialManager.h>

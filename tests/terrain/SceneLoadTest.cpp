@@ -1,7 +1,7 @@
 // Maps into the scene and out again: the demo map's scene, repeated loads,
 // faulty maps, grass records and the map writer's round trip.
 #include "SceneTestSupport.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "game/LoadingProgress.h"
 #include "game/Parse.h"
 #include "terrain/TerrainTile.h"

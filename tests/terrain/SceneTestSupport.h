@@ -5,7 +5,7 @@
 // manager and terrain manager, and meshes built in code.
 #include "TerrainTestSupport.h"
 #include "game/Camera.h"
-#include "support/GameGlobals.h"
+#include "tests/support/GameGlobals.h"
 #include "terrain/CollisionManager.h"
 
 #include <OgreSceneManager.h>

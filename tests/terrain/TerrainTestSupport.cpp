@@ -1,6 +1,6 @@
 #include "TerrainTestSupport.h"
 
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 CGAMapData MapLayout(int width, int height, unsigned cellsPerTile, int step, int scale) {
   CGAMapData map;

@@ -2,8 +2,8 @@
 // Helpers of the terrain tests: map documents with sound defaults, maps laid
 // out in memory, a catcher of log lines, and a fixture that loads maps from
 // a temporary folder.
-#include "support/LogLines.h"
-#include "support/TempDir.h"
+#include "tests/support/LogLines.h"
+#include "tests/support/TempDir.h"
 #include "terrain/TerrainManager.h"
 
 #include <gtest/gtest.h>

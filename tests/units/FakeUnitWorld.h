@@ -3,7 +3,7 @@
 // level's state are records the tests read back; the ground is flat at a
 // settable height; logic cells are 1 unless set; the unit grid is the one of
 // a unit manager the test names.
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 #include "units/UnitManager.h"
 #include "units/UnitModelBase.h"
 #include "units/UnitWorld.h"

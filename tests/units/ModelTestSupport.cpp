@@ -1,6 +1,6 @@
 #include "ModelTestSupport.h"
 
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "units/Unit.h"
 
 #include <Ogre.h>

@@ -3,7 +3,7 @@
 // content (materials, meshes, skeletons) in resource group "General", and a
 // unit world whose units get real models in a scene of their own.
 #include "FakeUnitWorld.h"
-#include "support/GameGlobals.h"
+#include "tests/support/GameGlobals.h"
 #include "units/UnitModel.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // what replacing the main entity must leave behind.
 #include "ModelTestSupport.h"
 #include "platform/Random.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 

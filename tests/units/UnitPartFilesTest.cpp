@@ -1,6 +1,6 @@
 // Part definition files, and the bone count of part meshes.
 #include "ModelTestSupport.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
 #include "units/UnitPartDef.h"

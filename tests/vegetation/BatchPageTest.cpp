@@ -4,8 +4,8 @@
 // programs are not compiled (the rendered tests compile them), but their
 // uniforms are their constants as on the OpenGL render system.
 #include "VegetationTestSupport.h"
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
 #include "vegetation/WindBatchPage.h"

@@ -2,7 +2,7 @@
 // placed vertices and colours, bounds, shared vertex data, the camera range
 // and the wind data of every vertex.
 #include "VegetationTestSupport.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/GeometryPage.h"
 #include "vegetation/PagedVegetation.h"

@@ -4,7 +4,7 @@
 // whose texture coordinate has no HLSL type does not. The texts come from
 // the functions the pages and billboard sets write their programs with.
 #include "VegetationTestSupport.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "vegetation/BatchPage.h"
 #include "vegetation/StaticBillboardSet.h"
 #include "vegetation/WindBatchPage.h"

@@ -2,7 +2,7 @@
 // order refused once frozen or wrong, camera switching, custom parameters
 // and the per-frame update that drives its loader.
 #include "VegetationTestSupport.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "vegetation/PageLoader.h"
 #include "vegetation/PagedVegetation.h"
 

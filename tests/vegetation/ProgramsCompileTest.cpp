@@ -3,7 +3,7 @@
 // of the batch and wind pages compiles, and setting their constants
 // writes nothing to "exception.log". Skipped without a display.
 #include "VegetationTestSupport.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
 #include "vegetation/WindBatchPage.h"

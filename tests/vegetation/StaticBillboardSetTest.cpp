@@ -2,7 +2,7 @@
 // the shared material records that the per-frame update turns to the
 // camera, fading, and the engine billboard set where programs cannot run.
 #include "VegetationTestSupport.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "vegetation/StaticBillboardSet.h"
 
 #include <Ogre.h>

@@ -1,6 +1,6 @@
 #include "VegetationTestSupport.h"
 
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 

@@ -1,7 +1,7 @@
 #include "HeadlessGame.h"
 
-#include "FakeHost.h"
-#include "GuiTestSystem.h"
+#include "tests/screens/FakeHost.h"
+#include "tests/screens/GuiTestSystem.h"
 #include "effects/EffectManager.h"
 #include "game/AudioManager.h"
 #include "game/Camera.h"
@@ -19,7 +19,7 @@
 #include "screens/LevelFile.h"
 #include "screens/LevelState.h"
 #include "screens/Placement.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 #include "terrain/CollisionManager.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"

@@ -1,6 +1,6 @@
 #include "game/FrameClock.h"
 #include "game/app/FrameSteps.h"
-#include "support/GameGlobals.h"
+#include "tests/support/GameGlobals.h"
 
 #include <gtest/gtest.h>
 

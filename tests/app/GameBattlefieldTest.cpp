@@ -1,6 +1,6 @@
 // The game's battlefield as the level driver sees it: waves' units made by
 // the unit manager, and the player's units found in the unit grid.
-#include "UnitTestSupport.h"
+#include "tests/units/UnitTestSupport.h"
 #include "game/app/GameBattlefield.h"
 #include "terrain/TerrainManager.h"
 

@@ -1,11 +1,11 @@
 // A map's scene effects: made through the game's map world and its effect
 // manager with the file's place, scale and rotation, ended when the map is
 // cleared, written back by the map writer.
-#include "SceneTestSupport.h"
+#include "tests/terrain/SceneTestSupport.h"
 #include "effects/EffectManager.h"
 #include "effects/EffectNode.h"
 #include "game/app/GameMapWorld.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <Ogre.h>
 

@@ -2,8 +2,8 @@
 // of reading them (the large CJK font stays mostly on disk); the data the
 // font face sees is the file's, and every other file is read as before.
 #include "game/app/GuiResources.h"
-#include "support/HeadlessEngine.h"
-#include "support/TempDir.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/TempDir.h"
 
 #include <CEGUI/DataContainer.h>
 #include <Ogre.h>

@@ -3,7 +3,7 @@
 // ones (the in-game screen's markers on the start screen) lets the screen
 // rest, and the frame after the last shown object goes is still drawn.
 #include "game/app/SceneContent.h"
-#include "support/HeadlessEngine.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 
 #include "platform/Random.h"
 #include "screens/LevelState.h"
-#include "support/HeadlessEngine.h"
-#include "support/WaitFor.h"
+#include "tests/support/HeadlessEngine.h"
+#include "tests/support/WaitFor.h"
 #include "terrain/MapReader.h"
 #include "units/UnitManager.h"
 

@@ -4,7 +4,7 @@
 // files, maps, units, effects), a level played through the in-game screen,
 // and a player's hand that clicks as the window procedure passes clicks on.
 // Frames run the game's logic in the game's order, without drawing.
-#include "support/GameGlobals.h"
+#include "tests/screens/LevelGlobals.h"
 
 #include <cstdint>
 #include <memory>
@@ -58,7 +58,7 @@ class HeadlessGame {
   class EffectWorld;
   class Field;
 
-  ScopedGameGlobals mGlobals;
+  ScopedLevelGlobals mGlobals;
   Ogre::SceneManager* mScene;
   std::unique_ptr<Host> mHost;
   std::unique_ptr<Levels> mLevels;

@@ -4,7 +4,7 @@
 // and line, instead of turning 0 or wrapping.
 #include "screens/GUIAnimFile.h"
 #include "screens/LevelFile.h"
-#include "support/LogLines.h"
+#include "tests/support/LogLines.h"
 #include "terrain/MapReader.h"
 #include "units/UnitAction.h"
 #include "units/UnitManager.h"

@@ -2,12 +2,12 @@
 // The game's own unit and effect worlds over the real terrain, unit, effect
 // and preloader managers in a headless scene, with the demo units and
 // effects on a flat map whose every cell is placeable.
-#include "ModelTestSupport.h"
+#include "tests/units/ModelTestSupport.h"
 #include "effects/EffectManager.h"
 #include "game/ResourcePreloader.h"
 #include "game/app/GameEffectWorld.h"
 #include "game/app/GameUnitWorld.h"
-#include "support/GameGlobals.h"
+#include "tests/screens/LevelGlobals.h"
 #include "terrain/TerrainManager.h"
 #include "units/Unit.h"
 
@@ -30,7 +30,7 @@ class GameWorldFixture : public ::testing::Test {
   // for each live unit of a type other than 0.
   void ExpectOneShadowPerUnit();
 
-  ScopedGameGlobals globals;
+  ScopedLevelGlobals globals;
   LogLines log;
   Ogre::SceneManager* scene = nullptr;
   std::unique_ptr<CGATerrainManager> terrain;

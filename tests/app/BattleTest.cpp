@@ -2,11 +2,11 @@
 // templates, the terrain's logic cells and path finder, the frame's order and
 // its pause. The effect step stands in for the effect manager: an attack's
 // effect takes its owner's value off its target when it lands.
-#include "FakeUnitWorld.h"
+#include "tests/units/FakeUnitWorld.h"
 #include "game/FrameClock.h"
 #include "game/app/FrameSteps.h"
 #include "platform/Random.h"
-#include "support/GameGlobals.h"
+#include "tests/support/GameGlobals.h"
 #include "terrain/MapReader.h"
 #include "terrain/PathFinder.h"
 #include "terrain/TerrainManager.h"
