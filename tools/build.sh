@@ -1,10 +1,10 @@
 #!/bin/sh
-# Configures and builds the game, its tests and benchmarks in ./build.
+# Configures and builds the game, its tests, benchmarks and tools with a
+# preset of CMakePresets.json: "release" (the default, in ./build) or "ci"
+# (the same build folder, warnings as errors: the test command's).
 set -eu
 cd "$(dirname "$0")/.."
+PRESET=${1:-release}
 JOBS=$(nproc 2>/dev/null || echo 2)
-# Ninja for a new build folder; an existing one keeps the generator it has.
-GENERATOR=""
-[ -f build/CMakeCache.txt ] || GENERATOR="-G Ninja"
-cmake -S . -B build $GENERATOR -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$JOBS"
+cmake --preset "$PRESET" >/dev/null
+cmake --build --preset "$PRESET" -j "$JOBS"

@@ -10,7 +10,6 @@ set -eu
 cd "$(dirname "$0")/.."
 WHAT=${1:-all}
 JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-SANITIZE="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 # alloc_dealloc_mismatch=0: the engine's own image codec allocates image data
 # with malloc and frees it with delete[]; that mismatch is the engine's, and
@@ -21,22 +20,17 @@ export ASAN_OPTIONS=alloc_dealloc_mismatch=0:halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(pwd)/tools/ubsan.supp
 export LSAN_OPTIONS=suppressions=$(pwd)/tools/lsan.supp
 
+# The preset "sanitize" (CMakePresets.json) builds at -O1 -g1: sanitized code
+# at -O0 makes the engine tests several times slower, and line tables are
+# all the sanitizers' reports need. It builds the game and the test programs
+# with the content they read; the tools and the rendered tests' own programs
+# are not run here.
 if [ "$WHAT" = all ] || [ "$WHAT" = build ]; then
-  # -O1: sanitized code at -O0 makes the engine tests several times slower.
-  # -g1: line tables are all the sanitizers' reports need, at a fraction of
-  # the compile time of full debug information.
-  GENERATOR=""
-  [ -f build-sanitize/CMakeCache.txt ] || GENERATOR="-G Ninja"
-  cmake -S . -B build-sanitize $GENERATOR -DCMAKE_BUILD_TYPE=Debug -DYVEK_BENCH=OFF \
-    -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ \
-    -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
-    -DCMAKE_CXX_FLAGS="$SANITIZE" -DCMAKE_EXE_LINKER_FLAGS="$SANITIZE" >/dev/null
-  # The game and the test programs with the content they read; the tools
-  # and the rendered tests' own programs are not run here.
-  cmake --build build-sanitize -j "$JOBS" --target yvek test_programs
+  cmake --preset sanitize >/dev/null
+  cmake --build --preset sanitize -j "$JOBS"
 fi
 if [ "$WHAT" = all ] || [ "$WHAT" = test ]; then
-  ctest --test-dir build-sanitize --output-on-failure -j "$JOBS" -E '^rendered\.'
+  ctest --preset sanitize -j "$JOBS"
 fi
 if [ "$WHAT" = all ] || [ "$WHAT" = play ]; then
   [ -x build/yvek ] || { echo "build/ has no game: run tools/build.sh first"; exit 1; }

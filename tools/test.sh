@@ -19,8 +19,8 @@ step() {
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 
 step install tools/install-deps.sh
-step build tools/build.sh
-step tests ctest --test-dir build --output-on-failure -j "$JOBS"
+step build tools/build.sh ci
+step tests ctest --preset ci -j "$JOBS"
 step sanitize-build tools/sanitize.sh build
 step sanitize-tests tools/sanitize.sh test
 step sanitize-play tools/sanitize.sh play
