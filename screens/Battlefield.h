@@ -2,7 +2,7 @@
 // What the in-game screen asks of the world beneath the GUI: the level's
 // map, the ground and the units under the mouse, unit creation and the unit
 // grid, effects and sounds. The game implements it over its managers
-// (game/GameBattlefield.h); tests use a stand-in.
+// (game/app/GameBattlefield.h); tests use a stand-in.
 #include "screens/LevelDriver.h"
 
 #include <OgreRay.h>
