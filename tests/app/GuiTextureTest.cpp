@@ -3,13 +3,13 @@
 // texture, that no copy of the pixels stays behind (the GUI's own engine
 // texture kept one of every font page), and the renderer's texture names.
 #include "game/app/GuiResources.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <CEGUI/Exceptions.h>
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <malloc.h>
 #include <vector>
 
@@ -18,14 +18,8 @@ namespace {
 class GuiTextures : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!std::getenv("DISPLAY")) return;
-    (new Ogre::LogManager())->createLog("gui_texture.log", true, false, false);
-    auto* root = new Ogre::Root("", "", "");
-    root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
-    root->setRenderSystem(root->getAvailableRenderers().front());
-    root->initialise(false);
-    Ogre::NameValuePairList hidden{{"hidden", "true"}};
-    window = root->createRenderWindow("gui_textures", 32, 32, false, &hidden);
+    Ogre::RenderWindow* window = OpenGLEngine("gui_texture.log");
+    if (!window) return;
     renderer = &GuiRenderer::Create(*window);
   }
   void SetUp() override {
@@ -36,11 +30,9 @@ class GuiTextures : public ::testing::Test {
     return info.uordblks + info.hblkhd;
   }
 
-  static Ogre::RenderWindow* window;
   static GuiRenderer* renderer;
 };
 
-Ogre::RenderWindow* GuiTextures::window = nullptr;
 GuiRenderer* GuiTextures::renderer = nullptr;
 
 TEST_F(GuiTextures, APageFromMemoryShowsItsPixelsAndLeavesNoCopyBehind) {

@@ -3,28 +3,18 @@
 #include "screens/LevelRecord.h"
 #include "screens/LevelState.h"
 
-#include <utility>
 #include <vector>
 
+// Each value starts as the process starts it.
 struct ScopedLevelGlobals::Saved {
-  int levelSilver = 0;
-  int levelGold = 0;
-  int levelGoldRat = 0;
-  int levelSilverRat = 0;
-  int gameState = kGamePlaying;
-  std::vector<LevelRecord> levelList;
-
-  // Swaps these values with the game's.
-  void Swap() {
-    std::swap(levelSilver, LevelSilver);
-    std::swap(levelGold, LevelGold);
-    std::swap(levelGoldRat, LevelGoldRat);
-    std::swap(levelSilverRat, LevelSilverRat);
-    std::swap(gameState, GameState);
-    std::swap(levelList, LevelList);
-  }
+  ScopedValue<int> levelSilver{LevelSilver};
+  ScopedValue<int> levelGold{LevelGold};
+  ScopedValue<int> levelGoldRat{LevelGoldRat};
+  ScopedValue<int> levelSilverRat{LevelSilverRat};
+  ScopedValue<int> gameState{GameState, kGamePlaying};
+  ScopedValue<std::vector<LevelRecord>> levelList{LevelList};
 };
 
-ScopedLevelGlobals::ScopedLevelGlobals() : mSaved(std::make_unique<Saved>()) { mSaved->Swap(); }
+ScopedLevelGlobals::ScopedLevelGlobals() : mSaved(std::make_unique<Saved>()) {}
 
-ScopedLevelGlobals::~ScopedLevelGlobals() { mSaved->Swap(); }
+ScopedLevelGlobals::~ScopedLevelGlobals() = default;

@@ -7,6 +7,24 @@
 // test. The running level's state is the screens' own
 // (tests/screens/LevelGlobals.h).
 #include <memory>
+#include <utility>
+
+// Holds a process-wide variable at a fresh value for its own lifetime, then
+// puts back what was there.
+template <typename T>
+class ScopedValue {
+ public:
+  explicit ScopedValue(T& global, T fresh = T{}) : mGlobal(global), mKept(std::move(fresh)) {
+    std::swap(mGlobal, mKept);
+  }
+  ~ScopedValue() { std::swap(mGlobal, mKept); }
+  ScopedValue(const ScopedValue&) = delete;
+  ScopedValue& operator=(const ScopedValue&) = delete;
+
+ private:
+  T& mGlobal;
+  T mKept;
+};
 
 class ScopedGameGlobals {
  public:

@@ -3,6 +3,8 @@
 #include <Ogre.h>
 #include <OgreDefaultHardwareBufferManager.h>
 
+#include <cstdlib>
+
 Ogre::Root& HeadlessEngine() {
   static Ogre::Root* root = [] {
     auto* logs = new Ogre::LogManager();
@@ -20,6 +22,20 @@ Ogre::Root& HeadlessEngine() {
     return r;
   }();
   return *root;
+}
+
+Ogre::RenderWindow* OpenGLEngine(const char* logName) {
+  if (!std::getenv("DISPLAY")) return nullptr;
+  static Ogre::RenderWindow* window = [logName] {
+    (new Ogre::LogManager())->createLog(logName, true, false, false);
+    auto* root = new Ogre::Root("", "", "");
+    root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
+    root->setRenderSystem(root->getRenderSystemByName("OpenGL Rendering Subsystem"));
+    root->initialise(false);
+    Ogre::NameValuePairList hidden{{"hidden", "true"}};
+    return root->createRenderWindow("tests", 64, 64, false, &hidden);
+  }();
+  return window;
 }
 
 void StartBackgroundLoading() {

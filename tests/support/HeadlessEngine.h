@@ -5,6 +5,7 @@
 // window. One per process.
 namespace Ogre {
 class Camera;
+class RenderWindow;
 class Root;
 class SceneManager;
 }  // namespace Ogre
@@ -12,6 +13,13 @@ class SceneManager;
 // Creates the engine once (log to "headless.log" only, no console output) and
 // returns it; later calls return the same root.
 Ogre::Root& HeadlessEngine();
+
+// The engine with the OpenGL render system instead, for tests that need
+// real textures or compiled programs: created once with a small hidden
+// window (logging to logName only) and returned; null without an X display
+// (the test run's own X server). A process uses this or HeadlessEngine,
+// never both.
+Ogre::RenderWindow* OpenGLEngine(const char* logName);
 
 // Starts the engine's worker and its background resource queue once, as
 // Root::initialise does in the game. Responses are then handled when the

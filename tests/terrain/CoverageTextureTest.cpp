@@ -5,11 +5,11 @@
 #include "terrain/MapReader.h"
 #include "terrain/TerrainManager.h"
 #include "terrain/TerrainWater.h"
+#include "tests/support/HeadlessEngine.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -17,19 +17,9 @@ namespace {
 class CoverageTexture : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-    static Ogre::Root* root = [] {
-      (new Ogre::LogManager())->createLog("coverage_texture.log", true, false, false);
-      auto* made = new Ogre::Root("", "", "");
-      made->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
-      made->setRenderSystem(made->getAvailableRenderers().front());
-      made->initialise(false);
-      Ogre::NameValuePairList hidden{{"hidden", "true"}};
-      made->createRenderWindow("coverage", 32, 32, false, &hidden);
-      Ogre::ResourceGroupManager::getSingleton().createResourceGroup("Coverage");
-      return made;
-    }();
-    (void)root;
+    if (!OpenGLEngine("coverage_texture.log")) GTEST_SKIP() << "no display";
+    auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    if (!groups.resourceGroupExists("Coverage")) groups.createResourceGroup("Coverage");
   }
 };
 

@@ -3,6 +3,7 @@
 // of the batch and wind pages compiles, and setting their constants
 // writes nothing to "exception.log". Skipped without a display.
 #include "VegetationTestSupport.h"
+#include "tests/support/HeadlessEngine.h"
 #include "tests/support/TempDir.h"
 #include "vegetation/BatchedGeometry.h"
 #include "vegetation/PagedVegetation.h"
@@ -11,44 +12,27 @@
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
 class OpenGL : public ::testing::Test {
  protected:
-  // The engine with the OpenGL render system and a small hidden window,
-  // once for the run.
-  static void StartOpenGL() {
-    auto* logs = new Ogre::LogManager();
-    logs->createLog("vegetation_gl.log", true, false, false);
-    root = new Ogre::Root("", "", "");
-    root->loadPlugin(std::string(YVEK_OGRE_PLUGIN_DIR) + "/RenderSystem_GL");
-    root->setRenderSystem(root->getRenderSystemByName("OpenGL Rendering Subsystem"));
-    root->initialise(false);
-    Ogre::NameValuePairList options{{"hidden", "true"}};
-    root->createRenderWindow("vegetation", 64, 64, false, &options);
-  }
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
-    if (!root) StartOpenGL();
-    scene = root->createSceneManager();
+    if (!OpenGLEngine("vegetation_gl.log")) GTEST_SKIP() << "no display";
+    scene = Ogre::Root::getSingleton().createSceneManager();
     vegetation = std::make_unique<Verdure::PagedVegetation>(scene->createCamera("eye"), 16, 60);
   }
   void TearDown() override {
     if (!scene) return;
     pages.clear();
     vegetation.reset();
-    root->destroySceneManager(scene);
+    Ogre::Root::getSingleton().destroySceneManager(scene);
   }
 
-  static Ogre::Root* root;
   Ogre::SceneManager* scene = nullptr;
   std::unique_ptr<Verdure::PagedVegetation> vegetation;
   std::vector<std::unique_ptr<Verdure::BatchPage>> pages;
 };
-
-Ogre::Root* OpenGL::root = nullptr;
 
 TEST_F(OpenGL, EveryProgramVariantCompilesAndTakesItsConstants) {
   ASSERT_TRUE(Verdure::RenderQueries::get().hasVertexPrograms());
