@@ -22,8 +22,9 @@ ProfileLookup FindProfileValue(const std::string& file, const std::string& secti
                                std::string& value);
 
 // The integer value of a key, or the default when the file, the section or
-// the key is missing or the file cannot be read. A value reads as its leading digits (an optional sign,
-// then digits); a value with no leading digits reads as 0.
+// the key is missing or the file cannot be read. A value reads as its
+// leading digits (an optional sign, then digits); a value with no leading
+// digits reads as 0.
 int GetProfileInt(const std::string& file, const std::string& section,
                   const std::string& key, int defaultValue);
 

@@ -27,12 +27,13 @@ const CEGUI::Image* CGAGUICommon::FindImage(const CEGUI::String& name) {
   return images.isDefined(fullName) ? &images.get(fullName) : nullptr;
 }
 
+const CEGUI::Vector2f CGAGUICommon::kOutlineOffsets[4] = {CEGUI::Vector2f(-1, -1), CEGUI::Vector2f(-1, 1),
+                                                         CEGUI::Vector2f(1, -1), CEGUI::Vector2f(1, 1)};
+
 void CGAGUICommon::DrawOutlinedText(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::String& text,
                                     const CEGUI::Vector2f& at, const CEGUI::Rectf* clipper,
                                     const CEGUI::ColourRect& outline) {
-  for (const CEGUI::Vector2f& offset :
-       {CEGUI::Vector2f(-1, -1), CEGUI::Vector2f(-1, 1), CEGUI::Vector2f(1, -1), CEGUI::Vector2f(1, 1)})
-    font.drawText(buffer, text, at + offset, clipper, outline);
+  for (const CEGUI::Vector2f& offset : kOutlineOffsets) font.drawText(buffer, text, at + offset, clipper, outline);
 }
 
 CEGUI::Window* CGAGUICommon::GetWindow(const CEGUI::String& fullName) const {

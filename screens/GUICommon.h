@@ -32,7 +32,9 @@ class CGAGUICommon {
   // null when the GUI has no such image.
   static const CEGUI::Image* FindImage(const CEGUI::String& name);
 
-  // Text outlined by four copies one pixel off diagonally.
+  // Where an outline's four copies of a text go: one pixel off diagonally.
+  static const CEGUI::Vector2<float> kOutlineOffsets[4];
+  // Text outlined by those four copies.
   static void DrawOutlinedText(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::String& text,
                                const CEGUI::Vector2<float>& at, const CEGUI::Rect<float>* clipper,
                                const CEGUI::ColourRect& outline);

@@ -8,6 +8,7 @@
 #include "screens/Battlefield.h"
 #include "screens/GUIManager.h"
 #include "screens/GUIRecruit.h"
+#include "screens/GUIStart.h"
 #include "screens/GameHost.h"
 #include "screens/LevelRecord.h"
 #include "screens/LevelState.h"
@@ -32,12 +33,17 @@ using MainAction = void (CGAGUIMain::*)();
 
 void SetNumber(CEGUI::Window* window, int value) { window->setText(CEGUI::String(std::to_string(value))); }
 
-// A notice over the screen shown now, in front of everything, hidden by a
-// click on it.
+// The start screen's notice of a level that could not start; null until
+// first shown.
+CEGUI::Window* FindNotice() {
+  CEGUI::Window* start = CGAGUIManager::getSingleton().GetStartScreen()->GetRoot();
+  return start->isChild("notice") ? start->getChild("notice") : nullptr;
+}
+
+// The notice shown now over the start screen, in front of everything; a
+// click on it hides it, and so does the next level that starts.
 void ShowNotice(const CEGUI::String& text) {
-  CEGUI::Window* sheet = CEGUI::System::getSingleton().getDefaultGUIContext().getRootWindow();
-  if (!sheet) return;
-  CEGUI::Window* notice = sheet->isChild("notice") ? sheet->getChild("notice") : nullptr;
+  CEGUI::Window* notice = FindNotice();
   if (!notice) {
     notice = CEGUI::WindowManager::getSingleton().createWindow("WindowsLook/StaticText", "notice");
     notice->setArea(CEGUI::URect(CEGUI::UDim(0.2f, 0), CEGUI::UDim(0.42f, 0), CEGUI::UDim(0.8f, 0),
@@ -48,7 +54,7 @@ void ShowNotice(const CEGUI::String& text) {
       notice->hide();
       return true;
     });
-    sheet->addChild(notice);
+    CGAGUIManager::getSingleton().GetStartScreen()->GetRoot()->addChild(notice);
   }
   notice->setText(text);
   notice->show();
@@ -186,6 +192,8 @@ bool CGAGUIMain::StartLevel(int n) {
     ShowNotice(ToCEGUIString(kNoMap + level.id + kClickToClose));
     return false;
   }
+  // What an earlier level's notice said no longer holds.
+  if (CEGUI::Window* notice = FindNotice()) notice->hide();
   ResetLevel();
   ShowMessage(level.name, kLevelNameMs);
   return true;

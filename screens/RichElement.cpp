@@ -1,6 +1,7 @@
 #include "screens/RichElement.h"
 
 #include "screens/GUIAnim.h"
+#include "screens/GUICommon.h"
 #include "screens/ListBoxRichItem.h"
 #include "screens/RichText.h"
 
@@ -60,8 +61,7 @@ void RichElement::Draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& target
       WithAlpha(link ? CEGUI::ColourRect(hovered ? kHoveredLinkColour : kLinkColour) : colours, alpha);
   if (outline) {
     const CEGUI::ColourRect edge = WithAlpha(outlineColours, alpha);
-    for (const CEGUI::Vector2f& offset :
-         {CEGUI::Vector2f(-1, -1), CEGUI::Vector2f(-1, 1), CEGUI::Vector2f(1, -1), CEGUI::Vector2f(1, 1)})
+    for (const CEGUI::Vector2f& offset : CGAGUICommon::kOutlineOffsets)
       DrawGlyphs(*font, buffer, origin + offset, clipper, edge);
   }
   DrawGlyphs(*font, buffer, origin, clipper, drawn);

@@ -45,18 +45,12 @@ class RichElement {
   void SetImage(const CEGUI::Image* image);
   void SetAnim(GUIAnim* anim);
   const CEGUI::String& GetText() const { return mText; }
-  const CEGUI::Image* GetImage() const { return mImage; }
-  GUIAnim* GetAnim() const { return mAnim; }
   const std::vector<GlyphQuad>& GetGlyphs() const { return mGlyphs; }
 
   // Draws the element at its place in target with the owner's font, and
   // keeps where it went in rect. A picture stands on its line's text; a link
   // is drawn green, red while it is the owner's data.
   void Draw(CEGUI::GeometryBuffer& buffer, const CEGUI::Rectf& target, float alpha, const CEGUI::Rectf* clipper);
-  // The text at origin as the font draws it at scale 1, from the glyph cache,
-  // which the first drawing builds.
-  void DrawGlyphs(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::Vector2f& origin,
-                  const CEGUI::Rectf* clipper, const CEGUI::ColourRect& colours);
 
   CEGUI::Vector2f position{0, 0};  // top left of the element's line slot, relative to the item
   CEGUI::Rectf rect{0, 0, 0, 0};   // where it was last drawn, for the link under the mouse
@@ -66,6 +60,11 @@ class RichElement {
   RichLink* link = nullptr;
 
  private:
+  // The text at origin as the font draws it at scale 1, from the glyph cache,
+  // which the first drawing builds.
+  void DrawGlyphs(const CEGUI::Font& font, CEGUI::GeometryBuffer& buffer, const CEGUI::Vector2f& origin,
+                  const CEGUI::Rectf* clipper, const CEGUI::ColourRect& colours);
+
   const CGAListBoxRichItem* mOwner;
   const CEGUI::Image* mImage = nullptr;
   GUIAnim* mAnim = nullptr;

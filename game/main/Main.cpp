@@ -6,14 +6,13 @@
 #include "game/app/YourView.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 
 #include <OgreException.h>
 #include <OgreLogManager.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -38,7 +37,7 @@ int main() {
       return 1;
     case platform::InstanceLock::State::Unavailable:
       std::fprintf(stderr, "Cannot lock %s (%s): a second copy of the game in this folder will not be stopped\n",
-                   kLockFile, std::strerror(errno));
+                   kLockFile, platform::LastErrorText().c_str());
       break;
   }
   SetAppInstance(platform::GetProgramInstance());
@@ -48,7 +47,7 @@ int main() {
   setenv("LP_NUM_THREADS", "2", 0);
   if (!CreateMainWindow()) {
     platform::ShowMessageBox("不能启动应用程序", "Error");
-    return 1;  // a failure, not the success the desktop build reported
+    return 1;  // the game cannot run without its window
   }
   // A failed start-up is reported (standard error and the engine log) and
   // ends the program with a failure code.

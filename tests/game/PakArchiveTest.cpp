@@ -142,6 +142,10 @@ TEST_F(PakFixture, CorruptIndexes) {
   // An offset pointing back (it would loop for ever) is refused.
   std::string loop = dir.write("loop.pak", Header("a", 0, 0) + Header("b", 0, 0) + Header("c", 144, 0));
   EXPECT_EQ(*Load(loop)->list(), (Ogre::StringVector{"a", "c"}));
+  // So is one whose data would also run past the end: it is not kept as a
+  // pak cut short.
+  std::string pastTheEnd = dir.write("misplaced_cut.pak", Header("a", 0, 1) + "x" + Header("b", 0, 1000));
+  EXPECT_EQ(*Load(pastTheEnd)->list(), (Ogre::StringVector{"a"}));
 
   // A name without a NUL in its 64 bytes is read as 63 bytes.
   std::string longName(64, 'n');

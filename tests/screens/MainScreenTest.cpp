@@ -154,11 +154,15 @@ TEST_F(MainScreen, ALevelWhoseMapCannotBeLoadedDoesNotStart) {
   Click(notice);
   EXPECT_FALSE(notice->isVisible());
 
-  // A level whose map loads starts as ever.
+  // A level whose map loads starts as ever, and takes a notice left open
+  // with it: back on the start screen, it would name a map of long ago.
+  EXPECT_FALSE(manager->StartLevel(1));
+  ASSERT_TRUE(notice->isVisible());
   battlefield.mapLoads = true;
   StartLevel(0);
   EXPECT_EQ(Context().getRootWindow(), screen->GetRoot());
   EXPECT_EQ(LevelSilver, 1500);
+  EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(MainScreen, StartingALevelLoadsItsMapAndMusicAndFillsTheRecruitPanel) {
