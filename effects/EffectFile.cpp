@@ -82,7 +82,7 @@ using ObjectStep = std::function<void(CGAEffectObject*)>;
 // preload, once per definition.
 class EffectReader {
  public:
-  EffectReader(CGAEffectManager& manager, bool report) : mManager(manager), mPreload(report) {}
+  explicit EffectReader(bool report) : mPreload(report) {}
 
   std::vector<EffectStep> ReadElements(const TiXmlElement* first) {
     std::vector<EffectStep> steps;
@@ -506,7 +506,6 @@ class EffectReader {
     };
   }
 
-  CGAEffectManager& mManager;
   bool mPreload;
 };
 
@@ -523,7 +522,7 @@ void CGAEffectManager::ParseEffectElements(const TiXmlElement* first, CGAEffectN
   if (found != mRecipes.end()) {
     recipe = found->second;
   } else {
-    recipe = std::make_shared<const EffectRecipe>(EffectRecipe{EffectReader(*this, preload).ReadElements(first)});
+    recipe = std::make_shared<const EffectRecipe>(EffectRecipe{EffectReader(preload).ReadElements(first)});
     mRecipes.emplace(first, recipe);
   }
   EffectBuild build{*this, node, params, preload};

@@ -4,6 +4,7 @@
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
 #include "game/PlayerRecord.h"
+#include "terrain/CoverageMap.h"
 #include "units/Attribute.h"
 #include "units/UnitNumbers.h"
 #include "units/UnitPartDef.h"
@@ -12,7 +13,6 @@
 #include <OgreMesh.h>
 #include <OgreMeshManager.h>
 #include <OgreResourceGroupManager.h>
-#include <OgreRoot.h>
 #include <OgreSkeletonManager.h>
 #include <OgreTextureManager.h>
 #include <tinyxml.h>
@@ -35,13 +35,6 @@ const CreatureListKind kMobList = {"mob", "Units", "Unit", "CritterId"};
 const CreatureListKind kNpcList = {"npc", "npc_accounts", "npc_account", "npc_id"};
 
 const char* const kCreatureGroup = "General";
-
-// Textures load only through a render system; without one (headless runs)
-// there is none to load them.
-Ogre::TextureManager* TextureLoader() {
-  Ogre::Root* root = Ogre::Root::getSingletonPtr();
-  return root && root->getRenderSystem() ? Ogre::TextureManager::getSingletonPtr() : nullptr;
-}
 
 }  // namespace
 
@@ -206,7 +199,9 @@ void CGAUnitManager::PreloadTemplateResources(const std::string& templateName) {
     }
   };
   auto& skeletons = Ogre::SkeletonManager::getSingleton();
-  Ogre::TextureManager* textures = TextureLoader();
+  // Textures load only through a render system (none in headless runs).
+  Ogre::TextureManager* textures =
+      CGACoverageMap::TexturesAvailable() ? Ogre::TextureManager::getSingletonPtr() : nullptr;
   for (const auto& group : t->choiceParts) {
     for (const UnitPartDef* part : group.second) {
       const std::string& mesh = part->GetResName();
