@@ -63,3 +63,20 @@ function(yvek_reuse_game_pch target)
     endif()
   endforeach()
 endfunction()
+
+# yvek_xml_conversions(OUTPUTS COMMANDS FROM TO FILES...): the engine's binary
+# meshes and skeletons from their XML text. For each FILE ("coin.mesh",
+# "human.skeleton") appends TO/FILE to the list OUTPUTS and, to the list
+# COMMANDS, the COMMAND that converts FROM/FILE.xml into it, for an
+# add_custom_command of the caller's.
+find_program(OGRE_XML_CONVERTER OgreXMLConverter REQUIRED)
+function(yvek_xml_conversions outputs commands from to)
+  set(made ${${outputs}})
+  set(steps ${${commands}})
+  foreach(file ${ARGN})
+    list(APPEND made ${to}/${file})
+    list(APPEND steps COMMAND ${OGRE_XML_CONVERTER} -q ${from}/${file}.xml ${to}/${file})
+  endforeach()
+  set(${outputs} ${made} PARENT_SCOPE)
+  set(${commands} ${steps} PARENT_SCOPE)
+endfunction()
