@@ -43,8 +43,12 @@ void SetVertexConstant(Ogre::Pass* pass, const char* name, float value) {
 
 bool CGATerrainManager::LoadMap(const std::string& fileName, unsigned cellsPerTile) {
   SetLoadingProgress(0, "开始读取地图");
-  // The ray query that finds the tiles under a pick ray, for every map.
-  if (mSceneManager && !mTerrainQuery) mTerrainQuery = mSceneManager->createRayQuery(Ogre::Ray());
+  // The ray query that finds the tiles under a pick ray, nearest first, for
+  // every map.
+  if (mSceneManager && !mTerrainQuery) {
+    mTerrainQuery = mSceneManager->createRayQuery(Ogre::Ray());
+    mTerrainQuery->setSortByDistance(true, 0);
+  }
   CGAMapData map;
   CGAMapReader reader(mOpener);
   if (!reader.Read(fileName, cellsPerTile, map) || !Fits(map)) return false;

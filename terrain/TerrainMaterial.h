@@ -125,8 +125,9 @@ class CGATerrainMaterial {
   // samples the blend map between texture coordinates (u0, v0) and (u1, v1).
   int UsedBlendWeights(float u0, float v0, float u1, float v1) const;
   size_t GetCachedMaterialCount() const { return mMaterials.size(); }
-  // The older builder, keyed by a code of its caller's: code + "_c" + each
-  // of the tile's blend textures after a "c". A code beginning "_0" clones
+  // The older builder, keyed by a code of its caller's: the code, "_", and
+  // "c" before each of the tile's four blend textures ("x1_c3c2c1c0"), the
+  // clone named "terrain_mat_" + that key. A code beginning "_0" clones
   // "terrain_b_" + (n - 1), an empty one "terrain_b_" + n, each with the
   // tile's blend textures on units 1 to 4 and the template's "scale" set;
   // any other code clones "terrain_a_" + n unchanged. Without the template

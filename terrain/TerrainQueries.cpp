@@ -7,6 +7,7 @@
 #include "terrain/TerrainTile.h"
 
 #include <OgreAxisAlignedBox.h>
+#include <OgreManualObject.h>
 #include <OgreMath.h>
 #include <OgreMovableObject.h>
 #include <OgreSceneNode.h>
@@ -220,7 +221,6 @@ Ogre::Vector3 CGATerrainManager::PickGround(Ogre::Ray ray, void*, bool skipObjec
   if (!mMap.Material || mMap.Heights.empty() || !mTerrainQuery) return fallback;
 
   mTerrainQuery->setRay(ray);
-  mTerrainQuery->setSortByDistance(true, 0);
   const float cell = float(mMap.Scale * mMap.Step);
   // A tile's node stands at its first corner. Half a tile in finds the tile
   // whatever the Scale (a step of Scale vertices would reach the next tile
@@ -228,12 +228,15 @@ Ogre::Vector3 CGATerrainManager::PickGround(Ogre::Ray ray, void*, bool skipObjec
   const float halfTile = float(mMap.CellsPerTile) / 2;
   for (const Ogre::RaySceneQueryResultEntry& result : mTerrainQuery->execute()) {
     const Ogre::MovableObject* object = result.movable;
-    if (!object || object->getName().compare(0, 7, "terrain") != 0 || !object->getParentSceneNode()) continue;
+    if (!object || !object->getParentSceneNode()) continue;
     const Ogre::Vector3 corner = object->getParentSceneNode()->getPosition() / cell;
     const float vx = corner.x + halfTile, vz = corner.z + halfTile;
     if (!(vx >= 0 && vz >= 0 && vx < 4e9f && vz < 4e9f)) continue;
+    // Only the tile's own object counts: the editor's grid overlay shares
+    // its node, and any other object would name the tile it stands near.
+    const CGATerrainTile* tile = GetTileAt(unsigned(vx), unsigned(vz));
     Ogre::Vector3 hit;
-    if (const CGATerrainTile* tile = GetTileAt(unsigned(vx), unsigned(vz)); tile && tile->RayPick(ray, hit)) return hit;
+    if (tile && tile->GetManualObject() == object && tile->RayPick(ray, hit)) return hit;
   }
   return fallback;
 }

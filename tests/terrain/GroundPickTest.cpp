@@ -98,4 +98,19 @@ TEST_F(GroundPick, EachTileIsFoundWhateverTheScale) {
     EXPECT_TRUE(terrain->PickGround(Down(x, 100, 500)).positionEquals(Ogre::Vector3(x, 160, 100), 1e-3f)) << x;
 }
 
+// Only a tile's own object has its ground tried. Another object the ray
+// meets first, whose node stands where it would name a farther tile, does
+// not make the ground of that tile the pick: here the ray meets the ground
+// of the first tile's plateau, and that of the second tile far beyond.
+TEST_F(GroundPick, OnlyTheTilesOwnObjectsHaveTheirGroundTried) {
+  // A plateau at 40 up to x = 30 (the first tile), the ground at 0 from x = 32.
+  Load(32, 2, [](int x, int) { return x <= 15 ? 5000u : 0u; });
+  MakeBoxMesh("post", Ogre::Vector3(2, 2, 2), -1.0f);
+  Ogre::SceneNode* node = scene->getRootSceneNode()->createChildSceneNode(Ogre::Vector3(18, 41, 10));
+  node->attachObject(scene->createEntity("terrain_post", "post.mesh"));
+  scene->getRootSceneNode()->_update(true, false);
+  const Ogre::Ray ray({0, 60, 10}, Ogre::Vector3(1, -1, 0).normalisedCopy());
+  EXPECT_TRUE(terrain->PickGround(ray).positionEquals(Ogre::Vector3(20, 40, 10), 1e-3f)) << terrain->PickGround(ray);
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 #include "TerrainTestSupport.h"
 #include "terrain/CollisionCells.h"
 
-#include <OgreMaterialManager.h>
 #include <OgreMath.h>
 
 #include <cmath>
@@ -156,18 +155,6 @@ TEST_F(Heights, PickingFallsBackToTheSlab) {
   const Ogre::Ray slanted({100, 10, 100}, Ogre::Vector3(1, -1, 0).normalisedCopy());
   EXPECT_TRUE(terrain.PickGround(slanted).positionEquals(Ogre::Vector3(110, 0, 100), 1e-4f));
   EXPECT_EQ(terrain.PickGround(Ogre::Ray({100, 10, 100}, Ogre::Vector3::UNIT_Y)), Ogre::Vector3::ZERO);
-}
-
-// The terrain manager is a compositor's listener that leaves the materials
-// it is told of as they are.
-TEST(CompositorListener, LeavesMaterialsAsTheyAre) {
-  EngineUp engine;
-  CGATerrainManager terrain(nullptr, false);
-  Ogre::CompositorInstance::Listener& listener = terrain;
-  const Ogre::MaterialPtr white = Ogre::MaterialManager::getSingleton().getByName("BaseWhite");
-  Ogre::MaterialPtr material = white;
-  listener.notifyMaterialSetup(0, material);
-  EXPECT_EQ(material, white);
 }
 
 }  // namespace
