@@ -149,8 +149,8 @@ class CGATerrainManager : public Ogre::CompositorInstance::Listener, public Ogre
   Ogre::Light* GetMainLight() const { return mMainLight; }
   // The compositor switch: the game has no compositor, so it changes nothing.
   void EnableCompositor(bool on);
-  // As a compositor's listener it keeps the engine's handlers, which leave
-  // every material as it is.
+  // As a compositor's listener it leaves every material as it is.
+  void notifyMaterialSetup(Ogre::uint32, Ogre::MaterialPtr&) override {}
   // Start-up hook, after the camera is set up.
   void Init() {}
 
