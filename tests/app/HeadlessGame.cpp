@@ -73,7 +73,22 @@ class HeadlessGame::UnitWorld : public GameUnitWorld {
 };
 
 class HeadlessGame::EffectWorld : public GameEffectWorld {};
-class HeadlessGame::Field : public CGAGameBattlefield {};
+// Counts the places drawn for the player's side (reinforcements) and the
+// units that came of them.
+class HeadlessGame::Field : public CGAGameBattlefield {
+ public:
+  bool CellHasPlayerUnit(int cellX, int cellZ) override {
+    ++reinforcementsDrawn;
+    return CGAGameBattlefield::CellHasPlayerUnit(cellX, cellZ);
+  }
+  void SpawnUnit(const std::string& type, int side, int x, int z, bool hasGoal, int goalX, int goalZ) override {
+    if (side == kSidePlayer) ++reinforcementsArrived;
+    CGAGameBattlefield::SpawnUnit(type, side, x, z, hasGoal, goalX, goalZ);
+  }
+
+  int reinforcementsDrawn = 0;
+  int reinforcementsArrived = 0;
+};
 
 HeadlessGame::HeadlessGame() {
   ShippedData();
@@ -141,6 +156,10 @@ void HeadlessGame::Frame(uint32_t ms) {
 }
 
 CGAGUIMain& HeadlessGame::Screen() const { return *mGui->GetMainScreen(); }
+
+int HeadlessGame::ReinforcementsDrawn() const { return mField->reinforcementsDrawn; }
+
+int HeadlessGame::ReinforcementsArrived() const { return mField->reinforcementsArrived; }
 
 namespace {
 

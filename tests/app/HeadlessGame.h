@@ -49,6 +49,11 @@ class HeadlessGame {
   bool ScreenPoint(float x, float z, float* px, float* py) const;
 
   CGAGUIMain& Screen() const;
+  // The units waves sent to the player's side: the places drawn for them,
+  // and those that came (a place in a cell the player's side holds is
+  // skipped).
+  int ReinforcementsDrawn() const;
+  int ReinforcementsArrived() const;
   CGAUnitManager& Units() const { return *mUnits; }
 
  private:

@@ -96,25 +96,33 @@ enum class Plan {
   Idle,
 };
 
+// Where a player stands the first swordsman of a lane: the middle of the
+// start view.
+const float kLineX = 41;
+
 // A player: what they do, how often they act, how long an enemy is in sight
-// before they act on it, and whether they have bought archers and priests:
-// an archer right behind each swordsman, and a priest in its place once
-// that swordsman is hurt.
+// before they act on it, whether they have bought archers and priests (an
+// archer right behind each swordsman, and a priest in its place once that
+// swordsman is hurt), and where their line stands.
 struct Player {
   Plan plan;
   int paceMs;
   int noticeMs;
   bool supported;
+  float lineX;
 };
 
 // Acts twice a second and sees every enemy at once.
-const Player kExpert = {Plan::Defends, 500, 0, false};
+const Player kExpert = {Plan::Defends, 500, 0, false, kLineX};
 // The same plan at a newcomer's pace: a move (icon, point, click) about
 // every 4 s, an enemy acted on 4 s after it came into sight.
-const Player kNewcomer = {Plan::Defends, 4000, 4000, false};
-const Player kLineHolder = {Plan::HoldsLine, 500, 0, false};
-const Player kSupportedLineHolder = {Plan::HoldsLine, 500, 0, true};
-const Player kIdle = {Plan::Idle, 500, 0, false};
+const Player kNewcomer = {Plan::Defends, 4000, 4000, false, kLineX};
+const Player kLineHolder = {Plan::HoldsLine, 500, 0, false, kLineX};
+// A line one grid cell further forward, where newcomers were seen to stand
+// their units.
+const Player kForwardLineHolder = {Plan::HoldsLine, 500, 0, false, kLineX + 2};
+const Player kSupportedLineHolder = {Plan::HoldsLine, 500, 0, true, kLineX};
+const Player kIdle = {Plan::Idle, 500, 0, false, kLineX};
 
 struct Outcome {
   bool won = false;
@@ -123,11 +131,10 @@ struct Outcome {
   int gameMs = 0;
   int longestQuietMs = 0;
   int placed = 0;
+  // Units waves sent to the player's side, and those that came.
+  int reinforcementsDrawn = 0;
+  int reinforcementsArrived = 0;
 };
-
-// Where a player stands the first swordsman of a lane: the middle of the
-// start view.
-const float kLineX = 41;
 
 class LevelPlay {
  public:
@@ -166,6 +173,8 @@ class LevelPlay {
       }
     }
     outcome.longestQuietMs = watch.LongestQuietMs();
+    outcome.reinforcementsDrawn = game.ReinforcementsDrawn();
+    outcome.reinforcementsArrived = game.ReinforcementsArrived();
     return outcome;
   }
 
@@ -200,12 +209,12 @@ class LevelPlay {
       const Ogre::Vector3& at = enemy->GetPosition();
       const long ahead = Defenders("swordsman", at.z, 0, at.x + 1);
       if (mPlayer.plan == Plan::HoldsLine) {
-        if (ahead == 0 && game.Place("swordsman", kLineX, at.z)) return 1;
+        if (ahead == 0 && game.Place("swordsman", mPlayer.lineX, at.z)) return 1;
         continue;
       }
       const long wanted = enemy->GetTemplateName() == "brute" ? 2 : 1;
       // On the line, or right ahead of an enemy that has passed it.
-      if (ahead < wanted && PlaceBetween("swordsman", std::min(kLineX, at.x - 4), at.x - 2, at.z)) return 1;
+      if (ahead < wanted && PlaceBetween("swordsman", std::min(mPlayer.lineX, at.x - 4), at.x - 2, at.z)) return 1;
       // An archer that stopped to shoot: a swordsman right beside it, in
       // front or behind, within a swordsman's reach (3) and where the ground
       // takes one (no nearer than 2 to an enemy).
@@ -260,7 +269,7 @@ class LevelPlay {
   }
 
   // As far back as the ground between two x allows (the preview shows it
-  // white): a grid cell after the other, from the first.
+  // in its own colours): a grid cell after the other, from the first.
   bool PlaceBetween(const std::string& type, float fromX, float toX, float z) {
     for (float x = fromX; x <= toX; x += 2)
       if (game.Place(type, x, z)) return true;
@@ -291,13 +300,19 @@ std::string Describe(const Outcome& o) {
   return std::string(o.won ? "won" : o.lost ? "lost" : o.stalled ? "stood still" : "still running") + " after " +
          std::to_string(o.gameMs / 1000) + " s of play, " + std::to_string(o.placed) +
          " units placed, no unit died, came, went or stepped for at most " +
-         std::to_string(o.longestQuietMs / 1000) + " s";
+         std::to_string(o.longestQuietMs / 1000) + " s, " + std::to_string(o.reinforcementsArrived) + " of " +
+         std::to_string(o.reinforcementsDrawn) + " reinforcements came";
 }
 
+// Whatever the plan, every reinforcement a wave sends arrives: the levels
+// send them where a player's units do not stand.
 Outcome PlayOnce(int level, const Player& player, unsigned seed) {
   LevelPlay play(level, player, seed);
   EXPECT_TRUE(play.ok);
-  return play.ok ? play.Play() : Outcome();
+  const Outcome outcome = play.ok ? play.Play() : Outcome();
+  EXPECT_EQ(outcome.reinforcementsArrived, outcome.reinforcementsDrawn)
+      << "level " << level + 1 << ", seed " << seed << ": " << Describe(outcome);
+  return outcome;
 }
 
 class ShippedLevel : public ::testing::TestWithParam<int> {};
@@ -333,6 +348,13 @@ TEST_P(ShippedLevel, LeftUndefendedItIsLost) {
 // The plain defence of a new player: the battle ends, won or lost.
 TEST_P(ShippedLevel, HoldingALineTheBattleEnds) {
   const Outcome outcome = PlayOnce(GetParam(), kLineHolder, 4);
+  EXPECT_TRUE(outcome.won || outcome.lost) << Describe(outcome);
+}
+
+// The same further forward: the battle ends, and the reinforcements come
+// past the line.
+TEST_P(ShippedLevel, HoldingALineFurtherForwardTheBattleEnds) {
+  const Outcome outcome = PlayOnce(GetParam(), kForwardLineHolder, 4);
   EXPECT_TRUE(outcome.won || outcome.lost) << Describe(outcome);
 }
 
