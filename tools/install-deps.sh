@@ -7,7 +7,7 @@ PACKAGES="
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libogre-1.12-dev ogre-1.12-tools
   libcegui-mk2-dev libcegui-mk2-data
-  libois-dev libtinyxml-dev libx11-dev libxcursor-dev
+  libois-dev libtinyxml-dev libx11-dev libxcursor-dev libxft-dev
   libopenal-dev libopenal1 libsndfile1-dev
   fonts-wqy-zenhei
   xvfb xauth xdotool x11-utils x11-xserver-utils mesa-utils libgl1-mesa-dri imagemagick sox
