@@ -10,6 +10,7 @@
 
 void CGAGUICommon::Show() { CEGUI::System::getSingleton().getDefaultGUIContext().setRootWindow(root); }
 
+// A string of its own each call: a shared one would change under a caller still holding an earlier result.
 CEGUI::String CGAGUICommon::ToCEGUIString(const std::string& text) {
   const std::u32string wide = platform::GbkToUtf32(text);
   CEGUI::String result;

@@ -102,7 +102,6 @@ void BatchPage::init(PagedVegetation* vegetation, const Ogre::Any& data) {
 void BatchPage::initPage(PagedVegetation* vegetation, int lodLevel, BatchedGeometry* batch, bool shadersWanted) {
   mGeom = vegetation;
   mLODLevel = lodLevel;
-  mSceneMgr = vegetation->getSceneManager();
   mBatch = batch;
   mFadeEnabled = false;
   mShadersSupported = shadersWanted && RenderQueries::get().hasVertexPrograms();
@@ -116,6 +115,8 @@ void BatchPage::addEntity(Ogre::Entity* ent, const Ogre::Vector3& position, cons
 }
 
 void BatchPage::build() {
+  // The vegetation's scene of now: it may have got its camera, and so its scene, after the page was made.
+  mBatch->setScene(mGeom->getSceneManager(), mGeom->getSceneNode());
   mBatch->build();
   for (auto it = mBatch->getSubBatchIterator(); it.hasMoreElements();) {
     const Ogre::MaterialPtr& material = it.getNext()->getMaterial();
@@ -143,12 +144,13 @@ void BatchPage::setFade(bool enabled, Ogre::Real visibleDist, Ogre::Real invisib
   if (!mShadersSupported || mFadeEnabled == enabled) return;
   mFadeEnabled = enabled;
   // Fading pages draw after the opaque ones.
-  mBatch->setRenderQueueGroup(enabled ? (mGeom ? Ogre::uint8(mGeom->getRenderQueue()) : Ogre::uint8(60))
-                                      : Ogre::uint8(Ogre::RENDER_QUEUE_MAIN));
+  mBatch->setRenderQueueGroup(enabled ? fadeQueue() : Ogre::uint8(Ogre::RENDER_QUEUE_MAIN));
   mVisibleDist = visibleDist;
   mInvisibleDist = invisibleDist;
   _updateShaders();
 }
+
+Ogre::uint8 BatchPage::fadeQueue() const { return mGeom->getRenderQueue(); }
 
 BatchPage::ShaderLayout BatchPage::layoutOf(const Ogre::VertexDeclaration* decl,
                                             const Ogre::MaterialPtr& material) const {

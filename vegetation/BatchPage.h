@@ -72,6 +72,8 @@ class BatchPage : public GeometryPage {
   // The layout of a merged mesh and the lighting of its material.
   ShaderLayout layoutOf(const Ogre::VertexDeclaration* decl, const Ogre::MaterialPtr& material) const;
   virtual bool windProgram() const { return false; }
+  // The render queue of a fading page.
+  virtual Ogre::uint8 fadeQueue() const;
   virtual Ogre::String generatedSource(const ShaderLayout& layout, const Ogre::String& language) const {
     return programSource(layout, language);
   }
@@ -86,7 +88,6 @@ class BatchPage : public GeometryPage {
   bool mShadersSupported = false;
   Ogre::Real mVisibleDist = 0, mInvisibleDist = 0;
   std::vector<Ogre::MaterialPtr> mUnfadedMaterials;
-  Ogre::SceneManager* mSceneMgr = nullptr;
   BatchedGeometry* mBatch = nullptr;
   int mLODLevel = 0;
   PagedVegetation* mGeom = nullptr;

@@ -27,7 +27,7 @@ namespace {
 
 using Ogre::uchar;
 
-// A colour channel as a byte, kept in 0..255.
+// Clamped, not cut to 8 bits: an overflowing tint would wrap to a dark colour.
 uchar toByte(float v) { return uchar(std::clamp(v, 0.0f, 255.0f)); }
 
 // How one element of a merged vertex is written.
@@ -55,7 +55,8 @@ bool isDirection(Ogre::VertexElementSemantic s) {
   return s == Ogre::VES_NORMAL || s == Ogre::VES_BINORMAL || s == Ogre::VES_TANGENT;
 }
 
-unsigned short texCoordCount(const Ogre::VertexDeclaration* decl) {
+// The highest index + 1, not the count: with an index skipped the count would land the wind data on one in use.
+unsigned short nextTexCoordIndex(const Ogre::VertexDeclaration* decl) {
   unsigned short next = 0;
   for (const Ogre::VertexElement& e : decl->getElements())
     if (e.getSemantic() == Ogre::VES_TEXTURE_COORDINATES) next = std::max<unsigned short>(next, e.getIndex() + 1);
@@ -166,6 +167,15 @@ void BatchedGeometry::growBounds(Ogre::Entity* ent, const Ogre::Vector3& positio
   } else {
     mBounds.merge(placed);
   }
+}
+
+void BatchedGeometry::setScene(Ogre::SceneManager* mgr, Ogre::SceneNode* rootSceneNode) {
+  // The built batch's node belongs to the scene it was built in.
+  if (mBuilt)
+    OGRE_EXCEPT(Ogre::Exception::ERR_INVALID_STATE, "The scene of a built batch cannot change (call clear() first)",
+                "BatchedGeometry::setScene()");
+  mSceneMgr = mgr;
+  mParentSceneNode = rootSceneNode;
 }
 
 void BatchedGeometry::build() {
@@ -310,7 +320,7 @@ void BatchedGeometry::SubBatch::buildMerged(const std::vector<MeshWind>* wind) {
   unsigned short sources = decl->getElementCount() ? decl->getMaxSource() + 1 : 0;
   // Wind data: two four-float texture coordinates at the end of the last
   // buffer's vertex.
-  const unsigned short windIndex = texCoordCount(decl);
+  const unsigned short windIndex = nextTexCoordIndex(decl);
   if (wind && sources > 0) {
     const unsigned short last = sources - 1;
     const size_t offset = decl->getVertexSize(last);
@@ -476,7 +486,8 @@ void BatchedGeometry::SubBatch::addToRenderQueue(Ogre::RenderQueue* queue, Ogre:
 }
 
 Ogre::ushort BatchedGeometry::SubBatch::getLodIndex() const {
-  return mMaterial->getLodIndex(mParent->getMinDistanceSquared());
+  const Ogre::Real distanceSquared = mParent->getMinDistanceSquared();
+  return mMaterial->getLodIndex(distanceSquared * distanceSquared);
 }
 
 void BatchedGeometry::SubBatch::getRenderOperation(Ogre::RenderOperation& op) {

@@ -34,8 +34,8 @@ class BatchedGeometry : public Ogre::MovableObject {
     bool isBuilt() const { return mBuilt; }
 
     void addToRenderQueue(Ogre::RenderQueue* queue, Ogre::uint8 group);
-    // The material's level of detail for the batch's distance from the
-    // camera (its squared distance beyond the bounding sphere).
+    // The material's level of detail for the batch's squared distance from
+    // the camera beyond the bounding sphere, squared once more.
     Ogre::ushort getLodIndex() const;
     void setMaterial(const Ogre::MaterialPtr& material) { mMaterial = material; }
 
@@ -93,6 +93,8 @@ class BatchedGeometry : public Ogre::MovableObject {
                          const Ogre::Quaternion& orientation = Ogre::Quaternion::IDENTITY,
                          const Ogre::Vector3& scale = Ogre::Vector3::UNIT_SCALE,
                          const Ogre::ColourValue& colour = Ogre::ColourValue::White);
+  // Where the next build puts the batch; refused once built.
+  void setScene(Ogre::SceneManager* mgr, Ogre::SceneNode* rootSceneNode);
   // Merges everything queued and puts the batch into the scene; once only
   // until clear.
   void build();

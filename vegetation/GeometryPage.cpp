@@ -8,6 +8,7 @@ namespace Verdure {
 GeometryPage::GeometryPage()
     : mCenterPoint(Ogre::Vector3::ZERO), mTrueBounds(Ogre::Vector3(-0.5f), Ogre::Vector3(0.5f)) {}
 
+// The real rotation and scale: a scale written over the rotation's diagonal would give a turned entity a wrong box.
 Ogre::Matrix4 placementMatrix(const Ogre::Quaternion& rotation, const Ogre::Vector3& scale) {
   Ogre::Matrix4 m;
   m.makeTransform(Ogre::Vector3::ZERO, scale, rotation);

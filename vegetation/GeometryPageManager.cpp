@@ -181,7 +181,7 @@ void GeometryPageManager::updateLoadedPage(GeometryPage* page, Ogre::Real distSq
   const Ogre::Real halfPage = mMainGeom->getPageSize() * 0.5f;
   bool visible = false;
 
-  // How far the content reaches past the page square.
+  // How far the content reaches past the page square, the minimum sides too: overhang there would vanish in view.
   const Ogre::AxisAlignedBox& box = page->getBoundingBox();
   const Ogre::Real overlap = std::max({Ogre::Real(0), box.getMaximum().x - halfPage, box.getMaximum().z - halfPage,
                                        -box.getMinimum().x - halfPage, -box.getMinimum().z - halfPage});

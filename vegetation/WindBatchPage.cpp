@@ -133,9 +133,6 @@ void WindBatchPage::init(PagedVegetation* vegetation, const Ogre::Any& data) {
   auto* batch = new WindBatchedGeometry(vegetation->getSceneManager(), vegetation->getSceneNode());
   batch->setPagedVegetation(vegetation);
   initPage(vegetation, lod, batch, true);
-  // The vegetation is the batch's, not the page's: a fading wind page draws
-  // in queue 60 whatever the vegetation's render queue.
-  mGeom = nullptr;
 }
 
 Ogre::String WindBatchPage::programSource(const ShaderLayout& layout, const Ogre::String& language) {

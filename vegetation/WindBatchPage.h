@@ -23,6 +23,7 @@ class WindBatchPage : public BatchPage {
 
  protected:
   bool windProgram() const override { return true; }
+  Ogre::uint8 fadeQueue() const override { return 60; }
   Ogre::String generatedSource(const ShaderLayout& layout, const Ogre::String& language) const override {
     return programSource(layout, language);
   }

@@ -10,6 +10,7 @@ namespace {
 CGAInput* g_input = nullptr;
 }
 
+// Pairs over the whole GBK ranges: a character with a byte below 0xA1 would otherwise arrive as two stray bytes.
 bool CGACharPairing::Feed(unsigned char byte, char32_t& character) {
   if (mPending) {
     mPending = false;

@@ -370,10 +370,11 @@ TEST(GUICommon, ConvertsTheGamesTexts) {
   ASSERT_EQ(chinese.length(), 4u);
   EXPECT_EQ(chinese[0], 0x51FAu);
   EXPECT_EQ(chinese[3], 0xFF05u);
-  // Each result is the caller's own.
+  // Each result is the caller's own, also while it is still in use.
   const CEGUI::String a = CGAGUICommon::ToCEGUIString("a");
   const CEGUI::String b = CGAGUICommon::ToCEGUIString("b");
   EXPECT_EQ(a + b, "ab");
+  EXPECT_EQ(CGAGUICommon::ToCEGUIString("a") + CGAGUICommon::ToCEGUIString("b"), "ab");
 }
 
 }  // namespace

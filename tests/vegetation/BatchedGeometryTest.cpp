@@ -269,22 +269,26 @@ TEST_F(Batching, TheRenderingDistanceCountsFromTheBoundingSphere) {
   scene->destroyCamera(camera);
 }
 
-TEST_F(Batching, TheMaterialLevelOfDetailFollowsTheSquaredDistance) {
+// Not an edge case: the material is asked at the squared distance beyond
+// the bounding sphere squared once more, as the batches always ask it (only
+// a rendering distance makes that distance other than 0).
+TEST_F(Batching, TheMaterialLevelOfDetailFollowsTheSquaredDistanceSquared) {
   batch.addEntity(Entity("veg_blade.mesh"), Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY, Ogre::Vector3(2, 4, 40));
   batch.build();
   SubBatch* sub = SubBatches(batch)[0];
   Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().create("veg_lod", "General");
-  material->setLodLevels({10, 20});
+  material->setLodLevels({10, 20, 200});  // kept squared: 100, 400, 40000
   sub->setMaterial(material);
+  EXPECT_EQ(sub->getLodIndex(), 0);  // no rendering distance: nearest
 
-  // The camera 15 beyond the bounding sphere: between the levels at 10 and 20.
+  // The camera 15 beyond the bounding sphere: 225, squared 50625, past 200.
   Ogre::Camera* camera = scene->createCamera("veg_lod_eye");
   Ogre::SceneNode* eye = scene->getRootSceneNode()->createChildSceneNode(batch.getCenter() + Ogre::Vector3(0, 0, std::sqrt(225.0f + 9)));
   eye->attachObject(camera);
   batch.setRenderingDistance(100);
   batch._notifyCurrentCamera(camera);
   EXPECT_NEAR(batch.getMinDistanceSquared(), 225, 1e-2f);
-  EXPECT_EQ(sub->getLodIndex(), 1);
+  EXPECT_EQ(sub->getLodIndex(), 3);
   scene->destroyCamera(camera);
 }
 
@@ -355,6 +359,18 @@ TEST_F(WindBatching, AFlatMeshHasNoHeightToSwayBy) {
   // Without texture coordinates of its own, the wind data are sets 0 and 1.
   EXPECT_EQ(Floats(sub, 1, Ogre::VES_TEXTURE_COORDINATES, 0), (std::vector<float>{0.5f, 0, 0, 0}));
   EXPECT_EQ(Floats(sub, 1, Ogre::VES_TEXTURE_COORDINATES, 1), (std::vector<float>{1, 0, 1, 0}));
+}
+
+TEST_F(WindBatching, WindDataComePastTheHighestTextureCoordinateIndex) {
+  // The mesh's one coordinate set is set 1: the wind data are sets 2 and 3.
+  MeshSpec skipping;
+  skipping.firstTexCoord = 1;
+  wind.addEntity(Entity("veg_skipping.mesh", skipping), Ogre::Vector3(1, 0, 1));
+  wind.build();
+  const SubBatch* sub = SubBatches(wind)[0];
+  EXPECT_EQ(Floats(sub, 2, Ogre::VES_TEXTURE_COORDINATES, 1), (std::vector<float>{2, 2.25f}));
+  EXPECT_EQ(Floats(sub, 2, Ogre::VES_TEXTURE_COORDINATES, 2), (std::vector<float>{0.5f, 1, 0, 0}));
+  EXPECT_EQ(Floats(sub, 2, Ogre::VES_TEXTURE_COORDINATES, 3), (std::vector<float>{1, 0, 1, 0}));
 }
 
 }  // namespace

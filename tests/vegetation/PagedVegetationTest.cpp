@@ -5,11 +5,14 @@
 #include "tests/support/HeadlessEngine.h"
 #include "vegetation/PageLoader.h"
 #include "vegetation/PagedVegetation.h"
+#include "vegetation/TreeLoader2D.h"
+#include "vegetation/WindBatchPage.h"
 
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -160,6 +163,37 @@ TEST_F(Cameras, UpdatesPageAroundTheCameraOnlyWithALoader) {
   vegetation.setCamera(far);
   vegetation.update();
   EXPECT_GT(level->getGridBounds().left, 4800.0f);
+}
+
+// A vegetation made before its camera has pages before it has a scene:
+// given the camera, its pages build their grass into the camera's scene.
+TEST_F(Cameras, PagesMadeBeforeTheCameraBuildIntoItsScene) {
+  FakeRenderSystem renderSystem;
+  InstallParsedPrograms();
+  MakeMesh("veg_late.mesh", MeshSpec());
+  Ogre::Entity* tuft = scene->createEntity("veg_late.mesh");
+  const struct {
+    const char* type;
+    Verdure::GeometryPageManager* (*addLevel)(PagedVegetation&);
+  } cases[] = {
+      {"BatchPage", [](PagedVegetation& v) { return v.addDetailLevel<Verdure::BatchPage>(40, 5); }},
+      {"WindBatchPage", [](PagedVegetation& v) { return v.addDetailLevel<Verdure::WindBatchPage>(40, 5); }},
+  };
+  for (const auto& c : cases) {
+    PagedVegetation vegetation(nullptr, 16, 60);
+    vegetation.setBounds(TBounds(0, 0, 160, 160));
+    Verdure::GeometryPageManager* level = c.addLevel(vegetation);
+    Verdure::TreeLoader2D loader(&vegetation, TBounds(0, 0, 160, 160));
+    loader.addTree(tuft, Ogre::Vector3(72, 0, 72));
+    vegetation.setPageLoader(&loader);
+    vegetation.setCamera(Eye(scene, std::string("veg_late_") + c.type, Ogre::Vector3(72, 0, 72)));
+    vegetation.update();
+
+    auto* page = static_cast<Verdure::BatchPage*>(level->getGridPage(4, 4));  // the square 64 .. 80
+    ASSERT_TRUE(page->isLoaded()) << c.type;
+    ASSERT_TRUE(page->getBatch()->isBuilt()) << c.type;
+    EXPECT_EQ(page->getBatch()->getParentSceneNode()->getParentSceneNode(), scene->getRootSceneNode()) << c.type;
+  }
 }
 
 }  // namespace

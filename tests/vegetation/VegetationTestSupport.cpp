@@ -178,7 +178,8 @@ Ogre::MeshPtr MakeMesh(const std::string& name, const MeshSpec& spec) {
     if (spec.normals) offset += decl->addElement(0, offset, Ogre::VET_FLOAT3, Ogre::VES_NORMAL).getSize();
     if (spec.colour) offset += decl->addElement(0, offset, Ogre::VET_COLOUR_ABGR, Ogre::VES_DIFFUSE).getSize();
     for (size_t t = 0; t < spec.texCoords.size(); ++t)
-      offset += decl->addElement(0, offset, spec.texCoords[t], Ogre::VES_TEXTURE_COORDINATES, Ogre::ushort(t)).getSize();
+      offset += decl->addElement(0, offset, spec.texCoords[t], Ogre::VES_TEXTURE_COORDINATES,
+                                 Ogre::ushort(spec.firstTexCoord + t)).getSize();
     data->vertexStart = 0;
     data->vertexCount = 4 * quadsInAll;
     auto buffer = Ogre::HardwareBufferManager::getSingleton().createVertexBuffer(

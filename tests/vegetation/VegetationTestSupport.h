@@ -19,6 +19,7 @@ struct MeshSpec {
   bool normals = true;
   bool colour = false;  // a packed ABGR diffuse of (200, 100, 50, 255)
   std::vector<Ogre::VertexElementType> texCoords = {Ogre::VET_FLOAT2};
+  unsigned short firstTexCoord = 0;  // the index of the first texture coordinate set; the others follow
   bool blend = false;  // blend indices and weights after the position
   bool shared = false;
   bool index32 = false;
