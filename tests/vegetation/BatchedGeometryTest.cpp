@@ -91,7 +91,7 @@ TEST_F(Batching, SubBatchesGoByMaterialIndexTypeAndVertexFormat) {
   two.subMeshes = 2;
   Ogre::Entity* twin = Entity("veg_twin.mesh", two);
   Ogre::Entity* other = scene->createEntity("veg_blade.mesh");
-  Ogre::MaterialManager::getSingleton().create("veg_other", "General");
+  Ogre::MaterialManager::getSingleton().createOrRetrieve("veg_other", "General");
   other->setMaterialName("veg_other", "General");
 
   batch.addEntity(blade, Ogre::Vector3(0, 0, 0));
@@ -276,7 +276,8 @@ TEST_F(Batching, TheMaterialLevelOfDetailFollowsTheSquaredDistanceSquared) {
   batch.addEntity(Entity("veg_blade.mesh"), Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY, Ogre::Vector3(2, 4, 40));
   batch.build();
   SubBatch* sub = SubBatches(batch)[0];
-  Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().create("veg_lod", "General");
+  Ogre::MaterialPtr material = Ogre::static_pointer_cast<Ogre::Material>(
+      Ogre::MaterialManager::getSingleton().createOrRetrieve("veg_lod", "General").first);
   material->setLodLevels({10, 20, 200});  // kept squared: 100, 400, 40000
   sub->setMaterial(material);
   EXPECT_EQ(sub->getLodIndex(), 0);  // no rendering distance: nearest
