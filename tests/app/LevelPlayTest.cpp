@@ -440,6 +440,7 @@ TEST(GeneratedNames, AMapNamingItsGrassAsTheGamesObjectsPlaysABattleToItsEnd) {
   ASSERT_TRUE(play.ok);
   const Outcome outcome = play.Play();
   EXPECT_TRUE(outcome.won || outcome.lost) << Describe(outcome);
+  EXPECT_GT(outcome.placed, 0) << Describe(outcome);
   // No object of the game or of the map was refused for its name, and the
   // grass kinds were made, but the one named as the marker's entity.
   EXPECT_FALSE(log.Has("already exists")) << log.All();
