@@ -4,6 +4,7 @@
 #include "effects/EffectWorld.h"
 #include "game/DataFiles.h"
 #include "game/GameLog.h"
+#include "game/SceneNames.h"
 #include "units/UnitWorld.h"
 
 #include <OgreCamera.h>
@@ -264,7 +265,14 @@ bool CGAEffectManager::IsKept(const KeptEffect& kept) const {
   return kept.effect && IsLive(kept.effect) && kept.effect->GetName() == kept.name;
 }
 
-std::string CGAEffectManager::MakeEffectName() { return "Effect_" + std::to_string(++mNameCounter); }
+std::string CGAEffectManager::MakeEffectName() {
+  std::string name;
+  // A name a data file gave an object of the scene is passed over: the
+  // engine would refuse the effect's object of that name.
+  do name = "Effect_" + std::to_string(++mNameCounter);
+  while (IsSceneNameTaken(mSceneManager, name));
+  return name;
+}
 
 // "RttTex" ---------------------------------------------------------------------
 

@@ -80,7 +80,8 @@ class CGAEffectManager : public Ogre::Singleton<CGAEffectManager> {
   size_t GetManagedCount() const { return mManaged.size(); }
   const std::vector<CGAEffectNode*>& GetManagedEffects() const { return mManaged; }
 
-  // "Effect_" and a number counting up over the run.
+  // "Effect_" and a number counting up over the run, skipping names the
+  // scene or a material already bears.
   std::string MakeEffectName();
 
   // Objects hidden while "RttTex" renders (those that sample it).

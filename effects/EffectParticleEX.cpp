@@ -5,6 +5,7 @@
 #include "effects/ParticleBatch.h"
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
+#include "game/SceneNames.h"
 
 #include <OgreBillboardSet.h>
 #include <OgreEntity.h>
@@ -19,6 +20,12 @@
 namespace {
 
 Ogre::SceneManager* Scene() { return CGAEffectManager::getSingleton().GetSceneManager(); }
+
+// A particle's entity or material is named after its effect; where a data
+// file gave that name to an object of its own, a fresh effect name is taken.
+std::string ParticleObjectName(const std::string& name) {
+  return IsSceneNameTaken(Scene(), name) ? CGAEffectManager::getSingleton().MakeEffectName() : name;
+}
 
 // The batched mesh's placeholder material until the file names one.
 const char* const kBatchMaterial = "BaseWhiteNoLighting";
@@ -92,7 +99,7 @@ bool CGAEffectParticleEX::CreateMeshParticles(int amount, const std::string& mes
     record.node = Scene()->createSceneNode();
     record.child = record.node->createChildSceneNode(Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
     try {
-      record.entity = Scene()->createEntity(GetName() + "_mesh" + std::to_string(i), mesh);
+      record.entity = Scene()->createEntity(ParticleObjectName(GetName() + "_mesh" + std::to_string(i)), mesh);
     } catch (const Ogre::Exception& e) {
       GameLog("particle mesh \"" + mesh + "\" not shown: " + e.getDescription());
       Scene()->destroySceneNode(record.child);
@@ -173,7 +180,7 @@ void CGAEffectParticleEX::CloneParticleMaterial(size_t index, const Ogre::Materi
   MeshParticleRecord& record = mMeshParticles[index];
   if (!source) return;
   if (record.material) Ogre::MaterialManager::getSingleton().remove(record.material);
-  record.material = source->clone(GetName() + "par_mat" + std::to_string(index));
+  record.material = source->clone(ParticleObjectName(GetName() + "par_mat" + std::to_string(index)));
   record.entity->setMaterial(record.material);
 }
 

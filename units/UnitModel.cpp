@@ -2,6 +2,7 @@
 
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
+#include "game/SceneNames.h"
 #include "platform/Random.h"
 #include "units/Unit.h"
 #include "units/UnitWorld.h"
@@ -27,10 +28,14 @@ const Ogre::uint8 kPartQueueGroup = 60;
 const float kFadeRate = 3.0f;
 
 // Names of model nodes: unique in the process, so part entity names
-// (node name, "/", part number) are unique in the scene.
-std::string NextNodeName() {
+// (node name, "/", part number) are unique in the scene. A name a data file
+// gave an object of the scene is passed over, as the engine would refuse it.
+std::string NextNodeName(const Ogre::SceneManager* sceneManager) {
   static unsigned long counter = 0;
-  return "UnitModel" + std::to_string(++counter);
+  std::string name;
+  do name = "UnitModel" + std::to_string(++counter);
+  while (IsSceneNameTaken(sceneManager, name));
+  return name;
 }
 
 void SetCustomParameters(Ogre::Entity* entity, unsigned index, const Ogre::Vector4& value) {
@@ -41,7 +46,7 @@ void SetCustomParameters(Ogre::Entity* entity, unsigned index, const Ogre::Vecto
 
 CGAUnitModel::CGAUnitModel(Ogre::SceneManager* sceneManager, Ogre::SceneNode* parent, CGAUnit& unit, bool blending)
     : mParent(parent), mSceneManager(sceneManager), mUnit(unit), mWorld(unit.GetWorld()), mBlending(blending) {
-  mNode = sceneManager->createSceneNode(NextNodeName());
+  mNode = sceneManager->createSceneNode(NextNodeName(sceneManager));
   mNode->setFixedYawAxis(true, Ogre::Vector3::UNIT_Y);
   mChildNode = mNode->createChildSceneNode(Ogre::Vector3::ZERO, Ogre::Quaternion::IDENTITY);
 }
@@ -82,9 +87,12 @@ void CGAUnitModel::AttachToNode(Ogre::SceneNode* node) {
 // Parts ------------------------------------------------------------------------
 
 Ogre::Entity* CGAUnitModel::CreatePartEntity(const std::string& mesh) {
-  const std::string name = mNode->getName() + "/" + std::to_string(mPartCounter);
+  auto partName = [this] { return mNode->getName() + "/" + std::to_string(mPartCounter); };
+  // A part number whose name a data file gave an object of the scene is
+  // passed over, as the engine would refuse the part.
+  while (IsSceneNameTaken(mSceneManager, partName())) ++mPartCounter;
   try {
-    Ogre::Entity* entity = mSceneManager->createEntity(name, mesh);
+    Ogre::Entity* entity = mSceneManager->createEntity(partName(), mesh);
     entity->setRenderQueueGroup(kPartQueueGroup);
     ++mPartCounter;
     return entity;

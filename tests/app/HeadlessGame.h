@@ -55,6 +55,7 @@ class HeadlessGame {
   int ReinforcementsDrawn() const;
   int ReinforcementsArrived() const;
   CGAUnitManager& Units() const { return *mUnits; }
+  CGATerrainManager& Terrain() const { return *mTerrain; }
 
  private:
   class Host;

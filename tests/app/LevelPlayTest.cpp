@@ -4,6 +4,8 @@
 // newcomer who follows the wave texts at a human pace wins it in a few tries,
 // a player who places nothing loses it, and a player who only holds a line
 // sees it end one way or the other. No battle may stand still on the way.
+// Level 1 on a map that names its grass as the game names its own objects
+// plays to its end as well.
 #include "HeadlessGame.h"
 
 #include "game/FrameClock.h"
@@ -12,13 +14,23 @@
 #include "screens/GUIRecruit.h"
 #include "screens/LevelState.h"
 #include "screens/Placement.h"
+#include "terrain/MapReader.h"
+#include "terrain/TerrainManager.h"
+#include "tests/support/LogLines.h"
 #include "units/Unit.h"
 #include "units/UnitManager.h"
+#include "units/UnitModelBase.h"
+
+#include <OgreDataStream.h>
+#include <OgreEntity.h>
+#include <tinyxml.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -138,9 +150,13 @@ struct Outcome {
 
 class LevelPlay {
  public:
-  LevelPlay(int level, const Player& player, unsigned seed) : mPlayer(player), mHand(seed) {
+  // The game may be prepared before the level starts.
+  LevelPlay(int level, const Player& player, unsigned seed,
+            const std::function<void(HeadlessGame&)>& prepare = nullptr)
+      : mPlayer(player), mHand(seed) {
     if (player.supported)
       for (const char* type : {"archer", "priest"}) game.Unlock(type);
+    if (prepare) prepare(game);
     ok = game.StartLevel(level);
     // Seeded once the map is in: the battle replays whatever ran before.
     platform::SeedRand(seed);
@@ -368,5 +384,71 @@ TEST_P(ShippedLevel, HoldingALineWithArchersAndPriestsTheBattleEnds) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, ShippedLevel, ::testing::Values(0, 1, 2),
                          [](const ::testing::TestParamInfo<int>& info) { return "Level" + std::to_string(info.param + 1); });
+
+// A map that gives its grass kinds the names the game makes for its own
+// objects: "Effect_1" to "Effect_399" (effects' objects and material copies),
+// the part entities of the next units' models, and the in-game screen's
+// markers ("delect", "select"). The game's objects pass those names over.
+std::vector<std::string> NamesTheGameMakes(HeadlessGame& game) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= 399; ++i) names.push_back("Effect_" + std::to_string(i));
+  // Models are numbered over the run: the next ones come after a probe's.
+  CGAUnit* probe = game.Units().CreateUnit("swordsman");
+  const std::string probeName = probe->GetModel()->GetSceneNode()->getName();
+  game.Units().ClearUnits();
+  const unsigned long probeNumber = std::stoul(probeName.substr(std::strlen("UnitModel")));
+  for (unsigned long model = probeNumber + 1; model <= probeNumber + 20; ++model)
+    for (int part = 0; part < 4; ++part) names.push_back("UnitModel" + std::to_string(model) + "/" + std::to_string(part));
+  names.push_back("delect");
+  names.push_back("select");
+  return names;
+}
+
+// Level 1's map with those grass kinds in place of its own (its grass then
+// draws as the first of them).
+void NameGrassKinds(HeadlessGame& game, const std::vector<std::string>& names) {
+  game.Terrain().SetFileOpener([names](const std::string& file) -> Ogre::DataStreamPtr {
+    Ogre::DataStreamPtr stream = CGAMapReader::OpenFromResources(file);
+    if (file != "demo_flat.map" || !stream) return stream;
+    TiXmlDocument map;
+    map.Parse(stream->getAsString().c_str());
+    TiXmlElement* grass = map.FirstChildElement("Scene")->FirstChildElement("Grass");
+    const std::string image = grass->FirstChildElement("Object")->Attribute("Image");
+    while (TiXmlElement* kind = grass->FirstChildElement("Object")) grass->RemoveChild(kind);
+    TiXmlElement* records = grass->FirstChildElement("Records");
+    for (const std::string& name : names) {
+      TiXmlElement kind("Object");
+      kind.SetAttribute("Name", name);
+      kind.SetAttribute("Image", image);
+      grass->InsertBeforeChild(records, kind);
+    }
+    TiXmlPrinter printer;
+    map.Accept(&printer);
+    auto text = std::make_shared<Ogre::MemoryDataStream>(file, printer.Size());
+    std::memcpy(text->getPtr(), printer.CStr(), printer.Size());
+    return text;
+  });
+}
+
+TEST(GeneratedNames, AMapNamingItsGrassAsTheGamesObjectsPlaysABattleToItsEnd) {
+  LogLines log;
+  std::vector<std::string> names;
+  LevelPlay play(0, kExpert, 1, [&names](HeadlessGame& game) {
+    names = NamesTheGameMakes(game);
+    NameGrassKinds(game, names);
+  });
+  ASSERT_TRUE(play.ok);
+  const Outcome outcome = play.Play();
+  EXPECT_TRUE(outcome.won || outcome.lost) << Describe(outcome);
+  EXPECT_GT(outcome.placed, 0) << Describe(outcome);
+  // No object of the game or of the map was refused for its name, and the
+  // grass kinds were made, but the one named as the marker's entity.
+  EXPECT_FALSE(log.Has("already exists")) << log.All();
+  const std::vector<Ogre::Entity*>& kinds = play.game.Terrain().GetGrassKinds();
+  ASSERT_EQ(kinds.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_TRUE(names[i] == "delect" || (kinds[i] && kinds[i]->getName() == names[i])) << "grass kind " << names[i];
+  EXPECT_TRUE(log.Has({"\"delect\"", "repeats a name in use"})) << log.All();
+}
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "tests/support/LogLines.h"
 
 #include <OgreEntity.h>
+#include <OgreManualObject.h>
+#include <OgreMaterialManager.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 #include <tinyxml.h>
@@ -24,6 +26,19 @@ size_t Count(const LogLines& log, const std::string& part) {
 TEST_F(EffectManagerTest, NamesCountUpFromOne) {
   EXPECT_EQ(manager->MakeEffectName(), "Effect_1");
   EXPECT_EQ(manager->MakeEffectName(), "Effect_2");
+}
+
+// A data file may give its objects the names effects are made with: a name
+// any object of the scene or a material bears is passed over.
+TEST_F(EffectManagerTest, NamesPassOverThoseTheSceneHolds) {
+  Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().create("Effect_1", "General");
+  scene->createManualObject("Effect_2");
+  scene->getRootSceneNode()->createChildSceneNode("Effect_3");
+  EXPECT_EQ(manager->MakeEffectName(), "Effect_4");
+  EXPECT_EQ(manager->MakeEffectName(), "Effect_5");
+  scene->destroyManualObject("Effect_2");
+  scene->destroySceneNode("Effect_3");
+  Ogre::MaterialManager::getSingleton().remove(material);
 }
 
 TEST_F(EffectManagerTest, DestroyingAllEndsManagedEffectsOnlyAndLeavesNothingBehind) {

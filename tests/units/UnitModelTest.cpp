@@ -64,6 +64,21 @@ TEST_F(UnitModelTest, PartEntitiesOfManyModelsAreNamedApart) {
   EXPECT_TRUE(log.lines.empty()) << log.lines.front();
 }
 
+// A map may name its own objects as part entities are named (model node,
+// "/", part number): a part passes over the taken number.
+TEST_F(UnitModelTest, APartPassesOverANameTheSceneHolds) {
+  CGAUnitModel& model = NewModel();
+  const std::string node = model.GetSceneNode()->getName();
+  Ogre::Entity* taken = scene->createEntity(node + "/0", "helmet.mesh");
+  model.AttachPart("body", "swordsman.mesh");
+  model.AttachPart("head", "helmet.mesh");
+  ASSERT_EQ(model.GetAttachments().size(), 2u);
+  EXPECT_EQ(model.GetAttachments()[0].entity->getName(), node + "/1");
+  EXPECT_EQ(model.GetAttachments()[1].entity->getName(), node + "/2");
+  EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+  scene->destroyEntity(taken);
+}
+
 // A linked animation source in a folder of "General": the human bones with
 // one more animation, "dance" (1 s). Linking it changes the human skeleton
 // every test shares: the link is undone when it goes, after the models.
