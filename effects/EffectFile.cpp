@@ -250,9 +250,7 @@ class EffectReader {
         // Stored all the same: dispatch passes over it.
         if (!IsSkillMessageType(type)) Report(m, "unknown message type \"" + type + "\": nothing acts on it");
         std::string name = XmlAttr(m, "Name");
-        // A script's text stands in for its file name.
-        std::string script;
-        if (type == "lua" && ReadResourceText(name, script)) name.swap(script);
+        if (type == "lua") ReadScript(m, name);
         messages.push_back({time, std::move(type), std::move(name)});
       }
     }
@@ -263,6 +261,20 @@ class EffectReader {
         b.node->AddMessage(m.time, m.type, m.name);
       }
     };
+  }
+
+  // A script's text stands in for its file name; the name stays when no
+  // file has it.
+  void ReadScript(const TiXmlElement* m, std::string& name) {
+    Ogre::DataStreamPtr stream = OpenDataFile(name);
+    if (!stream) return;
+    // A script is small: a bigger file (a font named by mistake) is no script.
+    if (stream->size() > kMaxScriptBytes) {
+      Report(m, "\"" + name + "\" is " + std::to_string(stream->size()) +
+                    " bytes, too big for a script: the message keeps its name");
+      return;
+    }
+    name = stream->getAsString();
   }
 
   // "Angle": degrees about x, y and z.

@@ -14,6 +14,8 @@ constexpr float kMaxEffectDistance = 100000.0f;
 constexpr float kMaxEffectSize = 10000.0f;
 // Animation lengths and key times, in seconds.
 constexpr float kMaxEffectSeconds = 1000000.0f;
+// The largest file a "lua" message takes as its script.
+constexpr size_t kMaxScriptBytes = 1 << 20;
 
 // The value within -limit .. limit (0 for a NaN). A value that had to be
 // moved is logged with its place, when it has one.

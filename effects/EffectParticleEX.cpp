@@ -66,6 +66,11 @@ bool CGAEffectParticleEX::CreateMeshBatch(int amount, const std::string& meshNam
                                           int queueOffset) {
   CommonSetUp(amount, worldAxis);
   mParticleNode = Scene()->createSceneNode();
+  // Left out: a batch of no copies has no section for the material to go on.
+  if (mAmount == 0) {
+    GameLog("particle mesh \"" + meshName + "\" not shown: Amount " + std::to_string(amount) + " leaves no particle");
+    return false;
+  }
   Ogre::MeshPtr mesh;
   try {
     Ogre::MeshManager& meshes = Ogre::MeshManager::getSingleton();

@@ -64,7 +64,7 @@ class CGAEffectParticleEX : public Ogre::MovableObject, public CGAEffectObject, 
 
   // The ways of drawing, each after the common set-up of group and list.
   void CreateBillboards(int amount, bool worldAxis, int queueOffset);
-  // False (nothing to draw) when the mesh cannot be loaded.
+  // False (nothing to draw) when the mesh cannot be loaded or Amount leaves no particle.
   bool CreateMeshBatch(int amount, const std::string& mesh, bool worldAxis, int queueOffset);
   bool CreateMeshParticles(int amount, const std::string& mesh, bool worldAxis, int queueOffset);
   void CreateEffectParticles(int amount, const std::string& effect, bool worldAxis, int queueOffset);

@@ -37,7 +37,7 @@ void CGAEffectRibbon::Create(int segmentCount, int segmentTimeMs, int style, con
   CGAEffectManager& manager = CGAEffectManager::getSingleton();
   mRebuild = true;
   mSegmentCount = std::max(2, std::min(segmentCount, kMaxSegments));
-  mSegmentTime = float(segmentTimeMs);
+  mSegmentTime = segmentTimeMs;
   mStyle = style;
   mTemplate.edge1 = edge1;
   mTemplate.edge2 = edge2;
@@ -63,8 +63,9 @@ bool CGAEffectRibbon::Update() {
   Ogre::SceneNode* parent = GetParentNode();
   if (!parent || !mStrip) return true;
   // A node the transforms above it put out of reach leaves no trail.
-  if (float(FrameTimeMs) - mLastSample > mSegmentTime && IsFinite(parent->_getDerivedPosition())) {
-    mLastSample = float(FrameTimeMs);
+  const uint32_t sinceSample = FrameTimeMs - mLastSample;
+  if (int64_t(sinceSample) > mSegmentTime && IsFinite(parent->_getDerivedPosition())) {
+    mLastSample = FrameTimeMs;
     RibbonSegment segment;
     segment.centre = parent->_getDerivedPosition();
     const Ogre::Quaternion& turn = parent->_getDerivedOrientation();

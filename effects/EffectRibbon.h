@@ -11,6 +11,7 @@
 #include <OgreColourValue.h>
 #include <OgreMovableObject.h>
 
+#include <cstdint>
 #include <deque>
 
 namespace Ogre {
@@ -65,7 +66,10 @@ class CGAEffectRibbon : public CGAEffectObject, public Ogre::MovableObject, publ
   std::deque<RibbonSegment> mSegments;  // newest first
   int mSegmentCount = 0;
   int mStyle = 0;
-  float mSegmentTime = 0.0f;  // ms
-  float mLastSample = 0.0f;   // ms
+  int mSegmentTime = 0;  // ms
+  // Frame clock reading of the last sample, compared in the clock's wrapping
+  // arithmetic: a float of ms would sample coarsely after 4.7 hours and never
+  // again once the clock wraps.
+  uint32_t mLastSample = 0;
   Ogre::ColourValue mColour = Ogre::ColourValue::White;
 };

@@ -152,8 +152,12 @@ bool CGAGUIIconEx::OnUpdate(const CEGUI::EventArgs&) {
   bool changed = false;
   const bool masked = IconMasked(*mUnit, GameState, LevelSilver);
   if (masked != (mItem->GetMask() != nullptr)) {
-    mItem->SetMask(masked ? FindImage(kMaskImage) : nullptr);
-    changed = true;
+    // Without the mask image there is nothing to set or redraw, frame after frame.
+    const CEGUI::Image* mask = masked ? FindImage(kMaskImage) : nullptr;
+    if (mask != mItem->GetMask()) {
+      mItem->SetMask(mask);
+      changed = true;
+    }
   }
   // Set again when it differs, not only when empty: a changed price shows.
   const CEGUI::String number(IconNumber(*mUnit, GameState));

@@ -6,6 +6,8 @@
 
 #include <CEGUI/CEGUI.h>
 
+#include <memory>
+
 template <> CGAGUILabelEx* Ogre::Singleton<CGAGUILabelEx>::msSingleton = nullptr;
 
 namespace {
@@ -37,7 +39,8 @@ CGAGUILabelEx::~CGAGUILabelEx() {
 
 CGAListBoxRichItem* CGAGUILabelEx::AddLabel(const CEGUI::String& markup, Ogre::Vector3 world, float seconds,
                                             const CEGUI::String& font) {
-  auto* item = new CGAListBoxRichItem("");
+  // Held until the label holds it: an unknown font throws out of here.
+  auto item = std::make_unique<CGAListBoxRichItem>("");
   if (!font.empty()) item->SetFont(font);
   item->setText(markup);
   item->Clear();
@@ -54,8 +57,8 @@ CGAListBoxRichItem* CGAGUILabelEx::AddLabel(const CEGUI::String& markup, Ogre::V
     const CEGUI::Sizef& display = mRenderer->getDisplaySize();
     position = Ogre::Vector2(screen.x * display.d_width, screen.y * display.d_height);
   }
-  mLabels.push_back(Label{item, &buffer, seconds, position});
-  return item;
+  mLabels.push_back(Label{item.get(), &buffer, seconds, position});
+  return item.release();
 }
 
 void CGAGUILabelEx::RemoveLabel(CGAListBoxRichItem* item) {

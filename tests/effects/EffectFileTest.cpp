@@ -193,6 +193,32 @@ TEST_F(EffectFileTest, ALuaMessageHoldsItsResourceTextSharedByEveryEffectOfTheDe
   groups.removeResourceLocation(dir.path(), Ogre::RGN_DEFAULT);
 }
 
+// A script is small: a "lua" message naming a bigger file (the 16.8 MB font
+// made a 16.8 MB message text) keeps its name, with a log line naming the
+// effect file; a script of the largest size is still read.
+TEST_F(EffectFileTest, ALuaMessageTakesNoFileBeyondAScriptsSize) {
+  TempDir dir;
+  std::ofstream(dir.path() + "/largest.lua") << std::string(kMaxScriptBytes, 'x');
+  std::ofstream(dir.path() + "/font.ttf") << std::string(kMaxScriptBytes + 1, 'x');
+  auto& groups = Ogre::ResourceGroupManager::getSingleton();
+  groups.addResourceLocation(dir.path(), "FileSystem", Ogre::RGN_DEFAULT);
+  LogLines log;
+  Define(R"(<EffectSystem EffectName="a"><Message><A Time="1">
+              <M Type="lua" Name="largest.lua"/><M Type="lua" Name="font.ttf"/>
+            </A></Message></EffectSystem>)");
+  CGAEffectNode* effect = manager->CreateEffect("a");
+  groups.removeResourceLocation(dir.path(), Ogre::RGN_DEFAULT);
+  ASSERT_TRUE(effect);
+  const std::vector<EffectMessage>& messages = effect->GetMessages().at(1.0f);
+  ASSERT_EQ(messages.size(), 2u);
+  EffectMessage largest = messages[0], font = messages[1];
+  EXPECT_EQ(largest.GetParam("name").size(), kMaxScriptBytes);
+  const std::string kept = font.GetParam("name");
+  EXPECT_EQ(kept.size(), 8u) << "the name, not the file's text";
+  EXPECT_EQ(kept.substr(0, 8), "font.ttf");
+  EXPECT_TRUE(log.Has({"test.eff:2: ", "\"font.ttf\"", "too big for a script"})) << log.All();
+}
+
 // Numbers past their field's range saturate like every data file's: an
 // effect meant to last "forever" lasts, a position stays within the
 // effects' bounds, and each such number is logged once, at its line, while

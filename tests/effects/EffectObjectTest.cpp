@@ -14,6 +14,7 @@
 #include "game/FrameClock.h"
 #include "platform/Random.h"
 #include "tests/support/HeadlessEngine.h"
+#include "tests/support/LogLines.h"
 
 #include <Ogre.h>
 
@@ -368,6 +369,26 @@ TEST_F(EffectObjectTest, ARibbonDrawsFromItsThirdSampleAndJumpsStartItOver) {
   EXPECT_TRUE(ribbon->GetSegments().empty());
 }
 
+// A ribbon samples on time wherever the frame clock stands: days into a
+// run, where a float of ms counts in steps of 32, and across the clock's
+// wrap, after which it used to sample never again.
+TEST_F(EffectObjectTest, ARibbonSamplesOnTimeLateInARunAndAcrossTheClocksWrap) {
+  for (const uint32_t start : {1000u, 500000000u, 0xFFFFFFF0u}) {
+    SCOPED_TRACE(start);
+    auto* ribbon = Make<CGAEffectRibbon>(
+        R"(<EffectRibbon MaterialName="fx_test" Sub="10" Sub_Time="10" Density="0" Colour="1 1 1 1"
+                         Position_1="0 1 0" Position_2="0 -1 0"/>)");
+    ASSERT_TRUE(ribbon);
+    // Frames 4 ms apart: a sample at the first and then every 12 ms.
+    for (uint32_t ms = 0; ms <= 24; ms += 4) {
+      FrameTimeMs = start + ms;
+      Frame(0.004f);
+    }
+    EXPECT_EQ(ribbon->GetSegments().size(), 3u);
+    manager->DestroyAllEffects();
+  }
+}
+
 TEST_F(EffectObjectTest, RibbonStylesNarrowAndFadeTowardTheOldestSample) {
   struct Case {
     int style;
@@ -535,6 +556,34 @@ TEST_F(EffectObjectTest, BatchedMeshParticlesCopyOnlyTheFirstSubMesh) {
   // Corner (-1, -1, 0) of the quad, doubled, around the particle drawn at (2, 0, 0).
   EXPECT_EQ(drawn[0], Ogre::Vector3(0, -2, 0));
   EXPECT_EQ(particles->GetManualObject()->getSections()[0]->getMaterialName(), particles->GetMaterial()->getName());
+}
+
+// A batched mesh of no particles has no section to take a material: its
+// "SetMaterialName" used to throw out of the effect's creation and end the
+// game. The object is left out with a log line; the rest of the effect plays.
+TEST_F(EffectObjectTest, ABatchedMeshOfNoParticlesIsLeftOutAndTheEffectPlays) {
+  for (const char* type : {"Mesh2", "Effect"}) {
+    for (const char* amount : {"0", "-5"}) {
+      SCOPED_TRACE(std::string(type) + " Amount " + amount);
+      LogLines log;
+      CGAEffectNode* effect = nullptr;
+      auto* billboard = Make<CGAEffectBillboard>(
+          std::string("<SetLifeTime Time=\"0.2\"/><EffectParticleEX Type=\"") + type +
+              "\" WorldAxis=\"0\" Amount=\"" + amount + "\" Mesh=\"fx_two_part.mesh\">"
+              "<SourcePoint Rate=\"100\" PositionA=\"0 0 0\"/>"
+              "<SetMaterialName MaterialName=\"fx_test\" MaterialCopy=\"1\"/></EffectParticleEX>"
+              "<EffectBillboard><AddBillboard TextIndex=\"0\" Ared=\"1 1 1\" Position=\"0 0 0\" Colour=\"1 1 1 1\"/>"
+              "</EffectBillboard>",
+          &effect);
+      ASSERT_TRUE(billboard);
+      EXPECT_EQ(effect->GetObjects().size(), 1u);
+      EXPECT_TRUE(log.Has({"fx_two_part.mesh", "not shown: Amount " + std::string(amount)})) << log.All();
+      for (int i = 0; i < 3; ++i) TimedFrame();
+      EXPECT_TRUE(manager->IsLive(effect));
+      for (int i = 0; i < 3; ++i) TimedFrame();
+      EXPECT_FALSE(manager->IsLive(effect));  // its life ran out
+    }
+  }
 }
 
 TEST_F(EffectObjectTest, EffectObjectsLeaveNothingBehind) {

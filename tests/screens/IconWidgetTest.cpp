@@ -145,6 +145,38 @@ TEST_F(Icon, ShowsPriceMaskAndCooldownInPlay) {
   EXPECT_FLOAT_EQ(icon->GetItem()->GetProgress(), 1.0f);
 }
 
+// Without the mask image an unaffordable icon has no mask to show; it used
+// to set none again and redraw its list box on every frame.
+TEST_F(Icon, WithoutTheMaskImageAnUnaffordableIconRedrawsNothing) {
+  CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
+  images.destroyImageCollection("Mask");
+  struct Restore {
+    ~Restore() {
+      CEGUI::ImageManager& all = CEGUI::ImageManager::getSingleton();
+      if (!all.isDefined("Mask/Mask_0")) all.loadImageset("Mask.imageset");
+    }
+  } restore;
+  Make();
+  LevelSilver = 0;
+  Frame(30);  // the number
+  int redraws = 0;
+  CEGUI::Window* list = icon->GetWindow()->getChildAtIdx(0);  // the list box the icon draws in
+  ASSERT_EQ(list, icon->GetItem()->getOwnerWindow());
+  const CEGUI::Event::ScopedConnection watch =
+      list->subscribeEvent(CEGUI::Window::EventInvalidated, [&redraws](const CEGUI::EventArgs&) {
+        ++redraws;
+        return true;
+      });
+  for (int i = 0; i < 5; ++i) Frame(30);
+  EXPECT_FALSE(Masked());
+  EXPECT_EQ(redraws, 0);
+  // The image back: the mask shows at the next update.
+  images.loadImageset("Mask.imageset");
+  Frame(30);
+  EXPECT_TRUE(Masked());
+  EXPECT_GT(redraws, 0);
+}
+
 TEST_F(Icon, OnTheUnlockScreenShowsTheGoldOfALockedType) {
   Make();
   GameState = kGameUnlocking;

@@ -297,6 +297,14 @@ TEST_F(Labels, AreDrawnInTheFirstQueueOnlyAndStayWhereTheyAppeared) {
   EXPECT_EQ(labels.GetLabels()[0].position.x, 20);
 }
 
+// An unknown font throws out of AddLabel to its caller; the item made for
+// the label goes with it (it leaked, which the sanitized run reports).
+TEST_F(Labels, AnUnknownFontThrowsAndLeavesNothingBehind) {
+  CGAGUILabelEx labels(&Labels::Centre);
+  EXPECT_THROW(labels.AddLabel("+$1", Ogre::Vector3::ZERO, 1.0f, "no-such-font"), CEGUI::UnknownObjectException);
+  EXPECT_TRUE(labels.GetLabels().empty());
+}
+
 TEST_F(Labels, ALabelOfNoLifeGoesAtTheNextUpdateAndRemovalIsAtOnce) {
   CGAGUILabelEx labels(&Labels::Centre);
   labels.AddLabel("a", Ogre::Vector3::ZERO, 0.0f, "simhei-10");
