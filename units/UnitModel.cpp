@@ -2,6 +2,7 @@
 
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
+#include "platform/Console.h"
 #include "platform/Random.h"
 #include "units/Unit.h"
 #include "units/UnitWorld.h"
@@ -17,7 +18,6 @@
 #include <OgreSubEntity.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -116,7 +116,7 @@ void CGAUnitModel::AttachPartToBone(const std::string& slot, const std::string& 
   if (mesh.empty()) return;
   Ogre::Bone* found = GetBone(bone);
   if (!found) {
-    std::printf("配件链接错误 角色没骨骼 bone %s\n", bone.c_str());
+    platform::ConsolePrint("配件链接错误 角色没骨骼 bone %s\n", bone.c_str());
     return;
   }
   Ogre::Entity* entity = CreatePartEntity(mesh);
