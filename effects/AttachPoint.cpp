@@ -11,13 +11,13 @@
 
 void AttachPoint::SetUnit(CGAUnit* unit) {
   mUnit = unit;
-  mUnitId = unit ? unit->GetId() : 0;
+  mUnitSerial = unit ? unit->GetSerial() : 0;
 }
 
 CGAUnit* AttachPoint::GetUnit() {
   if (!mUnit) return nullptr;
   EffectWorld& world = CGAEffectManager::getSingleton().GetWorld();
-  if (!world.IsUnitLive(mUnit) || mUnit->GetId() != mUnitId || mUnit->IsFinished()) {
+  if (!world.IsUnitLive(mUnit) || mUnit->GetSerial() != mUnitSerial || mUnit->IsFinished()) {
     mUnit = nullptr;
     mBone = nullptr;
     mBoneEntity = nullptr;

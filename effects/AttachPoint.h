@@ -34,7 +34,8 @@ class AttachPoint {
   Ogre::Bone* FindBone(Ogre::Entity* entity);
 
   CGAUnit* mUnit = nullptr;
-  uint64_t mUnitId = 0;  // tells a deleted unit from a new one at its address
+  // The serial, not the id: the game may change a unit's id after creation.
+  uint64_t mUnitSerial = 0;  // tells a deleted unit from a new one at its address
   std::string mTagName;
   std::string mBoneName;
   Ogre::Entity* mBoneEntity = nullptr;

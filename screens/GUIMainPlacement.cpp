@@ -19,6 +19,8 @@
 #include <CEGUI/CEGUI.h>
 #include <OgreSceneNode.h>
 
+#include <algorithm>
+
 namespace {
 
 const int kPreviewFadeMs = 100;
@@ -156,12 +158,15 @@ void CGAGUIMain::ClickBattlefield(const CEGUI::EventArgs& args) {
 void CGAGUIMain::PlaceHeld(CGAUnit* replaced) {
   UnitTemplate* unitType = mBattlefield.GetUnitTemplate(mHeld->GetTemplateName());
   if (!unitType) return;
-  if (!CanAfford(unitType->price, LevelSilver)) {
+  // The held unit's own price: unit.xml may set it apart from its type's.
+  // Read as 0 when negative: a purchase never pays the player.
+  const int price = std::max(0, mHeld->GetInt(kSlotPrice));
+  if (!CanAfford(price, LevelSilver)) {
     ShowMessage(kNoSilver, kNoSilverMs);
     return;
   }
   unitType->cooldownLeft = unitType->ready;
-  LevelSilver = SaturatingSub(LevelSilver, unitType->price);
+  LevelSilver = SaturatingSub(LevelSilver, price);
   const Ogre::Vector3 at = replaced ? replaced->GetPosition() : mHeld->GetPosition();
   if (replaced) replaced->SetFadeOut(true, kRemoveFadeMs);
   if (CGAUnit* unit = mBattlefield.CreateUnit(unitType->Name)) {

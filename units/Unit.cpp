@@ -9,7 +9,13 @@
 #include "units/UnitTemplate.h"
 #include "units/UnitWorld.h"
 
-CGAUnit::CGAUnit(UnitWorld& world) : mWorld(world), mModel(world.CreateModel(*this)) { SetVisible(true); }
+namespace {
+uint64_t gUnitsMade = 0;
+}  // namespace
+
+CGAUnit::CGAUnit(UnitWorld& world) : mWorld(world), mModel(world.CreateModel(*this)), mSerial(++gUnitsMade) {
+  SetVisible(true);
+}
 
 CGAUnit::~CGAUnit() {
   if (mMount) {

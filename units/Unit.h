@@ -5,6 +5,7 @@
 // healing, income, death and marching. Its model, the terrain, the nearby
 // units, effects, sounds and the level's state are reached through the unit
 // world, so the logic runs without a scene.
+#include "game/Camera.h"
 #include "units/Attribute.h"
 #include "units/UnitTransform.h"
 #include "units/UnitWorld.h"
@@ -40,7 +41,8 @@ struct UnitEffectRecord {
   int value = 0;
 };
 
-class CGAUnit : public CGAAttribute {
+// The camera may follow a unit: it looks at the unit's position.
+class CGAUnit : public CGAAttribute, public CGACamera::FollowTarget {
  public:
   explicit CGAUnit(UnitWorld& world);
   ~CGAUnit() override;
@@ -67,9 +69,13 @@ class CGAUnit : public CGAAttribute {
   UnitTemplate* GetTemplate() const { return mTemplate; }
   void SetId(uint64_t id) { mId = id; }
   uint64_t GetId() const { return mId; }
+  // One number per unit made, never reused and never changed (unlike the
+  // id): tells a unit from a later one made at its address.
+  uint64_t GetSerial() const { return mSerial; }
 
   // Transform.
   Ogre::Vector3& GetPosition() { return mTransform.position; }
+  Ogre::Vector3 GetFollowPosition() const override { return mTransform.position; }
   const Ogre::Vector3& GetDerivedPosition() { return mTransform.GetDerivedPosition(); }
   bool SetPosition(const Ogre::Vector3& position);
   void SetPositionXZ(float x, float z) { SetPosition(Ogre::Vector3(x, 0.0f, z)); }
@@ -237,6 +243,7 @@ class CGAUnit : public CGAAttribute {
   UnitTemplate* mTemplate = nullptr;
   UnitMoveListener* mListener = nullptr;
   uint64_t mId = 0;
+  const uint64_t mSerial;
   std::vector<std::pair<int, int>> mTriggerPoints;
   std::vector<UnitEffectRecord> mEffectRecords;
   Ogre::Quaternion mNodeOrientation = Ogre::Quaternion::IDENTITY;

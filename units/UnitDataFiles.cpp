@@ -82,10 +82,13 @@ void CGAUnitManager::ReadUnitXml(const std::string& text, const std::string& fil
     t->radius = XmlReal(e, "radius", file);
     t->speed = XmlReal(e, "speed", file);
     t->gold = TruncateToInt(XmlReal(e, "gold", file));
-    // Kept as read; a negative one pays the player instead of charging.
-    for (const auto& cost : {std::make_pair("price", t->price), std::make_pair("unlock gold", t->gold)})
-      if (cost.second < 0)
-        GameLog(XmlWhere(file, e) + "unit " + t->Name + ": negative " + cost.first + " " + std::to_string(cost.second));
+    // Read as 0: a negative cost would pay the player for a purchase.
+    for (const auto& cost : {std::make_pair("price", &t->price), std::make_pair("unlock gold", &t->gold)})
+      if (*cost.second < 0) {
+        GameLog(XmlWhere(file, e) + "unit " + t->Name + ": negative " + cost.first + " " +
+                std::to_string(*cost.second) + " read as 0");
+        *cost.second = 0;
+      }
     // Only the first 50 known types have an unlock flag; later ones share
     // index 50 and keep the unlocked state they had.
     t->index = counter;

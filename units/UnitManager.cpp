@@ -4,6 +4,7 @@
 #include "game/GameLog.h"
 #include "game/Geometry.h"
 #include "game/Parse.h"
+#include "platform/Console.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
 #include "terrain/CollisionManager.h"
@@ -117,7 +118,7 @@ CGAUnit* CGAUnitManager::CreateNamedUnit(const std::string& templateName, const 
 CGAUnit* CGAUnitManager::BuildUnit(const std::string& templateName, const std::string& instanceName, uint64_t id) {
   if (CGAUnit* existing = FindUnit(instanceName)) {
     // The same name again brings the unit back as it is.
-    std::fputs("重建对象 \n", stdout);
+    platform::ConsolePrint("重建对象 \n");
     existing->SetAlpha(1.0f);
     existing->SetFadeOut(false, 1000);
     return existing;
@@ -134,7 +135,7 @@ CGAUnit* CGAUnitManager::BuildUnit(const std::string& templateName, const std::s
   UnitTemplate& unitType = found->second;
   CGAUnit* unit = new CGAUnit(*mWorld);
   // Live, under its id, before its first effects (the shadow, those of
-  // "ready") tie themselves to it: they know their owner by both.
+  // "ready") tie themselves to it: they check that their owner is live.
   unit->SetId(id);
   mAllocated.insert(unit);
   unit->SetTagOffset(unitType.NamePosition);

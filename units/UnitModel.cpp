@@ -3,6 +3,7 @@
 #include "game/FrameClock.h"
 #include "game/GameLog.h"
 #include "game/SceneNames.h"
+#include "platform/Console.h"
 #include "platform/Random.h"
 #include "units/Unit.h"
 #include "units/UnitWorld.h"
@@ -18,7 +19,6 @@
 #include <OgreSubEntity.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -124,7 +124,7 @@ void CGAUnitModel::AttachPartToBone(const std::string& slot, const std::string& 
   if (mesh.empty()) return;
   Ogre::Bone* found = GetBone(bone);
   if (!found) {
-    std::printf("配件链接错误 角色没骨骼 bone %s\n", bone.c_str());
+    platform::ConsolePrint("配件链接错误 角色没骨骼 bone %s\n", bone.c_str());
     return;
   }
   Ogre::Entity* entity = CreatePartEntity(mesh);

@@ -61,9 +61,13 @@ void WarnUnreachableEvents(std::vector<TimedChild> timeline, const std::string& 
                    [](const TimedChild& a, const TimedChild& b) { return a.time < b.time; });
   const auto end = std::find_if(timeline.begin(), timeline.end(), [](const TimedChild& c) { return c.movesOn; });
   if (end == timeline.end()) return;
-  for (auto late = end + 1; late != timeline.end(); ++late)
-    GameLog(XmlWhere(file, late->element) + "action \"" + action + "\" moves on to another action at Time " +
-            Ogre::StringConverter::toString(end->time) + ", so this event never fires");
+  const auto late = timeline.end() - (end + 1);
+  if (late == 0) return;
+  // One line for the action: a long list of late events would flood the log.
+  GameLog(XmlWhere(file, (end + 1)->element) + "action \"" + action + "\" moves on to another action at Time " +
+          Ogre::StringConverter::toString(end->time) + ", so " +
+          (late == 1 ? std::string("this event never fires")
+                     : "this event and the " + std::to_string(late - 1) + " after it never fire"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "tests/screens/GuiTestSystem.h"
 #include "screens/LevelState.h"
 #include "screens/ListBoxRichItem.h"
+#include "screens/StartScene.h"
 #include "tests/screens/MemoryLevelFiles.h"
 #include "tests/sound/FakeSoundDevice.h"
 #include "tests/sound/SoundFixtures.h"
@@ -146,6 +147,21 @@ TEST_F(GameEffectWorldTest, ACaptureShowsItsYellowPriceOverTheCasterInTheGameFon
   Ogre::Vector3 screen;
   ASSERT_TRUE(camera->WorldToScreen(caster->GetPosition(), &screen));
   EXPECT_EQ(label.position, Ogre::Vector2(screen.x * 800, screen.y * 600));
+}
+
+// The start screen's preview takes its character's id once made: the shadow
+// made with it stays on it.
+TEST_F(GameEffectWorldTest, APreviewKeepsItsShadowUnderItsCharactersId) {
+  units->ReadUnitTemplates("<Units><Unit Name=\"Savage_m\"/></Units>", "preview.unt");
+  units->ReadUnitXml("<units><unit id=\"Savage_m\" type=\"8\"/></units>", "unit.xml");
+  CGAStartScene startScene;
+  startScene.AddCharacter(7, false, 1, {});
+  CGAUnit* preview = startScene.GetPreview();
+  ASSERT_NE(preview, nullptr);
+  ASSERT_EQ(preview->GetId(), 7u);
+  ASSERT_EQ(effects->GetManagedCount(), 1u);
+  for (int i = 0; i < 10; ++i) Frame();
+  EXPECT_EQ(effects->GetManagedCount(), 1u);
 }
 
 // A level reset through the in-game screen, over the game's battlefield:

@@ -112,6 +112,19 @@ TEST_F(EffectNodeTest, AnAttachedNodeSitsUnderItsUnitAndFollowsItsBone) {
   EXPECT_FALSE(free->HasOwner());
 }
 
+// A unit's id may change once it is made (the start screen's preview takes
+// its character's): its effects stay tied to it.
+TEST_F(EffectNodeTest, ANodeStaysOnAUnitWhoseIdChanges) {
+  Define(R"(<EffectSystem EffectName="a"><SetLink Bone="release"/></EffectSystem>)");
+  CGAUnit* unit = MakeUnit({4, 0, 4});
+  CGAEffectNode* effect = Start("a", unit);
+  unit->SetId(99);
+  Frames(3);
+  ASSERT_TRUE(manager->IsLive(effect));
+  EXPECT_TRUE(effect->HasOwner());
+  EXPECT_EQ(effect->GetPosition(), Ogre::Vector3(1, 2, 0));
+}
+
 TEST_F(EffectNodeTest, ANodeEndsWithItsOwnerUnlessItsOwnerLeavesLastingEffects) {
   Define(R"(<EffectSystem EffectName="timed"><SetLifeTime Time="5"/></EffectSystem>
             <EffectSystem EffectName="endless"/>)");

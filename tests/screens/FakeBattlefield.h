@@ -1,7 +1,8 @@
 #pragma once
-// A battlefield for the screens' tests: unit types the test gives, units that
-// show nothing, picks and the ground answered from what the test sets, and a
-// note of maps, sounds and clears.
+// A battlefield for the screens' tests: unit types the test gives (their
+// attribute pairs applied over the price, as the unit manager does), units
+// that show nothing, picks and the ground answered from what the test sets,
+// and a note of maps, sounds and clears.
 #include "screens/Battlefield.h"
 #include "tests/units/NullUnitWorld.h"
 #include "units/Unit.h"
@@ -84,6 +85,7 @@ class FakeBattlefield : public CGABattlefield {
     unit->SetTemplate(t);
     unit->SetType(t->type);
     unit->SetInt(kSlotPrice, t->price);
+    for (const auto& slot : t->attributes) unit->SetInt(static_cast<unsigned>(slot.first), slot.second);
     return unit;
   }
   bool IsLive(const CGAUnit* unit) override {

@@ -596,19 +596,39 @@ TEST_F(Placing, PickUpsPayIntoGoldOrSilverWithALabel) {
   EXPECT_EQ(labels->GetLabels()[1].item->getText(), "{colour,FFFFFFFF}+$30");
 }
 
-// Prices and pick-ups come from data files: silver and gold stop at the ends
-// of int instead of wrapping (a price of INT_MIN once turned 5 silver into
-// a negative sum).
-TEST_F(Placing, SilverAndGoldStopAtTheEndsOfInt) {
-  battlefield.types["swordsman"].price = INT_MIN;
-  LevelSilver = 5;
-  ClickSlot(0);
-  MoveMouse(200, 150);
-  ClickView();
-  ASSERT_NE(PlacedUnit(), nullptr);
-  EXPECT_EQ(LevelSilver, INT_MAX);
+// unit.xml may give a type an attribute pair for the price slot, applied
+// over its price: the icon asks the type's price, the placing charges the
+// unit's own (a negative one as 0: a purchase never pays the player).
+TEST_F(Placing, PlacingChargesTheUnitsOwnPriceAndNeverPays) {
+  struct Case {
+    int typePrice, unitPrice, silver;
+    bool placed;
+    int silverAfter;
+  };
+  for (const Case& c : {Case{50, 200, 150, false, 150}, Case{50, 200, 200, true, 0}, Case{500, 20, 30, false, 30},
+                        Case{500, 20, 500, true, 480}, Case{5, -5, 10, true, 10}, Case{INT_MIN, INT_MIN, 5, true, 5},
+                        Case{5, INT_MIN, 5, true, 5}}) {
+    SCOPED_TRACE(std::to_string(c.typePrice) + " " + std::to_string(c.unitPrice) + " " + std::to_string(c.silver));
+    UnitTemplate& swordsman = battlefield.types["swordsman"];
+    swordsman.price = c.typePrice;
+    swordsman.attributes = {{kSlotPrice, c.unitPrice}};
+    swordsman.cooldownLeft = 0;
+    battlefield.units.clear();
+    LevelSilver = c.silver;
+    ClickSlot(0);
+    MoveMouse(200, 150);
+    ClickView();
+    EXPECT_EQ(PlacedUnit() != nullptr, c.placed);
+    EXPECT_EQ(LevelSilver, c.silverAfter);
+    ClickView(CEGUI::RightButton);  // drops a unit still held
+  }
+}
 
+// Pick-ups come from data files: silver and gold stop at the ends of int
+// instead of wrapping.
+TEST_F(Placing, SilverAndGoldStopAtTheEndsOfInt) {
   LevelGold = 1;
+  LevelSilver = 1;
   for (const char* name : {"gold", "goldA"}) {
     CGAUnit* pickUp = battlefield.CreateUnit(name);
     pickUp->SetInt(kSlotPrice, INT_MAX);

@@ -84,19 +84,21 @@ TEST(UnitIcon, MaskAndNumberFollowTheModeAndTheSilver) {
 }
 
 // The price and unlock gold an icon shows come from unit.xml as plain
-// integers: a negative one stays (it pays the player, and the sums stop at
-// the ends of int) but is logged with the file and line when read.
-TEST(UnitIcon, NegativeCostsAreLoggedWhenReadAndKept) {
+// integers: a negative one reads as 0, logged with the file and line (it
+// would pay the player for a purchase), and a type free to unlock is there.
+TEST(UnitIcon, NegativeCostsReadAsZeroWithALogLine) {
   LogLines log;
   CGAUnitManager units(nullptr);
   units.ReadUnitTemplates("<Units><Unit Name=\"thief\"/><Unit Name=\"monk\"/></Units>", "t.unt");
   units.ReadUnitXml("<units>\n<unit id=\"thief\" price=\"-2147483648\" gold=\"-5\"/>\n"
                     "<unit id=\"monk\" price=\"0\" gold=\"0\"/></units>",
                     "unit.xml");
-  EXPECT_EQ(units.GetUnitTemplate("thief")->price, INT_MIN);
-  EXPECT_EQ(units.GetUnitTemplate("thief")->gold, -5);
-  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative price -2147483648"})) << log.All();
-  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative unlock gold -5"})) << log.All();
+  const UnitTemplate& thief = *units.GetUnitTemplate("thief");
+  EXPECT_EQ(thief.price, 0);
+  EXPECT_EQ(thief.gold, 0);
+  EXPECT_TRUE(thief.unlocked);
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative price -2147483648 read as 0"})) << log.All();
+  EXPECT_TRUE(log.Has({"unit.xml:2: ", "thief", "negative unlock gold -5 read as 0"})) << log.All();
   EXPECT_FALSE(log.Has("monk")) << log.All();
 }
 

@@ -142,8 +142,9 @@ TEST_F(UnlockScreen, ExactlyEnoughGoldUnlocksAndSavesTheRecord) {
   EXPECT_EQ(Text("Root/unlock/Text"), Utf8("解锁成功！！"));
 }
 
-// An unlock gold of INT_MIN in unit.xml pays the player: the gold stops at
-// the largest int instead of wrapping to a negative sum.
+// An unlock gold of INT_MIN (unit.xml reads a negative one as 0, a template
+// set so pays the player): the gold stops at the largest int instead of
+// wrapping to a negative sum.
 TEST_F(UnlockScreen, ANegativeUnlockGoldStopsAtTheLargestInt) {
   Type("archer").gold = INT_MIN;
   OpenFromStart();

@@ -103,7 +103,9 @@ TEST_F(UnitCreation, AnUnknownTemplateGivesTheFirstByNameAndNamesRecreateTheSame
   EXPECT_EQ(world.ModelOf(*first).calls, std::vector<std::string>{"bone target Bip01 Spine"});
 
   second->SetFadeOut(true, 2000);
+  testing::internal::CaptureStdout();
   EXPECT_EQ(manager.CreateNamedUnit("archer", "Unit_2"), second);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), u8"重建对象 \n");  // UTF-8 on the terminal
   EXPECT_FALSE(second->IsFading());
   EXPECT_EQ(second->GetAlpha().second, 1.0f);
   EXPECT_EQ(manager.GetUnits().size(), 2u);

@@ -98,13 +98,17 @@ TEST_F(UnitDataFiles, TypesWithoutAFlagCannotBeUnlocked) {
   EXPECT_TRUE(T("u49").unlocked);
 }
 
+// A negative unlock gold reads as 0: a type that would pay to unlock is free.
 TEST_F(UnitDataFiles, GoldIsTruncatedAndFreeTypesAreUnlocked) {
-  manager.ReadUnitTemplates(R"(<U><Unit Name="gold"/><Unit Name="goldA"/></U>)", "pick.unt");
-  manager.ReadUnitXml(R"(<u><unit id="gold" gold="0.9"/><unit id="goldA" gold="-1.5"/></u>)", "unit.xml");
+  manager.ReadUnitTemplates(R"(<U><Unit Name="gold"/><Unit Name="goldA"/><Unit Name="paid"/></U>)", "pick.unt");
+  manager.ReadUnitXml(R"(<u><unit id="gold" gold="0.9"/><unit id="goldA" gold="-1.5"/><unit id="paid" gold="1.5"/></u>)",
+                      "unit.xml");
   EXPECT_EQ(T("gold").gold, 0);
   EXPECT_TRUE(T("gold").unlocked);
-  EXPECT_EQ(T("goldA").gold, -1);
-  EXPECT_FALSE(T("goldA").unlocked);
+  EXPECT_EQ(T("goldA").gold, 0);
+  EXPECT_TRUE(T("goldA").unlocked);
+  EXPECT_EQ(T("paid").gold, 1);
+  EXPECT_FALSE(T("paid").unlocked);
 }
 
 TEST_F(UnitDataFiles, AttPairsOutsideTheSlotsAreIgnoredWithALogLine) {

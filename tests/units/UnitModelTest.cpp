@@ -320,8 +320,10 @@ TEST_F(UnitModelTest, PartsOnBonesHangOnTheMainEntity) {
   CGAUnitModel& model = NewModel();
   const Ogre::Quaternion turn(Ogre::Degree(90), Ogre::Vector3::UNIT_Y);
   // Without a main entity there is no bone to hang on.
+  testing::internal::CaptureStdout();
   model.AttachPartToBone("weapon", "sword.mesh", Ogre::Vector3::ZERO, turn, "Bip01 R Hand");
   EXPECT_TRUE(model.GetAttachments().empty());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), u8"配件链接错误 角色没骨骼 bone Bip01 R Hand\n");
 
   model.AttachPart("body", "swordsman.mesh");
   model.SetBoneAlias("hand", "Bip01 R Hand");

@@ -130,9 +130,11 @@ TEST_F(UnitTemplateFiles, EventsOutOfTimeOrderAreSorted) {
 }
 
 // An event due after the one that moves the unit on to another action never
-// fires: the file is told so at the event's line. An action started on the
-// target ends nothing.
+// fires: the file is told so at the first such event's line, once for the
+// action with the count. An action started on the target ends nothing.
 TEST_F(UnitTemplateFiles, EventsAfterTheActionMovesOnAreReported) {
+  std::string flood = "<Action Name=\"flood\">\n<ActionChild Time=\"0\" Type=\"Action\" Name=\"ready\" Target=\"0\"/>\n";
+  for (int i = 0; i < 1000; ++i) flood += "<ActionChild Time=\"1\" Type=\"Sound\" Name=\"s\"/>\n";
   manager.ReadUnitTemplates(R"(<Units><Unit Name="u"><Actions>
       <Action Name="attack">
         <ActionChild Time="0" Type="Anim" Name="attack" Speed="1" Loop="0"/>
@@ -143,11 +145,15 @@ TEST_F(UnitTemplateFiles, EventsAfterTheActionMovesOnAreReported) {
         <ActionChild Time="0.2" Type="Action" Name="injured" Target="1"/>
         <ActionChild Time="0.5" Type="Sound" Name="s"/>
         <ActionChild Time="0.6" Type="Action" Name="ready" Target="0"/>
-      </Action></Actions></Unit></Units>)",
+      </Action>
+)" + flood + "</Action></Actions></Unit></Units>",
                             "u.unt");
-  ASSERT_EQ(log.lines.size(), 1u);
+  ASSERT_EQ(log.lines.size(), 2u);
   EXPECT_TRUE(log.Has("u.unt:4: action \"attack\" moves on to another action at Time 0.4, so this event "
                            "never fires"));
+  EXPECT_TRUE(log.Has("u.unt:14: action \"flood\" moves on to another action at Time 0, so this event and the "
+                           "999 after it never fire"))
+      << log.All();
 }
 
 TEST_F(UnitTemplateFiles, PartsReadTheirFieldsAndAtMostTwoEffectTextures) {
