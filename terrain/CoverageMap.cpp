@@ -38,8 +38,12 @@ void CGACoverageMap::Upload() {
   // A material that names the texture before it exists leaves an empty
   // entry of that name behind; the map's own texture takes its place.
   Ogre::TextureManager& textures = Ogre::TextureManager::getSingleton();
-  if (Ogre::TexturePtr named = textures.getByName(mName, mGroup); named && !named->isManuallyLoaded())
+  if (Ogre::TexturePtr named = textures.getByName(mName, mGroup)) {
+    // A map read before the one it replaces is cleared: that one keeps its
+    // texture, and this map uploads when it is built.
+    if (named->isManuallyLoaded()) return;
     textures.remove(named);
+  }
   mTexture = textures.createManual(mName, mGroup, Ogre::TEX_TYPE_2D, mWidth, mHeight, 1, 0,
                                                                GetPixelFormat(), Ogre::TU_DYNAMIC_WRITE_ONLY, this);
   // Loading the new texture comes back to loadResource, which uploads.
@@ -98,6 +102,7 @@ bool CGACoverageMap::LoadFromImage(const Ogre::Image& image) {
   } catch (const Ogre::Exception&) {
     return false;
   }
+  Upload();
   return true;
 }
 

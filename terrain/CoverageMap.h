@@ -55,8 +55,8 @@ class CGACoverageMap : public Ogre::ManualResourceLoader {
   const uint8_t* GetData() const { return mLayers[mCurrent].data(); }
 
   // Copies an image of exactly the map's size into the current layer,
-  // converting its pixel format to the map's; false (nothing changes) for
-  // another size or a format that cannot be converted.
+  // converting its pixel format to the map's, and uploads it; false (nothing
+  // changes) for another size or a format that cannot be converted.
   bool LoadFromImage(const Ogre::Image& image);
   // Points the image at the current layer without copying it: the caller
   // saves it before the layer changes.
@@ -64,7 +64,8 @@ class CGACoverageMap : public Ogre::ManualResourceLoader {
 
   // Copies the current layer into the texture, creating the texture on the
   // first call. Without a render system (tests, tools) there are no
-  // textures and this does nothing.
+  // textures and this does nothing; nor while another map's texture of the
+  // same name is live (the map being replaced).
   void Upload();
   // Copies the pixels of an inclusive rectangle, kept inside the map.
   void UploadRect(int x0, int y0, int x1, int y1);

@@ -1,6 +1,7 @@
 #pragma once
 // What a map asks of the game above it: the creatures preloaded for it, units
-// lifted onto statics that come to stand under them, and its scene effects.
+// lifted onto statics that come to stand under them (and let down when those
+// go), and its scene effects.
 // The game implements it over its unit and effect managers; without one a map
 // loads with none of these (as in the map tools and most tests).
 #include <OgreQuaternion.h>
@@ -22,7 +23,7 @@ class MapWorld {
 
   // Starts reading a unit file of the map's creatures.
   virtual void PreloadCreatureFile(const std::string& file, bool background) = 0;
-  // A static units stand on has come: they take their heights anew.
+  // A static units stand on has come or gone: they take their heights anew.
   virtual void RefreshUnitHeights() = 0;
 
   // Scene effects by their node names (unique over the run). A new one at a

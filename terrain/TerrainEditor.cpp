@@ -8,6 +8,7 @@
 #include "game/Geometry.h"
 #include "platform/Console.h"
 #include "terrain/CollisionManager.h"
+#include "terrain/MapWorld.h"
 #include "terrain/TerrainTile.h"
 #include "terrain/TerrainWater.h"
 
@@ -326,6 +327,7 @@ bool CGATerrainManager::RemoveStatic(const std::string& nodeName) {
   if (found == mStatics.end()) return false;
   Ogre::Entity* entity = found->second.Entity;
   Ogre::SceneNode* node = found->second.Node;
+  const bool wasGround = found->second.HasCollide;
   // Nothing may point at the entity once it is gone: the see-through test
   // walks the collision lists and the fading steps the fade list.
   if (CGACollisionManager* collision = CGACollisionManager::getSingletonPtr()) collision->RemoveObject(entity);
@@ -335,5 +337,7 @@ bool CGATerrainManager::RemoveStatic(const std::string& nodeName) {
   mAnimatedStatics.erase(name);
   mSceneManager->destroyEntity(entity);
   mSceneManager->destroySceneNode(node);
+  // Units that stood on its "collide" surfaces come down to what is under it.
+  if (wasGround && mWorld) mWorld->RefreshUnitHeights();
   return true;
 }

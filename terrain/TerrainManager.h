@@ -315,6 +315,8 @@ class CGATerrainManager : public Ogre::CompositorInstance::Listener, public Ogre
   // Index of cell (x, z) with both coordinates clamped into the cell grid.
   size_t CellIndex(unsigned x, unsigned z) const;
   uint32_t RawHeightAt(int vx, int vz) const;
+  // The terrain's own height at a world point, 0 without a height grid.
+  float TerrainHeightAt(float x, float z) const;
   Ogre::Vector3 NormalAtVertex(float vx, float vz) const;
 
   Ogre::SceneManager* mSceneManager;

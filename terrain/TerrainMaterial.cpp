@@ -66,11 +66,32 @@ std::string CGATerrainMaterial::GetTextureName(size_t index) const {
 }
 
 void CGATerrainMaterial::SetTextureName(size_t index, const std::string& name) {
-  if (index < mTextures.size()) mTextures[index].Name = name;
+  if (index >= mTextures.size()) return;
+  mTextures[index].Name = name;
+  // The cached materials of this id show the old texture.
+  DropCellMaterials(index, index);
 }
 
 void CGATerrainMaterial::RemoveTexture(size_t index) {
-  if (index < mTextures.size()) mTextures.erase(mTextures.begin() + long(index));
+  if (index >= mTextures.size()) return;
+  const size_t last = mTextures.size() - 1;
+  mTextures.erase(mTextures.begin() + long(index));
+  // From this id on every id names another texture, or none.
+  DropCellMaterials(index, last);
+}
+
+void CGATerrainMaterial::DropCellMaterials(size_t first, size_t last) {
+  auto stale = [first, last](const Clone& clone) {
+    return std::any_of(clone.TextureIds.begin(), clone.TextureIds.end(),
+                       [first, last](int id) { return id >= 0 && size_t(id) >= first && size_t(id) <= last; });
+  };
+  auto* materials = Ogre::MaterialManager::getSingletonPtr();
+  for (const Clone& clone : mClones) {
+    if (!stale(clone)) continue;
+    mMaterials.erase(clone.Key);
+    if (materials) materials->remove(clone.Material);
+  }
+  mClones.erase(std::remove_if(mClones.begin(), mClones.end(), stale), mClones.end());
 }
 
 const TerrainTextureRecord* CGATerrainMaterial::GetTexture(size_t index) const {
@@ -327,7 +348,8 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterial(const std::vector<int>& id
   SetUnitTexture(pass, 0, mBlendMap.GetTextureName());
   SetBlendUnits(pass, tile);
   for (size_t j = 0; j < ids.size(); ++j) SetUnitTexture(pass, 5 + j, GetTextureName(size_t(ids[j])));
-  mClones.push_back({material, pass->hasFragmentProgram() ? pass->getFragmentProgramName() : "", kAllBlendWeights});
+  mClones.push_back(
+      {material, pass->hasFragmentProgram() ? pass->getFragmentProgramName() : "", kAllBlendWeights, key, ids});
   if (blendWeights != kAllBlendWeights) UseBlendWeights(mClones.back(), blendWeights);
   material->load();
   return mMaterials[key] = material;
@@ -348,7 +370,7 @@ Ogre::MaterialPtr CGATerrainMaterial::GetCellMaterialByCode(const std::string& c
   if (blended) SetBlendScale(base->getTechnique(0)->getPass(0));
   Ogre::MaterialPtr material = base->clone("terrain_mat_" + key);
   if (blended) SetBlendUnits(material->getTechnique(0)->getPass(0), tile);
-  mClones.push_back({material, "", kAllBlendWeights});
+  mClones.push_back({material, "", kAllBlendWeights, key, {}});
   material->load();
   return mMaterials[key] = material;
 }

@@ -62,7 +62,9 @@ class CGATerrainMaterial {
   size_t GetTextureCount() const { return mTextures.size(); }
   std::string GetTextureName(size_t index) const;
   // Rename or remove a terrain texture; an index past the list does nothing.
-  // Removing one moves every later texture one id down.
+  // Removing one moves every later texture one id down. The cell materials
+  // that showed a texture whose id now names another are forgotten, and made
+  // anew when asked for.
   void SetTextureName(size_t index, const std::string& name);
   void RemoveTexture(size_t index);
   const TerrainTextureRecord* GetTexture(size_t index) const;
@@ -183,8 +185,13 @@ class CGATerrainMaterial {
     Ogre::MaterialPtr Material;
     std::string Program;  // the template's fragment program
     int BlendWeights;
+    std::string Key;              // in mMaterials
+    std::vector<int> TextureIds;  // the terrain textures it shows
   };
   void UseBlendWeights(Clone& clone, int blendWeights);
+  // Forgets, and removes from the material manager, the cell materials that
+  // show a terrain texture of an id from first to last.
+  void DropCellMaterials(size_t first, size_t last);
 
   std::map<std::string, Ogre::MaterialPtr> mMaterials;
   std::vector<Clone> mClones;

@@ -85,15 +85,12 @@ void CGATerrainManager::SetRawHeight(int vx, int vz, float value) {
   mMap.Heights[size_t(vz) * mMap.GridSizeX() + size_t(vx)] = stored;
 }
 
-bool CGATerrainManager::GetGroundHeight(Ogre::Vector3& pos, bool withObjects) const {
+float CGATerrainManager::TerrainHeightAt(float x, float z) const {
   const float cell = float(mMap.Scale * mMap.Step);
   const float lastX = float(mMap.GridSizeX()) - 1.0f, lastZ = float(mMap.GridSizeZ()) - 1.0f;
-  if (mMap.Heights.empty() || lastX < 1.0f || lastZ < 1.0f) {
-    pos.y = 0.0f;
-    return false;
-  }
+  if (mMap.Heights.empty() || lastX < 1.0f || lastZ < 1.0f) return 0.0f;
   // Beyond the edges the height continues flat from the edge vertices.
-  float fx = pos.x / cell, fz = pos.z / cell;
+  float fx = x / cell, fz = z / cell;
   fx = fx > 0.0f ? std::min(fx, lastX) : 0.0f;
   fz = fz > 0.0f ? std::min(fz, lastZ) : 0.0f;
   int ix = int(fx), iz = int(fz);
@@ -110,7 +107,13 @@ bool CGATerrainManager::GetGroundHeight(Ogre::Vector3& pos, bool withObjects) co
   }
   const float h00 = GetVertexHeight(ix, iz), h01 = GetVertexHeight(ix, iz + 1);
   const float h10 = GetVertexHeight(ix + 1, iz), h11 = GetVertexHeight(ix + 1, iz + 1);
-  const float h = ((1 - dx) * (1 - dz) * h00 + (1 - dx) * dz * h01 + dx * (1 - dz) * h10 + dx * dz * h11) * cell;
+  return ((1 - dx) * (1 - dz) * h00 + (1 - dx) * dz * h01 + dx * (1 - dz) * h10 + dx * dz * h11) * cell;
+}
+
+bool CGATerrainManager::GetGroundHeight(Ogre::Vector3& pos, bool withObjects) const {
+  // A map without terrain is flat at 0, and its statics are ground all the
+  // same.
+  const float h = TerrainHeightAt(pos.x, pos.z);
   CGACollisionManager* collision = withObjects ? CGACollisionManager::getSingletonPtr() : nullptr;
   if (!collision) {
     pos.y = h;

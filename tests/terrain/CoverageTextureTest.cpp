@@ -10,6 +10,7 @@
 #include <Ogre.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -52,6 +53,32 @@ TEST_F(CoverageTexture, ARectangleUploadsItsPixelsInTheirOwnOrder) {
             << "pixel " << x << ", " << y << " channel " << c;
     }
   }
+}
+
+// An image read into a map shows in the map's texture at once. A map read
+// while the one it replaces still holds the texture of that name leaves
+// that texture alone, and shows its own once the other is gone.
+TEST_F(CoverageTexture, ALoadedImageShowsAtOnce) {
+  constexpr unsigned kWidth = 3, kHeight = 2;
+  std::vector<uint8_t> pixels(kWidth * kHeight * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(10 + 9 * i);
+  Ogre::Image image;
+  image.loadDynamicImage(pixels.data(), kWidth, kHeight, 1, Ogre::PF_BYTE_RGBA);
+
+  auto replaced = std::make_unique<CGACoverageMap>("coverage_image", "Coverage", kWidth, kHeight, 4);
+  ASSERT_TRUE(replaced->LoadFromImage(image));
+  EXPECT_EQ(Shown("coverage_image", "Coverage", kWidth, kHeight), pixels);
+
+  CGACoverageMap next("coverage_image", "Coverage", kWidth, kHeight, 4);
+  std::vector<uint8_t> inverted(pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) inverted[i] = uint8_t(255 - pixels[i]);
+  Ogre::Image second;
+  second.loadDynamicImage(inverted.data(), kWidth, kHeight, 1, Ogre::PF_BYTE_RGBA);
+  ASSERT_TRUE(next.LoadFromImage(second));
+  EXPECT_EQ(Shown("coverage_image", "Coverage", kWidth, kHeight), pixels);
+  replaced.reset();
+  next.Upload();
+  EXPECT_EQ(Shown("coverage_image", "Coverage", kWidth, kHeight), inverted);
 }
 
 // The editor's refresh after painting shows the whole blend map, and the

@@ -181,6 +181,31 @@ TEST_F(PainterMaterials, OneMaterialPerBlendTexturesAndLayers) {
   EXPECT_FALSE(Ogre::MaterialManager::getSingleton().resourceExists("terrain_mat_terrainmat__0_1_2_3_2_5", "General"));
 }
 
+// A renamed texture, and after a removal every later one, shows in the cell
+// materials asked for next; materials of the other ids stay as they were.
+TEST_F(PainterMaterials, CellMaterialsFollowRenamedAndRemovedTextures) {
+  CGATerrainMaterial material(31, 31);
+  for (const char* name : {"a.png", "b.png", "c.png", "d.png", "e.png"}) material.AddTexture(name, 0, 0);
+  material.SetTileLayers(0, 0, 1, 2, 3);
+  auto shown = [&material](const std::vector<int>& ids) {
+    const Ogre::Pass* pass = material.GetCellMaterial(ids, 0)->getTechnique(0)->getPass(0);
+    return std::vector<std::string>{pass->getTextureUnitState(5)->getTextureName(),
+                                    pass->getTextureUnitState(6)->getTextureName()};
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(shown({2, 5}), (Names{"b.png", "e.png"}));
+  EXPECT_EQ(shown({3, 4}), (Names{"c.png", "d.png"}));
+  const Ogre::MaterialPtr untouched = material.GetCellMaterial({1, 2}, 0);
+
+  material.SetTextureName(5, "cliff.png");
+  EXPECT_EQ(shown({2, 5}), (Names{"b.png", "cliff.png"}));
+  material.RemoveTexture(3);
+  EXPECT_EQ(shown({3, 4}), (Names{"d.png", "cliff.png"}));
+  EXPECT_EQ(shown({2, 5}), (Names{"b.png", "template.png"}));  // no id 5 any more
+  EXPECT_EQ(material.GetCellMaterial({1, 2}, 0), untouched);
+  EXPECT_EQ(material.GetCachedMaterialCount(), 3u);
+}
+
 TEST_F(PainterMaterials, TilesNamingMissingBlendTexturesRepeatTheLast) {
   CGATerrainMaterial material(31, 31);
   material.AddBlendTexture("meadow.png", 0);

@@ -351,6 +351,34 @@ TEST_F(FaultyMaps, AStaticWhoseNameIsTakenIsLeftOut) {
   EXPECT_FALSE(scene->hasEntity("rock_ent_0"));
 }
 
+// A map without terrain is flat ground at 0, and the "collide" tops of its
+// statics are ground all the same, down to a top just above 0.
+TEST_F(FaultyMaps, AMapWithoutTerrainStandsThingsOnItsStatics) {
+  MakeBoxMesh("landing", Ogre::Vector3(6, 3, 6), 3.0f);
+  MakeBoxMesh("step", Ogre::Vector3(6, 1, 6), 0.25f);
+  dir.write("statics.xml", "<Static><Object Name=\"landing\" Mesh=\"landing.mesh\" Scale=\"1 1 1\"/>"
+                           "<Object Name=\"step\" Mesh=\"step.mesh\" Scale=\"1 1 1\"/></Static>");
+  MapXml xml;
+  xml.Scene["Terrain"] = "false";
+  xml.Statics = "<Object Name=\"landing\" Position=\"20 0 20\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>"
+                "<Object Name=\"step\" Position=\"40 0 20\" Scale=\"1 1 1\" Quaternion=\"1 0 0 0\"/>";
+  ASSERT_TRUE(Load(xml));
+  terrain->LoadPendingStatics();
+  ASSERT_EQ(terrain->GetStatics().size(), 2u);
+  struct Case {
+    float x, z;
+    bool onStatic;
+    float y;
+  };
+  for (const Case& c : {Case{20, 20, true, 3.0f}, Case{22, 18, true, 3.0f}, Case{40, 20, true, 0.25f},
+                        Case{30, 20, false, 0.0f}}) {
+    Ogre::Vector3 probe(c.x, 10, c.z);
+    EXPECT_EQ(terrain->GetGroundHeight(probe, true), c.onStatic) << c.x << ", " << c.z;
+    EXPECT_FLOAT_EQ(probe.y, c.y) << c.x << ", " << c.z;
+    EXPECT_EQ(terrain->GetHeight(c.x, c.z), 0.0f);  // the terrain's own height
+  }
+}
+
 TEST_F(FaultyMaps, UnloadingAnEntitysMaterialsUnloadsEachOfThem) {
   MakeBoxMesh("crate", Ogre::Vector3(2, 2, 2), 1.0f);
   Ogre::Entity* crate = Place("crate.mesh", Ogre::Vector3(5, 0, 5));

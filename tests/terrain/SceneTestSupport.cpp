@@ -21,7 +21,13 @@ void SceneData() {
 }
 
 void MakeBoxMesh(const std::string& name, const Ogre::Vector3& size, float collideTop) {
-  if (Ogre::MeshManager::getSingleton().resourceExists(name + ".mesh")) return;
+  // A map's clearing unloads its statics' meshes, and a mesh made in code
+  // cannot load again: such a one is made anew.
+  Ogre::MeshManager& meshes = Ogre::MeshManager::getSingleton();
+  if (Ogre::MeshPtr made = meshes.getByName(name + ".mesh")) {
+    if (made->isLoaded()) return;
+    meshes.remove(made);
+  }
   auto& materials = Ogre::MaterialManager::getSingleton();
   for (const std::string& material : {name + "_stone", name + "_collide"})
     if (!materials.resourceExists(material)) materials.create(material, "General");
