@@ -48,7 +48,8 @@ pid_t ShowBoxInChild(bool windows, bool display) {
 // Whether the child ends, with exit code 0, within `seconds`; it is killed
 // when it does not.
 bool EndsWithin(pid_t pid, double seconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::duration<double>(seconds);
+  const Clock::time_point end =
+      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   int status = 0;
   while (waitpid(pid, &status, WNOHANG) == 0) {
     if (Clock::now() > end) {
@@ -199,16 +200,16 @@ class MessageBoxWindow : public ::testing::Test {
 TEST_F(MessageBoxWindow, ShowsItsTitleAndTextUntilClosedEachWay) {
   struct Case {
     const char* how;
-    std::function<void(MessageBoxWindow&, Window)> close;
+    std::function<void(Window)> close;
   } cases[] = {
-      {"the OK button", [](MessageBoxWindow& t, Window box) { t.ClickOk(box); }},
-      {"Enter", [](MessageBoxWindow& t, Window box) { t.Press(box, XK_Return); }},
-      {"Escape", [](MessageBoxWindow& t, Window box) { t.Press(box, XK_Escape); }},
-      {"the window manager's close", [](MessageBoxWindow& t, Window box) { t.CloseFromTheWindowManager(box); }},
+      {"the OK button", [this](Window box) { ClickOk(box); }},
+      {"Enter", [this](Window box) { Press(box, XK_Return); }},
+      {"Escape", [this](Window box) { Press(box, XK_Escape); }},
+      {"the window manager's close", [this](Window box) { CloseFromTheWindowManager(box); }},
       {"another program destroying it",
-       [](MessageBoxWindow& t, Window box) {
-         XDestroyWindow(t.display, box);
-         XFlush(t.display);
+       [this](Window box) {
+         XDestroyWindow(display, box);
+         XFlush(display);
        }},
   };
   for (const Case& c : cases) {
@@ -220,7 +221,7 @@ TEST_F(MessageBoxWindow, ShowsItsTitleAndTextUntilClosedEachWay) {
     // Still open half a second on: the call waits for the player.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "the box ended by itself";
-    c.close(*this, box);
+    c.close(box);
     EXPECT_TRUE(EndsWithin(child, 10)) << "the call did not return within 10 s of the close";
     child = 0;
   }
