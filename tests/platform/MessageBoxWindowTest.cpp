@@ -77,11 +77,12 @@ class MessageBoxWindow : public ::testing::Test {
   void SetUp() override {
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "no display";
-    XSetErrorHandler(IgnoreXError);  // the box's window may be gone under a request
+    previousHandler = XSetErrorHandler(IgnoreXError);  // the box's window may be gone under a request
   }
   void TearDown() override {
     if (child > 0 && !EndsWithin(child, 0)) ADD_FAILURE() << "the box was still open";
     if (display) XCloseDisplay(display);
+    XSetErrorHandler(previousHandler);
   }
 
   // The shown box window of the child (its class and its _NET_WM_PID), drawn
@@ -194,6 +195,7 @@ class MessageBoxWindow : public ::testing::Test {
   }
 
   Display* display = nullptr;
+  XErrorHandler previousHandler = nullptr;
   pid_t child = 0;
 };
 
