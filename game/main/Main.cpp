@@ -24,10 +24,14 @@ const char* const kLockFile = "yvek.lock";
 }  // namespace
 
 int main() {
+  // The game's boxes are windows a player sees and closes (where there is a
+  // display), as well as lines on the standard error and in the log.
+  platform::SetMessageBoxWindows(true);
   // One copy of the game per working folder: a second one would write the
   // player list, the records and the engine log over the first one's. This
   // comes before anything is read or written (the engine log too, so the box
-  // goes to the standard error alone), and the lock is held until the end.
+  // goes to its window and the standard error alone), and the lock is held
+  // until the end.
   platform::InstanceLock lock;
   switch (lock.Take(kLockFile)) {
     case platform::InstanceLock::State::Held:
@@ -49,8 +53,8 @@ int main() {
     platform::ShowMessageBox("不能启动应用程序", "Error");
     return 1;  // the game cannot run without its window
   }
-  // A failed start-up is reported (standard error and the engine log) and
-  // ends the program with a failure code.
+  // A failed start-up is reported (its box, on the standard error and in the
+  // engine log too) and ends the program with a failure code.
   platform::SetMessageBoxSink([](const std::string& line) {
     if (Ogre::LogManager* logs = Ogre::LogManager::getSingletonPtr()) logs->logMessage(line, Ogre::LML_CRITICAL);
   });

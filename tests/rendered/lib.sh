@@ -10,10 +10,11 @@
 BUILD=$(cd "$1" && pwd)
 WORK=$(mktemp -d)
 GAME_PID=
+OTHER_PIDS=  # further copies of the game the script started
 SCRIPT_START=$(date +%s)
 SCRIPT_END=$((SCRIPT_START + ${SCRIPT_SECONDS:-420}))
 cleanup() {
-  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+  for pid in $GAME_PID $OTHER_PIDS; do kill "$pid" 2>/dev/null; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -190,6 +191,23 @@ wait_for_exit() {
   wait "$pid" || fail "exit code $?"
   GAME_PID=
   ! grep -E "X error|alc_cleanup" "$WORK/game.out" || fail "the game did not shut down cleanly"
+}
+
+# Waits up to 60 s until process PID shows a message box window drawn with
+# its text, keeps its picture as rendered-$SHOTS-box.png and sets BOX_NAME
+# to its title, then closes it as a player does: a click on its OK button,
+# centred at its bottom edge.
+close_box() {
+  wait_until 60 box_drawn "$1" || fail "process $1 showed no drawn message box within 60 s"
+  cp "$WORK/box.png" "$BUILD/rendered-$SHOTS-box.png"
+  BOX_NAME=$(x xdotool getwindowname "$BOX")
+  eval "$(x xdotool getwindowgeometry --shell "$BOX")"
+  x xdotool mousemove --window "$BOX" $((WIDTH / 2)) $((HEIGHT - 30)) click 1
+}
+box_drawn() {
+  BOX=$(x xdotool search --all --pid "$1" --class YvekMessageBox 2>/dev/null | head -1) || true
+  [ -n "$BOX" ] && x import -window "$BOX" "$WORK/box.png" 2>/dev/null &&
+    awk "BEGIN{exit !($(convert "$WORK/box.png" -format '%[fx:standard_deviation]' info:) > 0.002)}"
 }
 
 # Closes the window and checks the game ends with exit code 0.

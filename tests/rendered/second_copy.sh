@@ -2,9 +2,11 @@
 # Two copies of the game started in one working folder lost data: each wrote
 # its own player list and records over the other's, and the second truncated
 # the first one's engine log. With one copy running, a second one started
-# there says so and ends, touching neither "record.xml", the save folder nor
-# "Ogre.log"; the first plays on and saves as ever. The first copy's window
-# carries the game's icon, big and small.
+# there says so in a message box window titled with the game's name (and on
+# the standard error), ends with code 1 once the box is closed, and touches
+# neither "record.xml", the save folder nor "Ogre.log"; the first plays on
+# and saves as ever. The first copy's window carries the game's icon, big
+# and small.
 . "$(dirname "$0")/lib.sh"
 
 make_player abc 1 700
@@ -20,9 +22,17 @@ files_now() { (cd "$WORK" && stat -c '%n %s %y' record.xml save save/*); }
 files_now > "$WORK/files.before"
 cp "$WORK/Ogre.log" "$WORK/log.before"
 
-(cd "$WORK" && exec timeout 60 "$BUILD/yvek" > second.out 2>&1)
+(cd "$WORK" && exec "$BUILD/yvek" > second.out 2>&1) &
+second=$!
+OTHER_PIDS=$second
+SHOTS=second-copy
+close_box $second
+[ "$BOX_NAME" = "Yvek" ] || fail "the box is titled \"$BOX_NAME\", not with the game's name"
+wait_until 30 game_ended_pid $second || fail "the second copy did not end within 30 s of its box closing"
+wait $second
 code=$?
-[ "$code" -eq 1 ] || fail "the second copy ended with code $code (124: it did not end within 60 s)"
+OTHER_PIDS=
+[ "$code" -eq 1 ] || fail "the second copy ended with code $code"
 grep -q "游戏已经在这个文件夹中运行" "$WORK/second.out" || fail "the second copy did not say why it ended: $(cat "$WORK/second.out")"
 files_now | diff "$WORK/files.before" - || fail "the second copy touched the player list or the save folder"
 cmp -s -n "$(wc -c < "$WORK/log.before")" "$WORK/log.before" "$WORK/Ogre.log" ||
