@@ -99,7 +99,7 @@ if [ -z "$seen" ]; then
 fi
 
 # --- The panel with nothing over it: the icons as they are.
-wait_for_log "Message over" 60
+wait_for_log "Message over"
 wait_for_still "$(cell 0)"
 shot alone
 i=0
