@@ -86,7 +86,7 @@ PANEL_X=$AREA_X PANEL_Y=$AREA_Y
 area text
 BAND="${AREA_W}x${AREA_H}+$AREA_X+$AREA_Y"
 
-# --- The wave's text, blinking for some seconds of game time, over the panel:
+# --- The wave's text, blinking for some seconds of game time with the panel:
 # screenshots until one shows it.
 seen=
 while ! log_holds "Message over"; do
