@@ -20,12 +20,19 @@ const char* const kSelectionBrush = "ui_2/mask_0";
 const char* const kWebPage = "https://example.org/yvek/";
 const char* const kVersionFile = ".\\Update.cfg";
 
+// The list entries' selection brush, drawn as its image is.
+void SetSelectionBrush(CEGUI::ListboxItem& item) {
+  item.setSelectionBrushImage(kSelectionBrush);
+  // Untinted: the item's default blue tint darkens any brush until the locked levels' dark red is lost on it.
+  item.setSelectionColours(CEGUI::Colour(1, 1, 1, 1));
+}
+
 // A player's entry: shows the name, keeps its exact bytes.
 class PlayerEntry : public CEGUI::ListboxTextItem {
  public:
   explicit PlayerEntry(const std::string& name)
       : CEGUI::ListboxTextItem(CGAGUICommon::ToCEGUIString(name)), mName(name) {
-    setSelectionBrushImage(kSelectionBrush);
+    SetSelectionBrush(*this);
   }
   const std::string& Name() const { return mName; }
 
@@ -203,7 +210,7 @@ void CGAGUIStart::OpenLevelList() {
         static_cast<CEGUI::uint>(i));
     const bool open = static_cast<int>(i) <= PlayerRecord.Progress;
     item->setTextColours(open ? CEGUI::Colour(1, 1, 0, 1) : CEGUI::Colour(0.3f, 0, 0, 1));
-    item->setSelectionBrushImage(kSelectionBrush);
+    SetSelectionBrush(*item);
     items.push_back(item);
   }
   ListboxFiller::Append(*mLevelList, items);

@@ -218,11 +218,12 @@ close_game() {
 }
 
 # A player with a record file, made the current player: NAME PROGRESS GOLD
-# (no unit type unlocked).
+# [UNLOCKED] (the first UNLOCKED unit types of the unlock list unlocked, by
+# default none).
 make_player() {
   mkdir -p "$WORK/save"
-  python3 -c 'import struct, sys; open(sys.argv[1], "wb").write(struct.pack("<4i", 0, int(sys.argv[2]), 0, int(sys.argv[3])) + bytes(200))' \
-    "$WORK/save/$1" "$2" "$3"
+  python3 -c 'import struct, sys; n = int(sys.argv[4]); open(sys.argv[1], "wb").write(struct.pack("<4i", 0, int(sys.argv[2]), 0, int(sys.argv[3])) + struct.pack("<50i", *([1] * n + [0] * (50 - n))))' \
+    "$WORK/save/$1" "$2" "$3" "${4:-0}"
   printf '<record player="%s">\n  <%s />\n</record>\n' "$1" "$1" > "$WORK/record.xml"
 }
 

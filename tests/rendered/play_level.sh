@@ -75,8 +75,8 @@ place() {
 recruit() {
   wait_for_log "Recruit panel open"
   shot "$1-recruit"
-  click 235 122                      # the first unit type of the panel: the swordsman
-  click 540 510                      # OK
+  click 235 158                      # the first unit type of the panel: the swordsman
+  click 540 546                      # OK
 }
 
 # --- A new player starts the first level.

@@ -1,6 +1,6 @@
 #!/bin/sh
 # A level's settings and delete mode with real X input. The warning of an
-# empty recruit choice is read over the recruit panel. Both settings sliders
+# empty recruit choice is read above the recruit panel. Both settings sliders
 # lie sideways and move: the sound slider's thumb dragged and its track
 # clicked, the music slider's track clicked; "game.cfg" holds the sound
 # slider's volume each time. In delete mode the red, see-through marker
@@ -86,9 +86,9 @@ wait_for_volume() {
 
 YELLOW='r > 0.9 && g > 0.75 && b < 0.45'
 RED='r > 0.45 && r > g + 0.25 && r > b + 0.25'
-MESSAGE=140x30+330+90                # where the warning stands, over empty cells
-SOUND=190x16+340+174
-MUSIC=190x16+340+214
+MESSAGE=140x30+330+82                # where the warning stands, above the panel
+SOUND=190x16+340+224
+MUSIC=190x16+340+264
 
 make_player abc 0 500
 start_game
@@ -97,7 +97,7 @@ click 400 300                        # the logos
 start_level 0
 wait_for_text Ogre.log "Recruit panel open"
 
-# --- The warning, over the recruit panel, once the level's name is gone.
+# --- The warning, above the recruit panel, once the level's name is gone.
 wait_for_log "Message over"
 away
 wait_for_share $MESSAGE "$YELLOW" "<" 0.002 "the level's name stays"
@@ -108,7 +108,7 @@ WARNING=$(printf '你必须挑选出征单位' | iconv -f UTF-8 -t GBK)
 seen=
 for try in 1 2 3; do
   LOG_FROM=$(wc -l < "$WORK/Ogre.log")
-  click 540 510                      # OK with nothing chosen
+  click 540 546                      # OK with nothing chosen
   away
   wait_for_log "Message shown: $WARNING" 60
   while :; do
@@ -120,38 +120,38 @@ for try in 1 2 3; do
   done
   echo "the warning went unseen (try $try, share $s)"
 done
-[ -n "$seen" ] || fail "the warning was shown three times and never seen over the recruit panel (share $s)"
+[ -n "$seen" ] || fail "the warning was shown three times and never seen above the recruit panel (share $s)"
 keep warning
-keep_region 300x100+250+380          # empty cells of the panel
-click 235 122                        # the swordsman
-click 540 510                        # OK
+keep_region 300x100+250+416          # empty cells of the panel
+click 235 158                        # the swordsman
+click 540 546                        # OK
 away
-wait_for_region 300x100+250+380 changed "the recruit panel did not close"
+wait_for_region 300x100+250+416 changed "the recruit panel did not close"
 
 # --- The settings sliders.
-keep_region 140x32+330+394           # where the settings' OK button comes
+keep_region 140x32+330+444           # where the settings' OK button comes
 click 745 23                         # the menu
 away
-wait_for_region 140x32+330+394 changed "no settings panel"
+wait_for_region 140x32+330+444 changed "no settings panel"
 keep_region $SOUND
-x xdotool mousemove --window "$WID" 435 182 mousedown 1 mousemove --window "$WID" 500 182 mouseup 1
+x xdotool mousemove --window "$WID" 435 232 mousedown 1 mousemove --window "$WID" 500 232 mouseup 1
 away
 wait_for_volume 'v > 55 && v < 100'
 wait_for_region $SOUND changed "the sound slider's thumb did not move"
 keep sound
 dragged=$(volume)
-click 345 182                        # the sound track, left of the thumb: a step down
+click 345 232                        # the sound track, left of the thumb: a step down
 wait_for_volume "v >= $dragged - 11 && v <= $dragged - 10"
 stepped=$(volume)
 
 away
 keep_region $MUSIC
-click 345 222                        # the music track, left of the thumb
+click 345 272                        # the music track, left of the thumb
 away
 wait_for_region $MUSIC changed "the music slider's thumb did not move"
 keep music
 [ "$(volume)" = "$stepped" ] || fail "the music slider changed the stored volume to $(volume)"
-click 400 410                        # OK: the battle goes on
+click 400 460                        # OK: the battle goes on
 
 # --- Delete mode: the red marker at the mouse's grid point, following it.
 # Looked for in a strip above the pointer: the marker rises from the ground

@@ -38,8 +38,8 @@ start_level 0
 wait_for_log "Recruit panel open"
 wait_for_still $WINDOW
 shot recruit
-click 367 122                        # the third type of the panel: the archer
-click 540 510                        # OK
+click 367 158                        # the third type of the panel: the archer
+click 540 546                        # OK
 
 # The archer in the bar, the point, a click, in one go; tried again while
 # the icon cools down (a click then does nothing) until the game logs it.

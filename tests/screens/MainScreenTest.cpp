@@ -123,6 +123,40 @@ TEST_F(MainScreen, TheLayoutHasEveryWindowTheScreenFinds) {
   EXPECT_EQ(Context().getRootWindow(), manager->GetStartScreen()->GetRoot());
 }
 
+// The first row of the recruit panel holds the icons of all the game's unit
+// types, and a wave's text and the settings are shown over the open panel:
+// neither may lie over that row, in the smallest window (800 x 600, where the
+// panel must still fit) nor in larger ones.
+TEST_F(MainScreen, TheRecruitIconsLieClearOfTheMessageAndTheSettings) {
+  StartLevel();
+  UntilRecruit();
+  Click(W("root/main"));
+  ASSERT_TRUE(Shown("root/text"));
+  ASSERT_TRUE(Shown("root/config"));
+  const auto resize = [](const CEGUI::Sizef& size) {
+    CEGUI::System::getSingleton().notifyDisplaySizeChanged(size);
+    // The null renderer's target keeps its area; the context takes its size from it.
+    Context().getRenderTarget().setArea(CEGUI::Rectf(CEGUI::Vector2f(0, 0), size));
+  };
+  struct DefaultSize {
+    decltype(resize) to;
+    ~DefaultSize() { to(CEGUI::Sizef(800, 600)); }
+  } restore{resize};
+  for (const CEGUI::Sizef& size : {CEGUI::Sizef(800, 600), CEGUI::Sizef(1024, 768), CEGUI::Sizef(1920, 1080)}) {
+    resize(size);
+    ASSERT_EQ(W("root")->getPixelSize(), size);
+    const std::string at = std::to_string(int(size.d_width)) + " x " + std::to_string(int(size.d_height));
+    EXPECT_LE(W("root/recruit")->getUnclippedOuterRect().get().bottom(), size.d_height) << at;
+    for (size_t column = 0; column < 6; ++column) {
+      const CEGUI::Rectf cell = screen->GetRecruit()->GetCell(column)->getUnclippedOuterRect().get();
+      for (const char* cover : {"root/text", "root/config"}) {
+        const CEGUI::Rectf over = cell.getIntersection(W(cover)->getUnclippedOuterRect().get());
+        EXPECT_EQ(over.getWidth() * over.getHeight(), 0) << cover << " over cell " << column << " at " << at;
+      }
+    }
+  }
+}
+
 // Kept hidden from the start, not only from the first level reset on: a
 // marker shown in the scene behind the start screen would have every idle
 // frame drawn again.

@@ -9,9 +9,14 @@
 #include "screens/LevelFile.h"
 
 #include <CEGUI/CEGUI.h>
+#include <OgreDataStream.h>
+#include <OgreImage.h>
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -253,6 +258,80 @@ TEST_F(StartScreen, TheLevelListColoursLevelsByProgress) {
   EXPECT_EQ(screen->GetSelectedLevel(), 2);
   ClickOn("start_root/level_list/beak");
   EXPECT_FALSE(Shown("start_root/level_list"));
+}
+
+// The contrast of two colours as the eye sees it, from 1 (none) to 21: the
+// relative luminance of each, sRGB decoded.
+double Contrast(const CEGUI::Colour& a, const CEGUI::Colour& b) {
+  const auto luminance = [](const CEGUI::Colour& c) {
+    const auto linear = [](float v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.getRed()) + 0.7152 * linear(c.getGreen()) + 0.0722 * linear(c.getBlue());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// An image of an imageset the game ships ("set/image"): its pixels, read
+// from the set's picture file at its place there.
+Ogre::Image ShippedImage(const std::string& name) {
+  const std::string set = name.substr(0, name.find('/')), image = name.substr(name.find('/') + 1);
+  const std::string folder = YVEK_DATA_DIR "/pak/gui/";
+  TiXmlDocument imageset(folder + set + ".imageset");
+  EXPECT_TRUE(imageset.LoadFile()) << set;
+  const TiXmlElement* root = imageset.RootElement();
+  std::ifstream file(folder + (root ? root->Attribute("imagefile") : ""), std::ios::binary);
+  Ogre::DataStreamPtr stream(new Ogre::FileStreamDataStream(&file, false));
+  Ogre::Image atlas;
+  atlas.load(stream, "png");
+  for (const TiXmlElement* e = root ? root->FirstChildElement("Image") : nullptr; e; e = e->NextSiblingElement("Image")) {
+    if (e->Attribute("name") != image) continue;
+    int x = 0, y = 0, width = 0, height = 0;
+    e->QueryIntAttribute("xPos", &x);
+    e->QueryIntAttribute("yPos", &y);
+    e->QueryIntAttribute("width", &width);
+    e->QueryIntAttribute("height", &height);
+    Ogre::Image part(atlas.getFormat(), width, height);
+    for (int j = 0; j < height; ++j)
+      for (int i = 0; i < width; ++i) part.setColourAt(atlas.getColourAt(x + i, y + j, 0), i, j, 0);
+    return part;
+  }
+  ADD_FAILURE() << "no image " << name;
+  return Ogre::Image();
+}
+
+// A selected entry's text lies on the selection brush as the list item draws
+// it: the brush's pixels tinted by the item's selection colours. Every text
+// colour of the two lists must read there (at least 3 to 1): the open
+// levels' yellow, the locked levels' dark red, the players'.
+TEST_F(StartScreen, EveryEntryReadsOnTheSelectionBrush) {
+  dir.write("record.xml", "<record player=\"a\"><a/></record>");
+  Start();
+  ClickOn("start_root/new_game");
+  CEGUI::Listbox* levels = List("start_root/level_list/listbox");
+  CEGUI::Listbox* players = List("start_root/player/listbox");
+  ASSERT_EQ(levels->getItemCount(), 3u);
+  ASSERT_EQ(players->getItemCount(), 1u);
+
+  const std::pair<const char*, CEGUI::ListboxItem*> entries[] = {{"open level", levels->getListboxItemFromIndex(0)},
+                                                                 {"locked level", levels->getListboxItemFromIndex(1)},
+                                                                 {"player", players->getListboxItemFromIndex(0)}};
+  for (const auto& [what, entry] : entries) {
+    const auto* item = static_cast<CEGUI::ListboxTextItem*>(entry);
+    ASSERT_NE(item->getSelectionBrushImage(), nullptr) << what;
+    const Ogre::Image brush = ShippedImage(item->getSelectionBrushImage()->getName().c_str());
+    ASSERT_GT(brush.getWidth() * brush.getHeight(), 0u) << what;
+    const CEGUI::Colour text = item->getTextColours().d_top_left;
+    const CEGUI::Colour tint = item->getSelectionColours().d_top_left;
+    double lowest = 21;
+    for (size_t y = 0; y < brush.getHeight(); ++y)
+      for (size_t x = 0; x < brush.getWidth(); ++x) {
+        const Ogre::ColourValue pixel = brush.getColourAt(x, y, 0);
+        EXPECT_EQ(pixel.a * tint.getAlpha(), 1) << what << ": the list shows through the brush at " << x << ", " << y;
+        lowest = std::min(lowest, Contrast(text, CEGUI::Colour(pixel.r * tint.getRed(), pixel.g * tint.getGreen(),
+                                                               pixel.b * tint.getBlue())));
+      }
+    EXPECT_GE(lowest, 3) << what;
+  }
 }
 
 // Every level and player is listed, and each list updates once per filling:
