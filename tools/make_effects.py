@@ -43,7 +43,7 @@ def radial_texture(path, size, alpha_of, premultiplied=False):
 
 # The arrow's measures: the shaft's length and thickness, the head's length
 # and width; the texture coordinates of the shaft's and the head's texels.
-SHAFT = (0.85, 0.05)
+SHAFT = (0.85, 0.06)
 HEAD = (0.25, 0.16)
 WOOD_UV, STEEL_UV = (0.25, 0.5), (0.75, 0.5)
 
