@@ -139,6 +139,8 @@ int CheckFlash(const std::string& name, const std::string& picture, const Ogre::
   return 0;
 }
 
+// Long and thin along its way on the picture, its head ahead: measured
+// without its trail, which lies behind it.
 int CheckFlight(const std::string& name, const std::string& picture, const Ogre::Image& empty,
                 CGAEffectNode* effect, const Ogre::Vector3& before, Engine& engine) {
   const Ogre::Vector3 now = effect->GetSceneNode()->_getDerivedPosition();
