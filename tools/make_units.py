@@ -17,6 +17,10 @@ build converts the XML with OgreXMLConverter and OgreMeshUpgrader.
   swordsman's choice parts, textured from equipment.png; the shield's
   effect texture glow.png shines through shield_mask.png.
 - collider.mesh.xml: a unit box standing on y = 0, the units' picking shape.
+  Its texture coordinates run up its sides: v is 1 at the ground and 0 at
+  the top, so the delete marker drawn with it can fade upward.
+- marker_fade.png: the delete marker's fade, white with an alpha of 1 at the
+  bottom row falling to 0 a quarter of the way up.
 - unit_white.png: the base materials' default texture.
 """
 import math
@@ -329,7 +333,11 @@ def main():
     pattern_texture(path("shield_mask.png"), 64,
                     lambda u, v: (1.0,) * 3 if 0.28 < u < 0.47 and 0.03 < v < 0.22 else (0.0,) * 3)
 
-    write_mesh(path("collider.mesh.xml"), [("unit_human", box((1, 1, 1)))])
+    collider = [[(p, n, (0.5, 1.0 - p[1])) for p, n, _ in quad] for quad in box((1, 1, 1))]
+    write_mesh(path("collider.mesh.xml"), [("unit_human", collider)])
+    rows = 64
+    fade = [max(0.0, 1.0 - (1.0 - (y + 0.5) / rows) / 0.25) ** 2 for y in range(rows)]
+    write_png(path("marker_fade.png"), 1, rows, 4, [c for a in fade for c in (255, 255, 255, int(a * 255))])
     pattern_texture(path("unit_white.png"), 4, lambda u, v: (1.0, 1.0, 1.0))
 
 

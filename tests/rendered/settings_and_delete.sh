@@ -4,8 +4,9 @@
 # lie sideways and move: the sound slider's thumb dragged and its track
 # clicked, the music slider's track clicked; "game.cfg" holds the sound
 # slider's volume each time. In delete mode the red, see-through marker
-# stands at the mouse's grid point and follows the mouse, and the log names
-# no missing material. Screenshots stay in the build folder
+# stands at the mouse's grid point and follows the mouse; above its foot the
+# lanes behind it look much as they do without it; and the log names no
+# missing material. Screenshots stay in the build folder
 # (rendered-settings-*.png).
 #
 # The level is the game's first level cut down by the test's own level file:
@@ -89,6 +90,7 @@ RED='r > 0.45 && r > g + 0.25 && r > b + 0.25'
 MESSAGE=140x30+330+82                # where the warning stands, above the panel
 SOUND=190x16+340+224
 MUSIC=190x16+340+264
+BEHIND=100x55+225+120                # lanes behind the marker's column at (300, 290), above its foot
 
 make_player abc 0 500
 start_game
@@ -163,11 +165,17 @@ click 645 57                         # delete
 x xdotool mousemove --window "$WID" 300 290
 wait_for_share "$(above 300 290)" "$RED" ">" 0.5 "no red marker under the mouse"
 keep delete-a
+keep_region $BEHIND
 awk "BEGIN{exit !($(share "$(above 550 290)" "$RED") < 0.05)}" || fail "red where the mouse is not"
 x xdotool mousemove --window "$WID" 550 290
 wait_for_share "$(above 550 290)" "$RED" ">" 0.5 "the red marker did not follow the mouse"
 keep delete-b
 awk "BEGIN{exit !($(share "$(above 300 290)" "$RED") < 0.05)}" || fail "the red marker stayed where the mouse was"
+# The same lanes without the marker in front: a marker that hid them (a
+# red wall) changes them by about 0.2.
+behind=$(region_change $BEHIND)
+echo "the marker changed the lanes behind it by $behind"
+awk "BEGIN{exit !($behind < 0.05)}" || fail "the marker hides the lanes behind it (change $behind)"
 ! grep -E "Can't assign material|material .* not found" "$WORK/Ogre.log" || fail "a material is missing"
 close_game
 echo "ok"
