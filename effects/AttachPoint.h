@@ -34,8 +34,9 @@ class AttachPoint {
   Ogre::Bone* FindBone(Ogre::Entity* entity);
 
   CGAUnit* mUnit = nullptr;
-  // The serial, not the id: the game may change a unit's id after creation.
-  uint64_t mUnitSerial = 0;  // tells a deleted unit from a new one at its address
+  // Tells a deleted unit from a new one at its address: the serial, not the
+  // id, which the game may change after creation.
+  uint64_t mUnitSerial = 0;
   std::string mTagName;
   std::string mBoneName;
   Ogre::Entity* mBoneEntity = nullptr;

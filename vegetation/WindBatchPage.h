@@ -23,6 +23,8 @@ class WindBatchPage : public BatchPage {
 
  protected:
   bool windProgram() const override { return true; }
+  // The vegetation is the batch's, not the page's: a fading wind page draws
+  // in queue 60 whatever the vegetation's render queue.
   Ogre::uint8 fadeQueue() const override { return 60; }
   Ogre::String generatedSource(const ShaderLayout& layout, const Ogre::String& language) const override {
     return programSource(layout, language);
